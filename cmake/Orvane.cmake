@@ -1,0 +1,35 @@
+# Shared build settings and helpers for every Orvane target.
+
+set(ORVANE_WARNINGS -Wall -Wextra -Wshadow)
+add_compile_options(${ORVANE_WARNINGS})
+
+if(ORVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+pkg_check_modules(SMF REQUIRED IMPORTED_TARGET smf)
+pkg_check_modules(LILV IMPORTED_TARGET lilv-0)
+pkg_check_modules(LV2 IMPORTED_TARGET lv2)
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+find_package(ZLIB REQUIRED)
+find_package(CLI11 CONFIG REQUIRED)
+find_package(Threads REQUIRED)
+
+# orvane_library(NAME DIR [DEPS...]): one static library from every .cpp under DIR.
+# Sources are globbed so that adding a class means adding its files, nothing else.
+function(orvane_library name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
