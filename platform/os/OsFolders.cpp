@@ -1,0 +1,71 @@
+#include "platform/os/OsFolders.h"
+
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <unistd.h>
+
+namespace os
+{
+
+static bool nonEmpty(const char* text)
+{
+    return text && text[0];
+}
+
+std::string commonDataFolder()
+{
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); nonEmpty(xdg)) return xdg;
+    if (const char* home = std::getenv("HOME"); nonEmpty(home)) return std::string(home) + "/.local/share";
+    return "/tmp";
+}
+
+// Any function of this module serves as the address whose containing object dladdr names.
+std::string modulePath()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&modulePath), &info) && nonEmpty(info.dli_fname)) {
+        const std::string name = info.dli_fname;
+        // The main executable may be reported by its bare name; /proc/self/exe is exact then.
+        if (name.find('/') != std::string::npos) {
+            char resolved[PATH_MAX];
+            if (realpath(name.c_str(), resolved)) return resolved;
+            return name;
+        }
+    }
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return {};
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+std::string moduleFolder(const std::string& path)
+{
+    const size_t slash = path.rfind(pathSeparator);
+    if (slash == std::string::npos) return {};
+    return path.substr(0, slash);
+}
+
+std::string moduleBaseName(const std::string& path)
+{
+    const size_t slash = path.rfind(pathSeparator);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+std::vector<std::string> factoryFolders()
+{
+    std::vector<std::string> folders;
+    if (const char* overrideDir = std::getenv("ORVANE_FACTORY_DIR"); nonEmpty(overrideDir))
+        folders.emplace_back(overrideDir);
+    const std::string folder = moduleFolder(modulePath());
+    if (!folder.empty()) {
+        folders.push_back(folder + "/../share/orvane");
+        folders.push_back(folder + "/../data");
+    }
+    return folders;
+}
+
+} // namespace os
