@@ -1,0 +1,63 @@
+#pragma once
+// KsFilterBiquad: one second-order section in direct form I, the building block of the
+// "BQ", "Fat", "Formant", "Peaking" and "Notch" filter types.
+//
+// Setters only mark the coefficients dirty; the design runs (in double precision) at the
+// start of the next process call, so several settings between two blocks cost one design.
+// Filtering is single precision. After each block a section whose output ran away (beyond
+// +-1000, or not a number) restarts from silence.
+
+#include "filters/KsFilter.h"
+
+class KsFilterBiquad : public KsFilter
+{
+  public:
+    // Response modes.
+    enum : int32_t {
+        lowPass = 0,
+        bandPass = 1,
+        highPass = 2,
+        notch = 3,
+        peaking = 4,
+        allPass = 5,
+        formant = 6,
+    };
+
+    KsFilterBiquad() noexcept = default;
+    // A section preset to a mode and variant (used by the composite filters).
+    KsFilterBiquad(int32_t initialMode, int32_t initialVariant) noexcept;
+
+    // Marks dirty, takes the current settings as designed and clears the history.
+    void reset() noexcept override;
+    // cutoffHz = 440 x 2^((note - 69) / 12); marks dirty.
+    void setCutoff(float note) noexcept override;
+    // Resonance 0..1; marks dirty.
+    void setResonance(float r) noexcept override;
+    // Mode 0..6 (see the enum); marks dirty.
+    void setMode(int32_t m) noexcept override;
+    // Redesigns if dirty, then filters one channel in place.
+    void process(float* buffer, int frames) noexcept override;
+    // Variant 0..4 scales the resonance in some modes; takes effect at the next design.
+    void setVariant(int32_t v) noexcept override { variant = v; }
+    // Both channels in one pass; the result equals process on each channel in turn.
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
+
+    // Computes b0..a2 from sampleRate, cutoffHz, resonance, mode and variant.
+    void design() noexcept;
+
+    int32_t dirty = 1;
+    float designedCutoff = 17000.f;
+    float designedResonance = 0.f;
+    float cutoffHz = 17000.f;
+    float resonance = 0.f;
+    float b0 = 0.f, b1 = 0.f, b2 = 0.f, a1 = 0.f, a2 = 0.f;
+    float y1 = 0.f, y2 = 0.f, x1 = 0.f, x2 = 0.f;
+    int32_t variant = 0;
+
+  private:
+    void prepare() noexcept;
+    void guardHistory() noexcept;
+};
+
+// Frequency in Hz of a note number (69 = 440 Hz, 12 per octave).
+float noteToHz(float note) noexcept;

@@ -1,0 +1,71 @@
+#pragma once
+// KsFilterBiquadBP: the "BP2 BQ" type, a band-pass (bandwidth q octaves) followed by a
+// peaking section of 3..21 dB at the same frequency (variant 1). Modes and variants are
+// fixed; every other operation goes to the first section, then to the second.
+
+#include "filters/KsFilterBiquad.h"
+
+// Two sections in series with fixed modes; the two public classes differ in variant.
+class KsFilterBiquadPair
+{
+  public:
+    explicit KsFilterBiquadPair(int32_t variant) noexcept
+        : first(KsFilterBiquad::bandPass, variant), second(KsFilterBiquad::peaking, variant)
+    {
+        first.reset();
+        second.reset();
+    }
+    void reset() noexcept
+    {
+        first.reset();
+        second.reset();
+    }
+    void setSampleRate(float hz) noexcept
+    {
+        first.setSampleRate(hz);
+        second.setSampleRate(hz);
+    }
+    void setCutoff(float note) noexcept
+    {
+        first.setCutoff(note);
+        second.setCutoff(note);
+    }
+    void setResonance(float r) noexcept
+    {
+        first.setResonance(r);
+        second.setResonance(r);
+    }
+    void setDrive(float d) noexcept
+    {
+        first.setDrive(d);
+        second.setDrive(d);
+    }
+    void process(float* buffer, int frames) noexcept
+    {
+        first.process(buffer, frames);
+        second.process(buffer, frames);
+    }
+
+    KsFilterBiquad first;
+    KsFilterBiquad second;
+};
+
+class KsFilterBiquadBP : public KsFilter
+{
+  public:
+    KsFilterBiquadBP() noexcept : sections(1) { classId = 1; }
+
+    void reset() noexcept override { sections.reset(); }
+    void setSampleRate(float hz) noexcept override
+    {
+        sampleRate = hz;
+        sections.setSampleRate(hz);
+    }
+    void setCutoff(float note) noexcept override { sections.setCutoff(note); }
+    void setResonance(float r) noexcept override { sections.setResonance(r); }
+    void setDrive(float d) noexcept override { sections.setDrive(d); }
+    void setMode(int32_t) noexcept override {}
+    void process(float* buffer, int frames) noexcept override { sections.process(buffer, frames); }
+
+    KsFilterBiquadPair sections;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// KsFilterBiquadFat: the "HP2 Fat " type, one section with variant 3 (a high-pass with
+// three times the Q). The mode is forwarded, the variant fixed.
+
+#include "filters/KsFilterBiquad.h"
+
+class KsFilterBiquadFat : public KsFilter
+{
+  public:
+    KsFilterBiquadFat() noexcept : section(KsFilterBiquad::bandPass, 3)
+    {
+        classId = 4;
+        section.reset();
+    }
+
+    void reset() noexcept override { section.reset(); }
+    void setSampleRate(float hz) noexcept override
+    {
+        sampleRate = hz;
+        section.setSampleRate(hz);
+    }
+    void setCutoff(float note) noexcept override { section.setCutoff(note); }
+    void setResonance(float r) noexcept override { section.setResonance(r); }
+    void setDrive(float d) noexcept override { section.setDrive(d); }
+    void setMode(int32_t m) noexcept override
+    {
+        mode = m;
+        section.setMode(m);
+    }
+    void process(float* buffer, int frames) noexcept override { section.process(buffer, frames); }
+
+    KsFilterBiquad section;
+};

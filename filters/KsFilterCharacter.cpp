@@ -1,0 +1,96 @@
+// Sample loops of the memoryless character filters and the ring modulator.
+#include "filters/KsFilterBiquad.h"
+#include "filters/KsFilterBitRed.h"
+#include "filters/KsFilterMech.h"
+#include "filters/KsFilterRingMod.h"
+#include "filters/KsFilterTube.h"
+
+#include <cmath>
+
+void KsFilterTube::process(float* buffer, int frames) noexcept
+{
+    const float t = amount;
+    const float g = 4.f * t + 1.f;
+    const float span = g - 0.6f;
+    const float gain = wet * (outGain / (t + 1.f));
+    const float dry = 1.f - wet;
+    for (int i = 0; i < frames; ++i) {
+        const float x = buffer[i];
+        float v = x * g;
+        // Above the 0.6 knee the curve rises along a parabola towards 1.0 at full scale.
+        if (v > 0.6f) {
+            const float u = (v - 0.6f) / span;
+            const float k = (1.f - u) * 0.707107f;
+            v = (0.5f - k * k) * 0.79999995f + 0.6f;
+        } else if (v < -0.6f) {
+            const float u = (-v - 0.6f) / span;
+            const float k = (1.f - u) * 0.707107f;
+            v = -((0.5f - k * k) * 0.79999995f + 0.6f);
+        }
+        buffer[i] = gain * v + dry * x;
+    }
+}
+
+void KsFilterMech::process(float* buffer, int frames) noexcept
+{
+    const float t = amount;
+    const float g = 10.f * t + 1.f;
+    const float slope = 0.25f / (g - 0.75f);
+    const float gain = wet * (outGain / (t + 1.f));
+    const float dry = 1.f - wet;
+    for (int i = 0; i < frames; ++i) {
+        const float x = buffer[i];
+        float v = x * g;
+        if (v > 0.75f)
+            v = (v - 0.75f) * slope + 0.75f;
+        else if (v < -0.75f)
+            v = -((-v - 0.75f) * slope + 0.75f);
+        buffer[i] = gain * v + dry * x;
+    }
+}
+
+int32_t KsFilterBitRed::bitsForNote(float note) noexcept
+{
+    const float b = (1.f - cutoffPosition(note)) * 15.f + 1.f;
+    if (!(b >= 1.f)) return 1;
+    if (b >= 16.f) return 16;
+    return static_cast<int32_t>(b);
+}
+
+void KsFilterBitRed::process(float* buffer, int frames) noexcept
+{
+    const float levels = std::ldexp(1.f, bits);
+    const float step = 1.f / levels;
+    const float gain = wet * outGain;
+    const float dry = 1.f - wet;
+    for (int i = 0; i < frames; ++i) {
+        const float x = buffer[i];
+        const float q = std::floor(x * levels + 0.5f) * step;
+        buffer[i] = q * gain + dry * x;
+    }
+}
+
+void KsFilterRingMod::setCutoff(float note) noexcept
+{
+    const float step = sampleRate > 0.f ? noteToHz(note) * 200.f / sampleRate : 0.f;
+    // A step of a whole period or more (or not a number) would skip the table entirely.
+    phaseStep = (step >= 0.f && step < 200.f) ? step : 0.f;
+}
+
+void KsFilterRingMod::process(float* buffer, int frames) noexcept
+{
+    const float* sine = table.get();
+    const float sub = subAmount, dc = dcAmount;
+    float p = phase;
+    for (int i = 0; i < frames; ++i) {
+        p += phaseStep;
+        if (!(p < 200.f)) p = 0.f;
+        const int i1 = static_cast<int>(p);
+        const float s1 = sine[i1] + (sine[i1 + 1] - sine[i1]) * (p - static_cast<float>(i1));
+        const float p2 = p * 0.25f;
+        const int i2 = static_cast<int>(p2);
+        const float s2 = sine[i2] + (sine[i2 + 1] - sine[i2]) * (p2 - static_cast<float>(i2));
+        buffer[i] = ((s1 * (1.f - sub) + s2 * sub) * (1.f - dc) + dc) * buffer[i];
+    }
+    phase = p;
+}

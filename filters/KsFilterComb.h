@@ -1,0 +1,71 @@
+#pragma once
+// KsFilterComb: the "CombP" type, a feedback comb tuned so that its first resonance sits
+// at the cutoff frequency, followed by a DC blocker. The output is the delayed signal only;
+// the direct signal comes back through the multimode unit's mix.
+//
+// A cutoff change does not jump: the read tap crossfades to the new delay over 10 ms, and
+// changes that arrive during a crossfade are gathered into one further crossfade to the
+// latest delay once it ends.
+//
+// Allocation: the one-second line is allocated by allocate(), outside the audio path (the
+// multimode unit calls it when the host sample rate is set). setSampleRate only picks the
+// line length for the rate and clears the line; it never allocates.
+
+#include "filters/KsFilter.h"
+
+#include <memory>
+
+// The delay line and DC blocker shared by both comb types.
+class CombDelayLine
+{
+  public:
+    // Makes room for one second at the given rate (keeps a large enough buffer). Allocates.
+    void allocate(float maxSampleRate);
+    // Stores the rate, sets the length (limited to the allocated room), the 10 ms fade step
+    // and the DC blocker for the rate, then clears the line and the blocker.
+    void setSampleRate(float sr) noexcept;
+    // Requests a delay in seconds; a new value starts (or queues) a crossfade.
+    void setDelayTime(float seconds) noexcept;
+    // Read tap, new read tap and write position back to the start, write ahead by the
+    // delay, buffer zeroed.
+    void clear() noexcept;
+    // Runs the comb and then the DC blocker over a buffer in place.
+    void process(float* buffer, int frames) noexcept;
+    // Delay in whole samples for the requested time, limited to the line.
+    int delaySamples() const noexcept;
+
+    std::unique_ptr<float[]> buffer;
+    int capacity = 0; // allocated samples
+    int length = 0;   // samples in use: one second at sampleRate
+    float sampleRate = 0.f;
+    float delayTime = 0.f;
+    float feedback = 0.f;
+    float fadeStep = 0.f;
+    float fade = 0.f;
+    int readIndex = 0, newReadIndex = 0, writeIndex = 0;
+    bool changing = false, pending = false, crossfading = false;
+
+    // DC blocker: y[i] = x[i] - x[i-1] + pole * y[i-1].
+    float pole = 0.9992876f;
+    float dcX1 = 0.f, dcY1 = 0.f;
+};
+
+class KsFilterComb : public KsFilter
+{
+  public:
+    KsFilterComb() noexcept { classId = 5; }
+
+    // Allocates the one-second line for the rate; call outside the audio path.
+    void allocate(float maxSampleRate) { line.allocate(maxSampleRate); }
+
+    void reset() noexcept override {}
+    // Stores the rate and clears the line and the DC blocker; no allocation.
+    void setSampleRate(float hz) noexcept override;
+    // Delay of one cutoff period.
+    void setCutoff(float note) noexcept override;
+    // Feedback = r x 0.99.
+    void setResonance(float r) noexcept override { line.feedback = r * 0.99f; }
+    void process(float* buffer, int frames) noexcept override { line.process(buffer, frames); }
+
+    CombDelayLine line;
+};
