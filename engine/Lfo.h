@@ -10,16 +10,19 @@
 //   update()               recomputes increment (rate / sampleRate) and the slew step
 //   setPhase(phase)        jumps to a phase in 0..1 (tempo resynchronisation)
 //   advance(frames)        one step per sub-block: moves the phase and the slewed output
-//   output()               slew-limited output, centred on 0
+//   output()               slew-limited output, centred on 0 (also modulationOutput(), the
+//                          value a parameter adds when this oscillator is its modulation source)
 //
 // Threading: the setters run on whichever thread sets parameters, advance() on the audio thread.
 // Every field is a relaxed atomic, so readers always see whole values. Nothing here allocates;
 // advance() and output() never throw. The random shapes draw from the process-wide generator.
 #pragma once
 
+#include "engine/KsParameter.h"
+
 #include <atomic>
 
-class Lfo
+class Lfo : public KsModulationSource
 {
   public:
     static constexpr int shapeCount = 10;
@@ -55,6 +58,7 @@ class Lfo
 
     void advance(int frames) noexcept;
     float output() const noexcept { return outputValue.load(std::memory_order_relaxed); }
+    float modulationOutput() const noexcept override { return output(); }
     float getTarget() const noexcept { return target.load(std::memory_order_relaxed); }
 
     // Value of a table shape (0..4, 7..9) at phase t in 0..1, range 0..1, linearly interpolated in
