@@ -1,0 +1,177 @@
+#include "filters/MS20AFilter.h"
+
+#include <algorithm>
+#include <iterator>
+#include <array>
+#include <numbers>
+
+using analog::saturate;
+
+namespace
+{
+
+// The diode clipper: solves t / 10000 - a / 4700 + (exp(t / 0.05) - 1) * 1e-9 = 0 for the
+// node voltage u (t = u - a, a = |v|) by Newton's method, limits it to 8 and restores the sign.
+double diodeClipper(double v)
+{
+    const double a = std::fabs(v);
+    double u = 1.5 * v;
+    for (int i = 0; i < 250; ++i) {
+        const double t = u - a;
+        const double e = std::exp(t * 0.5 / 0.025);
+        const double slope = e * 2e-8 + 0.0001;
+        if (std::fabs(slope) < 1e-6 || !std::isfinite(slope)) break;
+        const double s = (t / 10000.0 - a / 4700.0 + (e - 1.0) * 1e-9) / slope;
+        if (std::fabs(s) < 1e-6 || !std::isfinite(s)) break;
+        u -= s;
+    }
+    u = std::min(u, 8.0);
+    return v < 0 ? -u : u;
+}
+
+struct DiodeTable {
+    std::array<float, MS20AFilter::diodeTableSize> values;
+    DiodeTable()
+    {
+        for (int i = 0; i < MS20AFilter::diodeTableSize; ++i)
+            values[i] = static_cast<float>(diodeClipper((i - 2048) / 128.0));
+        // Scale to slope 1 at 0.
+        const float scale = (1.f / 128.f) / (values[2049] - values[2048]);
+        for (float& x : values)
+            x *= scale;
+    }
+};
+
+const DiodeTable& sharedDiodeTable()
+{
+    static const DiodeTable table;
+    return table;
+}
+
+// Lookup with linear interpolation; p is limited to the table (a NaN argument gives its
+// upper end), so any input is safe.
+inline float diodeLookup(const float* table, float v) noexcept
+{
+    const float p = analog::lowerLimit(analog::upperLimit(v * 128.f + 2048.f, 4098.f), 0.f);
+    const int i = static_cast<int>(p);
+    return table[i] + (table[i + 1] - table[i]) * (p - static_cast<float>(i));
+}
+
+#if defined(__GNUC__) && !defined(ORVANE_ANALOG_NO_VECTOR)
+inline analog::Lanes diodeLookup(const float* table, analog::Lanes v) noexcept
+{
+    using analog::LaneInts;
+    using analog::Lanes;
+    const Lanes p = analog::lowerLimit(analog::upperLimit(v * 128.f + 2048.f, 4098.f), 0.f);
+    const LaneInts i = __builtin_convertvector(p, LaneInts);
+    const Lanes lo{table[i[0]], table[i[1]], table[i[2]], table[i[3]]};
+    const Lanes hi{table[i[0] + 1], table[i[1] + 1], table[i[2] + 1], table[i[3] + 1]};
+    return lo + (hi - lo) * (p - __builtin_convertvector(i, Lanes));
+}
+#else
+inline analog::Lanes diodeLookup(const float* table, analog::Lanes v) noexcept
+{
+    for (int k = 0; k < 4; ++k)
+        v[k] = diodeLookup(table, v[k]);
+    return v;
+}
+#endif
+
+} // namespace
+
+const float* MS20AFilter::diodeTable() noexcept
+{
+    return sharedDiodeTable().values.data();
+}
+
+float MS20AFilter::diode(float v) noexcept
+{
+    return diodeLookup(diodeTable(), v);
+}
+
+MS20AFilter::MS20AFilter()
+{
+    classId = 9;
+    table = diodeTable();
+}
+
+void MS20AFilter::setMode(int32_t m) noexcept
+{
+    mode = m;
+}
+
+void MS20AFilter::reset() noexcept
+{
+    resetSettings();
+    std::fill(std::begin(s1), std::end(s1), 0.f);
+    std::fill(std::begin(s2), std::end(s2), 0.f);
+    coef[coefF] = 0.f;
+    coef[coefK] = 0.f;
+}
+
+void MS20AFilter::design(const Settings& s, float* out) const noexcept
+{
+    const double fn = analog::octavesToHz(s.octaves) / s.sampleRate;
+    const float f = 2.f * std::sin(static_cast<float>(std::min(std::numbers::pi * fn, 1.2566371)));
+    const float kr = std::clamp(2.f * s.resonance, 0.f, 4.f);
+    // Pull the resonance back where it would run away at high cutoff.
+    out[coefK] = kr - std::max(0.f, 1.5f * f * kr - (2.f * kr + 1.f));
+    out[coefGainIn] = s.drive * 0.1f;
+    out[coefF] = f;
+    out[coefGainOut] = 10.f / ((s.drive - 1.f) * 0.2f + 1.f);
+}
+
+template <class Io> void MS20AFilter::run(Io io, int frames) noexcept
+{
+    using T = typename Io::T;
+    if (!beginBlock(frames)) return;
+    T a1 = Io::state(s1), a2 = Io::state(s2);
+    float k = coef[coefK], gi = coef[coefGainIn], f = coef[coefF], go = coef[coefGainOut];
+    const float kStep = coefStep[coefK], giStep = coefStep[coefGainIn];
+    const float fStep = coefStep[coefF], goStep = coefStep[coefGainOut];
+    const int m = mode;
+    const bool audible = m >= 0 && m <= 2;
+    uint32_t seed = noiseSeed;
+
+    for (int i = 0; i < frames; ++i) {
+        seed = analog::nextNoise(seed);
+        const T u = io.load(i) * gi + static_cast<float>(seed) * 4.656613e-15f;
+        const T fb = diodeLookup(table, a2 * k);
+        // The high-pass feeds the input to the second stage only.
+        const T in1 = m == 2 ? -fb - a1 : -u - fb - a1;
+        const T old1 = a1;
+        a1 = a1 + saturate(in1) * f;
+        T in2 = old1 * 0.5f + a1 * 0.5f + fb - a2;
+        if (m == 1)
+            in2 = in2 + u;
+        else if (m == 2)
+            in2 = in2 - u;
+        const T old2 = a2;
+        a2 = a2 + saturate(in2) * f;
+        if (audible) io.store(i, (m == 2 ? a2 * 0.5f + u + old2 * 0.5f : old2 * 0.5f + a2 * 0.5f) * go);
+        k += kStep;
+        gi += giStep;
+        f += fStep;
+        go += goStep;
+    }
+
+    Io::keep(s1, a1);
+    Io::keep(s2, a2);
+    coef[coefK] = k;
+    coef[coefGainIn] = gi;
+    coef[coefF] = f;
+    coef[coefGainOut] = go;
+    noiseSeed = seed;
+    endBlock();
+}
+
+void MS20AFilter::process(float* buffer, int frames) noexcept
+{
+    if (buffer) run(analog::MonoIo{buffer}, frames);
+}
+
+void MS20AFilter::processStereo(float* left, float* right, int frames, KsFilter&) noexcept
+{
+    if (!left || !right) return process(left ? left : right, frames);
+    run(analog::StereoIo{left, right}, frames);
+}

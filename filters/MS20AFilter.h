@@ -1,0 +1,44 @@
+#pragma once
+// MS20AFilter: two-pole filter with a diode-clipped resonance loop ("K20" types).
+// Modes: 0 low-pass, 1 band-pass, 2 high-pass; any other mode leaves the audio unchanged.
+// Follows the AnalogFilter frame (coefficient ramps, noise, lanes, threading rules).
+//
+// The diode curve is a process-wide table of 4100 entries, built by Newton's method on the
+// first construction (constructors are not called on the audio thread).
+
+#include "filters/AnalogFilter.h"
+
+class MS20AFilter final : public AnalogFilter
+{
+  public:
+    MS20AFilter();
+
+    // Stores m; does not mark dirty.
+    void setMode(int32_t m) noexcept override;
+    // Takes the targets over, clears the state of all lanes and the current frequency and
+    // resonance coefficients.
+    void reset() noexcept override;
+    // One channel in lane 0.
+    void process(float* buffer, int frames) noexcept override;
+    // Left in lane 0, right in lane 1 of this object; the partner is not used.
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
+
+    // Coefficient slots: resonance k, input gain, frequency F, output gain.
+    enum Coef { coefK, coefGainIn, coefF, coefGainOut };
+
+    static constexpr int diodeTableSize = 4100;
+    // The shared diode curve: v = (i - 2048) / 128, scaled to slope 1 at 0.
+    static const float* diodeTable() noexcept;
+    // The diode clipper by table lookup with linear interpolation.
+    static float diode(float v) noexcept;
+
+  protected:
+    void design(const Settings& s, float* out) const noexcept override;
+
+  private:
+    template <class Io> void run(Io io, int frames) noexcept;
+
+    const float* table; // the shared diode curve
+    alignas(16) float s1[laneCount] = {};
+    alignas(16) float s2[laneCount] = {};
+};

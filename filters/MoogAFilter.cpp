@@ -1,0 +1,117 @@
+#include "filters/MoogAFilter.h"
+
+#include <algorithm>
+#include <iterator>
+
+using analog::saturate;
+using analog::stageWeight;
+using analog::stageZeroWeight;
+
+MoogAFilter::MoogAFilter()
+{
+    classId = 11;
+    redesignAfterRamp = true;
+    reset();
+}
+
+void MoogAFilter::setMode(int32_t m) noexcept
+{
+    mode = m;
+    dirty = true;
+}
+
+void MoogAFilter::reset() noexcept
+{
+    resetSettings();
+    for (auto& lanes : y)
+        std::fill(std::begin(lanes), std::end(lanes), 0.f);
+    for (auto& lanes : sat)
+        std::fill(std::begin(lanes), std::end(lanes), 0.f);
+    std::fill(std::begin(inPrev), std::end(inPrev), 0.f);
+}
+
+void MoogAFilter::design(const Settings& s, float* out) const noexcept
+{
+    // The limit keeps the tuning polynomial inside its fitted range.
+    const double hz = std::min(analog::octavesToHz(s.octaves), 0.27 * s.sampleRate);
+    const double fn = 2.0 * hz / s.sampleRate;
+    out[coefG] = static_cast<float>(analog::ladderTuning(fn));
+    out[coefK] = static_cast<float>(analog::ladderCompensation(fn) * 4.0 * s.resonance);
+    // The low-passes run at full level; the other responses are driven softly and made up
+    // after the ladder.
+    const float makeUp = 1.f / ((s.drive - 1.f) * 0.2f + 1.f);
+    const bool lowPass = s.mode == 0 || s.mode == 3;
+    out[coefGainIn] = lowPass ? s.drive : s.drive * 0.125f;
+    out[coefGainOut] = lowPass ? makeUp : 8.f * makeUp;
+}
+
+template <class Io> void MoogAFilter::run(Io io, int frames) noexcept
+{
+    using T = typename Io::T;
+    if (!beginBlock(frames)) return;
+    T y1 = Io::state(y[0]), y2 = Io::state(y[1]), y3 = Io::state(y[2]), y4 = Io::state(y[3]);
+    T s1 = Io::state(sat[0]), s2 = Io::state(sat[1]), s3 = Io::state(sat[2]), s4 = Io::state(sat[3]);
+    T t1Prev = Io::state(inPrev);
+    float g = coef[coefG], k = coef[coefK], gi = coef[coefGainIn], go = coef[coefGainOut];
+    const float gStep = coefStep[coefG], kStep = coefStep[coefK];
+    const float giStep = coefStep[coefGainIn], goStep = coefStep[coefGainOut];
+    const bool audible = mode >= 0 && mode < analog::ladderModeCount;
+    const float* mix = analog::ladderMix[audible ? mode : 0];
+    uint32_t seed = noiseSeed;
+
+    for (int i = 0; i < frames; ++i) {
+        seed = analog::nextNoise(seed);
+        const float n1 = static_cast<float>(static_cast<int32_t>(seed)) * analog::ladderNoiseScale;
+        seed = analog::nextNoise(seed);
+        const float n3 = static_cast<float>(static_cast<int32_t>(seed)) * analog::ladderNoiseScale;
+        // Each stage: y += g * (w * in + z * inPrev - S(y) + noise). The terms that do not
+        // wait on the previous stage are summed first, keeping the per-sample chain short.
+        const float gw = g * stageWeight;
+        const T u = io.load(i) * gi - y4 * k;
+        const T t1 = saturate(u);
+        y1 = y1 + (t1Prev * stageZeroWeight - s1 + n1) * g + t1 * gw;
+        const T s1New = saturate(y1);
+        y2 = y2 + (s1 * stageZeroWeight - s2) * g + s1New * gw;
+        const T s2New = saturate(y2);
+        y3 = y3 + (s2 * stageZeroWeight - s3 + n3) * g + s2New * gw;
+        const T s3New = saturate(y3);
+        y4 = y4 + (s3 * stageZeroWeight - s4) * g + s3New * gw;
+        s4 = saturate(y4);
+        t1Prev = t1;
+        s1 = s1New;
+        s2 = s2New;
+        s3 = s3New;
+        if (audible) io.store(i, (u * mix[0] + y1 * mix[1] + y2 * mix[2] + y3 * mix[3] + y4 * mix[4]) * go);
+        g += gStep;
+        k += kStep;
+        gi += giStep;
+        go += goStep;
+    }
+
+    Io::keep(y[0], y1);
+    Io::keep(y[1], y2);
+    Io::keep(y[2], y3);
+    Io::keep(y[3], y4);
+    Io::keep(sat[0], s1);
+    Io::keep(sat[1], s2);
+    Io::keep(sat[2], s3);
+    Io::keep(sat[3], s4);
+    Io::keep(inPrev, t1Prev);
+    coef[coefG] = g;
+    coef[coefK] = k;
+    coef[coefGainIn] = gi;
+    coef[coefGainOut] = go;
+    noiseSeed = seed;
+    endBlock();
+}
+
+void MoogAFilter::process(float* buffer, int frames) noexcept
+{
+    if (buffer) run(analog::MonoIo{buffer}, frames);
+}
+
+void MoogAFilter::processStereo(float* left, float* right, int frames, KsFilter&) noexcept
+{
+    if (!left || !right) return process(left ? left : right, frames);
+    run(analog::StereoIo{left, right}, frames);
+}
