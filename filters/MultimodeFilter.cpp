@@ -1,0 +1,316 @@
+#include "filters/MultimodeFilter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+constexpr float semitonesPerLn2 = 17.312340490667562f; // 12 / ln 2
+
+// Limits to lo..hi; a value that is not a number becomes lo.
+float limited(float v, float lo, float hi) noexcept
+{
+    return v >= lo ? (v <= hi ? v : hi) : lo;
+}
+} // namespace
+
+MultimodeFilter::MultimodeFilter()
+{
+    limiterFollower.setAttackTime(0.0075f);
+    limiterFollower.setReleaseTime(0.05f);
+    envFollower.setAttackTime(0.f);
+    envFollower.setReleaseTime(0.f);
+    // Any pair, so that the pointers are never empty; the first block sets the real one up.
+    left = &biquadL;
+    right = &biquadR;
+    setSampleRate(44100.f);
+}
+
+float MultimodeFilter::maxNoteFor(float sr) noexcept
+{
+    const float note = semitonesPerLn2 * std::log(sr * 0.5f / 440.f) + 69.f;
+    return (note > 0.f ? note : 0.f) - 0.01f;
+}
+
+void MultimodeFilter::setSampleRate(float sr)
+{
+    if (!(sr > 0.f)) return;
+    limiterGain = 1.f;
+    limiterStep = 0.f;
+    sampleRate = sr;
+    limiterFollower.setSampleRate(sr);
+    limiterFollower.clear();
+    envFollower.setSampleRate(sr);
+    envFollower.clear();
+    currentType = -1;
+    lastCutoff = lastResonance = lastEnvAmount = lastMix = lastAttack = lastRelease = lastUnused = -1.f;
+    maxNote = maxNoteFor(sr);
+
+    // The comb lines are sized here, for every rate a type set-up may ask of them, so that
+    // a type change on the audio path only clears them.
+    float combRate = sr;
+    for (const FilterTypeInfo& row : filterTypes)
+        if (row.filterClass == filterClassComb || row.filterClass == filterClassCombNeg)
+            combRate = std::max(combRate, sr * static_cast<float>(row.oversampling));
+    combL.allocate(combRate);
+    combR.allocate(combRate);
+    combNegL.allocate(combRate);
+    combNegR.allocate(combRate);
+}
+
+float MultimodeFilter::hzToNote(float hz) noexcept
+{
+    const float note = semitonesPerLn2 * std::log(hz / 440.f) + 69.f;
+    return note > 0.f ? note : 0.f;
+}
+
+float MultimodeFilter::cutoffToHz(float cutoff) const noexcept
+{
+    const float e = lastEnvAmount;
+    const float c = (1.f - e) * cutoff + e * envFollower.value * cutoff;
+    if (c >= 1.f) return 16000.f;
+    if (!(c > 0.f)) return 80.f;
+    float t = -0.25f * std::log10(1.f - c);
+    if (t > 1.f) t = 1.f;
+    if (t < 1e-7f) t = 0.f;
+    return 80.f + 15920.f * t;
+}
+
+float MultimodeFilter::softClip(float x, float knee, float ceiling) noexcept
+{
+    if (x > knee) {
+        const float u = (x - knee) / (ceiling - knee);
+        const float y = (1.f - u) * 0.707107f;
+        return (0.5f - y * y) * 2.f * (1.f - knee) + knee;
+    }
+    if (x < -knee) {
+        const float u = (-x - knee) / (ceiling - knee);
+        const float y = (1.f - u) * 0.707107f;
+        return -((0.5f - y * y) * 2.f * (1.f - knee) + knee);
+    }
+    return x;
+}
+
+void MultimodeFilter::pairFor(const FilterTypeInfo& row, KsFilter*& l, KsFilter*& r) noexcept
+{
+    switch (row.filterClass) {
+    case filterClassBiquad:
+        if (row.mode == KsFilterBiquad::peaking) {
+            l = &peakingL;
+            r = &peakingR;
+        } else {
+            l = &biquadL;
+            r = &biquadR;
+        }
+        break;
+    case filterClassBiquadBP:
+        l = &biquadBPL, r = &biquadBPR;
+        break;
+    case filterClassBiquadLPFat:
+        l = &biquadLPFatL, r = &biquadLPFatR;
+        break;
+    case filterClassBiquadBPFat:
+        l = &biquadBPFatL, r = &biquadBPFatR;
+        break;
+    case filterClassBiquadFat:
+        l = &biquadFatL, r = &biquadFatR;
+        break;
+    case filterClassComb:
+        l = &combL, r = &combR;
+        break;
+    case filterClassCombNeg:
+        l = &combNegL, r = &combNegR;
+        break;
+    case filterClassRingMod:
+        l = &ringModL, r = &ringModR;
+        break;
+    case filterClassSVF:
+        l = &svfL, r = &svfR;
+        break;
+    case filterClassMS20:
+        l = &ms20L, r = &ms20R;
+        break;
+    case filterClassOTA:
+        l = &otaL, r = &otaR;
+        break;
+    case filterClassMoog:
+        l = &moogL, r = &moogR;
+        break;
+    case filterClassTube:
+        l = &tubeL, r = &tubeR;
+        break;
+    case filterClassMech:
+        l = &mechL, r = &mechR;
+        break;
+    case filterClassBitRed:
+        l = &bitRedL, r = &bitRedR;
+        break;
+    default:
+        break;
+    }
+}
+
+void MultimodeFilter::setType(int32_t type, float note, float resonance, float drive) noexcept
+{
+    if (type < 0 || type >= filterTypeCount) return;
+    const FilterTypeInfo& row = filterTypes[type];
+    currentType = type;
+    pairFor(row, left, right);
+    oversampling = row.oversampling;
+    outputStage = row.outputStage;
+
+    const float rate = sampleRate * static_cast<float>(oversampling);
+    limiterFollower.clear();
+    envFollower.clear();
+    envFollower.setSampleRate(rate);
+    limiterGain = 1.f;
+    limiterStep = 0.f;
+
+    left->setSampleRate(rate);
+    right->setSampleRate(rate);
+    left->setMode(row.mode);
+    right->setMode(row.mode);
+    left->setCutoff(note);
+    right->setCutoff(note);
+    left->setResonance(resonance);
+    right->setResonance(resonance);
+    left->setDrive(drive);
+    right->setDrive(drive);
+    left->reset();
+    right->reset();
+}
+
+void MultimodeFilter::runFilters(float* l, float* r, int frames, bool ramping, float cutoffStep) noexcept
+{
+    // The envelope only moves while it has an attack or is still falling; otherwise
+    // feeding it would leave it at 0, so the loop is skipped.
+    const bool follow = envFollower.attackStep != 0.f || envFollower.value != 0.f;
+    for (int start = 0; start < frames; start += chunkFrames) {
+        const int n = std::min(chunkFrames, frames - start);
+        float* cl = l + start;
+        float* cr = r + start;
+        if (follow)
+            for (int i = 0; i < n; ++i)
+                envFollower.process((cl[i] + cr[i]) * 0.5f * 0.5f);
+        left->processStereo(cl, cr, n, *right);
+        if (ramping) {
+            lastCutoff += static_cast<float>(n) * cutoffStep;
+            const float note = noteOf(lastCutoff);
+            left->setCutoff(note);
+            right->setCutoff(note);
+        }
+    }
+}
+
+void MultimodeFilter::limit(float* l, float* r, int frames) noexcept
+{
+    for (int i = 0; i < frames; ++i) {
+        const float s = std::max(std::fabs(l[i]), std::fabs(r[i]));
+        const float v = limiterFollower.process(s);
+        if (v > 1.f) {
+            const float g = 1.f / v;
+            if (g < limiterGain) {
+                limiterGain = g;
+                limiterStep = (1.f - g) / (sampleRate * 7.5f);
+            }
+        }
+        if (limiterGain < 1.f) {
+            l[i] *= limiterGain;
+            r[i] *= limiterGain;
+            limiterGain += limiterStep;
+        }
+    }
+}
+
+void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float envAmount, float mix,
+                              float envAttack, float envRelease, float* leftBuffer, float* rightBuffer,
+                              int frames) noexcept
+{
+    if (frames <= 0 || !leftBuffer || !rightBuffer) return;
+    if (type < 0 || type >= filterTypeCount) return;
+    frames = std::min(frames, maxFrames);
+    cutoff = limited(cutoff, 0.f, 1.f);
+    resonance = limited(resonance, 0.f, 1.f);
+    envAmount = limited(envAmount, 0.f, 1.f);
+    mix = limited(mix, 0.f, 1.f);
+    envAttack = limited(envAttack, 0.f, 1e6f);
+    envRelease = limited(envRelease, 0.f, 1e6f);
+
+    const bool typeChanged = type != currentType;
+    // After a rate change there is no previous mix to glide from: start at the new one.
+    if (lastMix < 0.f) lastMix = mix;
+    const float mixStep = (mix - lastMix) / static_cast<float>(frames);
+
+    if (envAttack != lastAttack) {
+        lastAttack = envAttack;
+        envFollower.setAttackTime(envAttack);
+    }
+    if (envRelease != lastRelease) {
+        lastRelease = envRelease;
+        envFollower.setReleaseTime(envRelease);
+    }
+
+    float dryL[maxFrames], dryR[maxFrames];
+    std::memcpy(dryL, leftBuffer, sizeof(float) * static_cast<size_t>(frames));
+    std::memcpy(dryR, rightBuffer, sizeof(float) * static_cast<size_t>(frames));
+
+    bool ramping = false;
+    float cutoffStep = 0.f;
+    if (cutoff != lastCutoff || typeChanged) {
+        const float note = std::min(noteOf(cutoff), maxNote);
+        if (typeChanged) setType(type, note, lastResonance, 1.f);
+        ramping = true;
+        cutoffStep = (cutoff - lastCutoff) / static_cast<float>(frames * oversampling);
+    }
+
+    if (lastEnvAmount != 0.f || resonance != lastResonance || envAmount != lastEnvAmount) {
+        lastEnvAmount = envAmount;
+        lastResonance = resonance;
+        const float note = noteOf(lastCutoff);
+        left->setResonance(resonance);
+        right->setResonance(resonance);
+        left->setCutoff(note);
+        right->setCutoff(note);
+    }
+
+    if (oversampling == 2) {
+        // Sample-and-hold up, filter at twice the rate, average each pair down.
+        for (int i = 0; i < frames; ++i) {
+            upLeft[2 * i] = upLeft[2 * i + 1] = leftBuffer[i];
+            upRight[2 * i] = upRight[2 * i + 1] = rightBuffer[i];
+        }
+        runFilters(upLeft, upRight, 2 * frames, ramping, cutoffStep);
+        for (int i = 0; i < frames; ++i) {
+            leftBuffer[i] = (upLeft[2 * i] + upLeft[2 * i + 1]) * 0.5f;
+            rightBuffer[i] = (upRight[2 * i] + upRight[2 * i + 1]) * 0.5f;
+        }
+    } else {
+        runFilters(leftBuffer, rightBuffer, frames, ramping, cutoffStep);
+    }
+    lastCutoff = cutoff;
+    lastResonance = resonance;
+
+    if (outputStage == outputStageLimiter) {
+        limit(leftBuffer, rightBuffer, frames);
+    } else if (outputStage == outputStageSoftClip) {
+        const float ceiling = 1.f + 6.f * resonance;
+        for (int i = 0; i < frames; ++i) {
+            leftBuffer[i] = softClip(leftBuffer[i], 0.7f, ceiling);
+            rightBuffer[i] = softClip(rightBuffer[i], 0.7f, ceiling);
+        }
+    }
+
+    if (mixStep == 0.f && lastMix == 0.f) {
+        // Fully dry: the input exactly, whatever the filter produced.
+        std::memcpy(leftBuffer, dryL, sizeof(float) * static_cast<size_t>(frames));
+        std::memcpy(rightBuffer, dryR, sizeof(float) * static_cast<size_t>(frames));
+    } else {
+        for (int i = 0; i < frames; ++i) {
+            const float m = lastMix + static_cast<float>(i) * mixStep;
+            leftBuffer[i] = (1.f - m) * dryL[i] + m * leftBuffer[i];
+            rightBuffer[i] = (1.f - m) * dryR[i] + m * rightBuffer[i];
+        }
+    }
+    lastMix = mix;
+}
