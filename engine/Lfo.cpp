@@ -60,6 +60,14 @@ float randomLevel() noexcept
 
 } // namespace
 
+const char* Lfo::shapeName(int shape) noexcept
+{
+    static const char* const names[shapeCount] = {
+        "Sine",          "Triangle",        "Ramp Up",       "Ramp Down",         "Square",
+        "Random Square", "Random Triangle", "Inverted Sine", "Inverted Triangle", "Inverted Square"};
+    return names[std::clamp(shape, 0, shapeCount - 1)];
+}
+
 Lfo::Lfo()
 {
     shapeTable();

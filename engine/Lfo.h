@@ -64,6 +64,8 @@ class Lfo : public KsModulationSource
     // Value of a table shape (0..4, 7..9) at phase t in 0..1, range 0..1, linearly interpolated in
     // the shared 10 x 101 table. The random shapes have no table row and give 0.5.
     static float shapeValue(int shape, double t) noexcept;
+    // Menu name of a shape ("Sine" .. "Inverted Square"); shapes outside 0..9 are limited.
+    static const char* shapeName(int shape) noexcept;
 
   private:
     std::atomic<int> shape{0};
