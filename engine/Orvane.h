@@ -21,7 +21,7 @@ class Orvane : public KsPlugin
 
     // Builds the parameters from the table, the working buffers, the data
     // paths and the controller map with its built-in assignments.
-    explicit Orvane(const char* shellPath = "");
+    explicit Orvane(const char* path = "");
     ~Orvane() override;
 
     void process(const float* inL, const float* inR, float* outL, float* outR, int frames,

@@ -1,0 +1,481 @@
+#include "engine/Orvane.h"
+
+#include "engine/MidiCcMap.h"
+#include "engine/ParameterTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+
+constexpr auto relaxed = std::memory_order_relaxed;
+// Events whose delta lies beyond this are not handled by applyPendingControllers.
+constexpr int kLatestDelta = 1 << 30;
+// "MmFilterType" value of the bit-reduction filter.
+constexpr int kBitReductionType = 14;
+
+inline float finiteOrZero(float x) noexcept
+{
+    return std::isfinite(x) ? x : 0.0f;
+}
+
+} // namespace
+
+Orvane::Orvane(const char* path) : KsPlugin(kAutomatableCount, kParameterCount, path)
+{
+    for (int i = 0; i < kParameterCount; ++i) {
+        const ParameterInfo& info = parameterInfo(i);
+        auto p = std::make_unique<KsParameter>(info.kind, info.announces, info.name, info.altName, info.unit,
+                                               info.minimum, info.maximum);
+        switch (info.sync) {
+        case SyncUse::Rate:
+            p->setSyncTable(rateSyncTable.count, rateSyncTable.beats, rateSyncTable.names,
+                            rateSyncTable.freeMinHz, rateSyncTable.freeMaxHz);
+            break;
+        case SyncUse::Delay:
+            p->setSyncTable(delaySyncTable.count, delaySyncTable.beats, delaySyncTable.names,
+                            delaySyncTable.freeMinHz, delaySyncTable.freeMaxHz);
+            p->interpolateFree = true;
+            p->showMs = true;
+            break;
+        case SyncUse::Length:
+            p->setSyncTable(lengthSyncTable.count, lengthSyncTable.beats, lengthSyncTable.names,
+                            lengthSyncTable.freeMinHz, lengthSyncTable.freeMaxHz);
+            p->setSynced(true);
+            break;
+        case SyncUse::Free:
+            p->setSyncTable(0, nullptr, nullptr, 0.02f, 8.0f);
+            break;
+        case SyncUse::None:
+            break;
+        }
+        parameters[static_cast<std::size_t>(i)] = std::move(p);
+    }
+
+    auto find = [this](const char* name) { return parameterIndex(name); };
+    id.tranceGateOn = find("TranceGateOn");
+    id.panOn = find("PanOn");
+    id.panSource = find("PanSource");
+    id.panShape = find("PanShape");
+    id.panDepth = find("PanDepth");
+    id.panRate = find("PanRate");
+    id.panRateSync = find("PanRateSync");
+    id.mmFilterOn = find("MmFilterOn");
+    id.mmFilterMix = find("MmFilterMix");
+    id.mmFilterType = find("MmFilterType");
+    id.mmFilterCutoff = find("MmFilterCutoff");
+    id.mmFilterRes = find("MmFilterRes");
+    id.cutoffModOn = find("CutoffModOn");
+    id.cutoffModSource = find("CutoffModSource");
+    id.cutoffModShape = find("CutoffModShape");
+    id.cutoffModDepth = find("CutoffModDepth");
+    id.cutoffModRate = find("CutoffModRate");
+    id.cutoffModRateSync = find("CutoffModRateSync");
+    id.distOn = find("DistOn");
+    id.distXcita = find("DistXcita");
+    id.distSoftSat = find("DistSoftSat");
+    id.flangerOn = find("FlangerOn");
+    id.flangerMix = find("FlangerMix");
+    id.flangerDelay = find("FlangerDelay");
+    id.flangerRate = find("FlangerRate");
+    id.flangerDepth = find("FlangerDepth");
+    id.flangerFeedback = find("FlangerFeedback");
+    id.delayOn = find("DelayOn");
+    id.delayMix = find("DelayMix");
+    id.delayFeedback = find("DelayFeedback");
+    id.delayLRate = find("DelayLRate");
+    id.delayRRate = find("DelayRRate");
+    id.delayRateSync = find("DelayRateSync");
+    id.delayCutoff = find("DelayCutoff");
+    id.reverbOn = find("ReverbOn");
+    id.reverbMix = find("ReverbMix");
+    id.reverbSize = find("ReverbSize");
+    id.masterOn = find("MasterOn");
+    id.masterMix = find("MasterMix");
+    id.masterVolume = find("MasterVolume");
+    id.morphXParam = find("MorphXParam");
+    id.morphYParam = find("MorphYParam");
+    id.seqAttack = find("SeqAttack");
+    id.seqSustain = find("SeqSustain");
+    id.seqDecay = find("SeqDecay");
+    id.seqShuffle = find("SeqShuffle");
+    id.seqLength = find("SeqLength");
+    id.seqMidiNoteTrigger = find("SeqMidiNoteTrigger");
+    id.morphSquare = find("MorphSquare");
+    id.stepSeqVol = find("StepSeqVol");
+    id.stepSeqTie = find("StepSeqTie");
+    id.panPosition = find("PanPosition");
+    id.currentPattern = find("CurrentPattern");
+    for (int p = 0; p < kPatternCount; ++p) {
+        char name[KsParameter::kTextSize];
+        std::snprintf(name, sizeof name, "SeqPat%dFiltOn", p + 1);
+        id.seqPatFiltOn[p] = find(name);
+        std::snprintf(name, sizeof name, "SeqPat%dPanOn", p + 1);
+        id.seqPatPanOn[p] = find(name);
+        std::snprintf(name, sizeof name, "SeqPat%dTGateOn", p + 1);
+        id.seqPatTGateOn[p] = find(name);
+    }
+
+    // The pan position rests at the centre.
+    parameters[id.panPosition]->setValue(0.5f);
+    parameters[id.panPosition]->resetSmoothing();
+
+    shellValue = 16.0f;
+    buildDataPaths();
+
+    // Controller map: every automatable parameter by name, no controller, then the built-in table.
+    midiMap->clear();
+    for (int i = 0; i < automatableCount; ++i)
+        midiMap->add(parameters[i]->name, -1);
+    midiMap->applyDefaults();
+}
+
+Orvane::~Orvane() = default;
+
+bool Orvane::isSwitch(int index) const noexcept
+{
+    return index == id.panOn || index == id.mmFilterOn || index == id.cutoffModOn || index == id.distOn ||
+           index == id.flangerOn || index == id.delayOn || index == id.reverbOn || index == id.masterOn;
+}
+
+void Orvane::snapSwitch(int index, float value)
+{
+    const float snapped = value > 0.5f ? 1.0f : 0.0f;
+    if (snapped != value) setParameter(index, snapped);
+}
+
+void Orvane::parameterChanged(int index, float value)
+{
+    if (isSwitch(index)) {
+        snapSwitch(index, value);
+        value = value > 0.5f ? 1.0f : 0.0f;
+    }
+    if (index == id.masterOn) masterOff.store(!(value > 0.5f), relaxed);
+}
+
+void Orvane::displayOverride(int index, char* text)
+{
+    if (index != id.mmFilterCutoff) return;
+    const int type = std::min(static_cast<int>(parameters[id.mmFilterType]->targetValue.load(relaxed)), 33);
+    if (type != kBitReductionType) return;
+    // Under bit reduction the cutoff knob chooses a bit depth: the cutoff in Hz
+    // as a note number, scaled onto 16 .. 1 bits.
+    const float v = parameters[id.mmFilterCutoff]->targetValue.load(relaxed);
+    float hz = 80.0f;
+    if (v >= 1.0f) {
+        hz = 16000.0f;
+    } else if (v > 0.0f) {
+        float t = std::clamp(-0.25f * std::log10(1.0f - v), 0.0f, 1.0f);
+        if (t < 0.0000001f) t = 0.0f;
+        hz = t * 15920.0f + 80.0f;
+    }
+    const float note = std::max(0.0f, 12.0f * std::log2(hz / 440.0f) + 69.0f);
+    const float b = (note - 39.48682f) / 91.72627f;
+    std::snprintf(text, KsParameter::kTextSize, "%i", static_cast<int>((1.0f - b) * 15.0f + 1.0f));
+}
+
+void Orvane::unitOverride(int index, char* text)
+{
+    if (index != id.mmFilterCutoff) return;
+    const int type = std::min(static_cast<int>(parameters[id.mmFilterType]->targetValue.load(relaxed)), 33);
+    if (type == kBitReductionType) std::snprintf(text, KsParameter::kTextSize, "Bit");
+}
+
+void Orvane::setSampleRate(float rate)
+{
+    if (!std::isfinite(rate) || rate <= 0.0f) return;
+    KsPlugin::setSampleRate(rate);
+    // Effect units, the sequencer clock and the oscillators take the rate here.
+    for (auto& p : parameters)
+        p->setSampleRate(rate);
+}
+
+void Orvane::reset()
+{
+    // The exciter, flanger, delay and reverb clear their state here.
+}
+
+void Orvane::resume()
+{
+    for (auto& p : parameters)
+        p->resetSmoothing();
+    reset();
+    setTempo(tempo.load(relaxed), songPosition.load(relaxed));
+}
+
+void Orvane::setTempo(float newTempo, double position)
+{
+    if (newTempo == tempo.load(relaxed) && position == songPosition.load(relaxed)) return;
+    KsPlugin::setTempo(newTempo, position);
+}
+
+void Orvane::decideSections(int frames, Sections& s) noexcept
+{
+    auto on = [&](int index) { return param(index, frames) > 0.5f; };
+    auto anyChain = [&](const int* chain) {
+        for (int p = 0; p < kPatternCount; ++p)
+            if (targetOf(chain[p]) > 0.5f) return true;
+        return false;
+    };
+    const int panSource = static_cast<int>(targetOf(id.panSource));
+    const int cutoffSource = static_cast<int>(targetOf(id.cutoffModSource));
+    s.filterBySequencer = cutoffSource == 1 && anyChain(id.seqPatFiltOn);
+    s.panBySequencer = panSource == 1 && anyChain(id.seqPatPanOn);
+    s.panByLfo = panSource == 0;
+    s.gateOn = anyChain(id.seqPatTGateOn) && on(id.tranceGateOn);
+    s.panOn = on(id.panOn);
+    s.filterOn = on(id.mmFilterOn);
+    s.flangerOn = on(id.flangerOn);
+    s.delayOn = on(id.delayOn);
+    s.reverbOn = on(id.reverbOn);
+    const bool distOn = on(id.distOn);
+    const float softSat = param(id.distSoftSat, frames);
+    const float xcita = param(id.distXcita, frames);
+    s.softSatOn = distOn && softSat > 0.0f;
+    s.exciterOn = distOn && xcita > 0.0f;
+}
+
+void Orvane::process(const float* inL, const float* inR, float* outL, float* outR, int frames,
+                     bool replacing) noexcept
+{
+    const float rate = sampleRate > 0.0f ? sampleRate : 44100.0f;
+    if (frames > 0) {
+        const double pos = songPosition.load(relaxed) + static_cast<double>(frames) * effectiveTempo() /
+                                                            (static_cast<double>(rate) * 60.0);
+        songPosition.store(pos, relaxed);
+    }
+    Sections sections{};
+    decideSections(frames, sections);
+    if (frames < 1 || !inL || !inR || !outL || !outR) {
+        eventCount.store(0, relaxed);
+        eventRead.store(0, relaxed);
+        return;
+    }
+
+    const int queued = std::min(eventCount.load(std::memory_order_acquire), kMaxEvents);
+    int next = eventRead.load(relaxed);
+    for (int start = 0; start < frames;) {
+        const int n = std::min(kSubBlock, frames - start);
+        for (int i = 0; i < n; ++i) {
+            dryL[i] = bufferL[i] = finiteOrZero(inL[i]);
+            dryR[i] = bufferR[i] = finiteOrZero(inR[i]);
+        }
+        // At most one event per sub-block: the next one, if it falls within it.
+        if (next < queued && eventDeltas[next] <= start + n) handleEvent(next++, false);
+
+        SubBlock b{n, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+        stepSequencer(b);
+        stepOscillators(b);
+        if (sections.gateOn) processGate(b);
+        if (sections.panOn) processPan(b, sections);
+        if (sections.filterOn) processFilter(b, sections);
+        if (sections.exciterOn) processExciter(n);
+        if (sections.softSatOn) processSaturator(n);
+        if (sections.flangerOn) processFlanger(n);
+        if (sections.delayOn) processDelay(n);
+        if (sections.reverbOn) processReverb(n);
+        processMaster(n);
+
+        if (replacing) {
+            std::memcpy(outL, bufferL, sizeof(float) * static_cast<std::size_t>(n));
+            std::memcpy(outR, bufferR, sizeof(float) * static_cast<std::size_t>(n));
+        } else {
+            for (int i = 0; i < n; ++i) {
+                outL[i] += bufferL[i];
+                outR[i] += bufferR[i];
+            }
+        }
+        updateMeters(n);
+        inL += n;
+        inR += n;
+        outL += n;
+        outR += n;
+        start += n;
+    }
+    // Events not reached in this block are dropped.
+    eventCount.store(0, relaxed);
+    eventRead.store(0, relaxed);
+}
+
+void Orvane::applyPendingControllers() noexcept
+{
+    const int queued = std::min(eventCount.load(std::memory_order_acquire), kMaxEvents);
+    for (int i = eventRead.load(relaxed); i < queued; ++i) {
+        if (eventDeltas[i] > kLatestDelta) break;
+        handleEvent(i, true);
+    }
+    eventCount.store(0, relaxed);
+    eventRead.store(0, relaxed);
+}
+
+void Orvane::handleEvent(int i, bool channelOneControllersOnly) noexcept
+{
+    const int status = eventStatus[i];
+    if (channelOneControllersOnly) {
+        if (status == 0xB0) handleController(eventData1[i], eventData2[i]);
+        return;
+    }
+    switch (status & 0xF0) {
+    case 0xB0:
+        handleController(eventData1[i], eventData2[i]);
+        break;
+    case 0x90:
+        handleNoteOn(eventData1[i]);
+        break;
+    default:
+        break;
+    }
+}
+
+void Orvane::handleController(int controller, int data) noexcept
+{
+    const int index = midiMap->findParameter(controller, automatableCount);
+    if (index < 0) return;
+    const float value = static_cast<float>(data) / 127.0f;
+    if (index == id.morphXParam || index == id.morphYParam)
+        redirectMorphController(index, value);
+    else
+        setParameter(index, value);
+}
+
+void Orvane::redirectMorphController(int, float) noexcept
+{
+    // The XY pad's selected target takes the controller here.
+}
+
+void Orvane::handleNoteOn(int note) noexcept
+{
+    if (!(targetOf(id.seqMidiNoteTrigger) > 0.5f)) return;
+    const int* chain = nullptr;
+    int pattern = 0;
+    if (note >= 48 && note <= 55) {
+        chain = id.seqPatTGateOn;
+        pattern = note - 48;
+    } else if (note >= 60 && note <= 67) {
+        chain = id.seqPatFiltOn;
+        pattern = note - 60;
+    } else if (note >= 72 && note <= 79) {
+        chain = id.seqPatPanOn;
+        pattern = note - 72;
+    } else {
+        return;
+    }
+    for (int p = 0; p < kPatternCount; ++p)
+        setParameter(chain[p], 0.0f);
+    setParameter(chain[pattern], 1.0f);
+}
+
+void Orvane::stepSequencer(SubBlock&) noexcept
+{
+    // The step sequencer gives the envelope values of the three chains here.
+}
+
+void Orvane::stepOscillators(SubBlock& b) noexcept
+{
+    KsParameter& position = *parameters[id.panPosition];
+    b.panPosStart = position.current();
+    // Both oscillators advance by b.n frames here.
+    b.panPosEnd = position.current();
+}
+
+void Orvane::processGate(const SubBlock& b) noexcept
+{
+    const float step = (b.gateEnd - b.gateStart) / static_cast<float>(b.n);
+    float gain = b.gateStart;
+    for (int i = 0; i < b.n; ++i) {
+        bufferL[i] *= gain;
+        bufferR[i] *= gain;
+        gain += step;
+    }
+}
+
+void Orvane::processPan(const SubBlock& b, const Sections& s) noexcept
+{
+    const float d = param(id.panDepth, b.n);
+    float start = 0.5f;
+    float end = 0.5f;
+    if (s.panByLfo) {
+        start = b.panPosStart;
+        end = b.panPosEnd;
+    } else if (s.panBySequencer) {
+        start = (b.panSeqStart - 0.5f) * d + 0.5f;
+        end = (b.panSeqEnd - 0.5f) * d + 0.5f;
+    }
+    const float step = (end - start) / static_cast<float>(b.n);
+    float p = start;
+    for (int i = 0; i < b.n; ++i) {
+        const float l = bufferL[i];
+        const float r = bufferR[i];
+        const float m = 0.5f * (l + r) * d;
+        bufferL[i] = 2.0f * p * ((1.0f - d) * l + m);
+        bufferR[i] = 2.0f * (1.0f - p) * ((1.0f - d) * r + m);
+        p += step;
+    }
+}
+
+void Orvane::processFilter(const SubBlock&, const Sections&) noexcept
+{
+    // The multimode filter runs here.
+}
+
+void Orvane::processExciter(int) noexcept
+{
+    // The exciter runs here.
+}
+
+void Orvane::processSaturator(int) noexcept
+{
+    // The soft saturator runs here.
+}
+
+void Orvane::processFlanger(int) noexcept
+{
+    // The flanger runs here.
+}
+
+void Orvane::processDelay(int) noexcept
+{
+    // The stereo delay runs here.
+}
+
+void Orvane::processReverb(int) noexcept
+{
+    // The reverb runs here.
+}
+
+void Orvane::processMaster(int n) noexcept
+{
+    const float volume = param(id.masterVolume, n) * 1.3f;
+    const float gainTarget = std::pow(volume, 2.737f);
+    const float mixTarget = param(id.masterMix, n);
+    const float gainStep = (gainTarget - masterGain) / static_cast<float>(n);
+    const float mixStep = (mixTarget - masterMix) / static_cast<float>(n);
+    float gain = masterGain;
+    float mix = masterMix;
+    for (int i = 0; i < n; ++i) {
+        bufferL[i] = ((1.0f - mix) * dryL[i] + mix * bufferL[i]) * gain;
+        bufferR[i] = ((1.0f - mix) * dryR[i] + mix * bufferR[i]) * gain;
+        gain += gainStep;
+        mix += mixStep;
+    }
+    // The glide ends exactly on the targets.
+    masterGain = gainTarget;
+    masterMix = mixTarget;
+}
+
+void Orvane::updateMeters(int n) noexcept
+{
+    const float rate = sampleRate > 0.0f ? sampleRate : 44100.0f;
+    const float fall = 2.0f * static_cast<float>(n) / rate;
+    float left = peakLeft.load(relaxed) - fall;
+    float right = peakRight.load(relaxed) - fall;
+    for (int i = 0; i < n; i += 8) {
+        left = std::max(left, std::fabs(bufferL[i]));
+        right = std::max(right, std::fabs(bufferR[i]));
+    }
+    peakLeft.store(left, relaxed);
+    peakRight.store(right, relaxed);
+}
