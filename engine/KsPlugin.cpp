@@ -123,6 +123,13 @@ int KsPlugin::parameterIndex(const char* name) const
 
 void KsPlugin::queueEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, int delta) noexcept
 {
+    // MIDI learn: the first control change below 123 (the channel-mode messages) while a
+    // target is armed takes that parameter. The shell writes the controller file afterwards.
+    const int target = learnTarget.load(relaxed);
+    if (target != -1 && (status & 0xF0) == 0xB0 && data1 < 123) {
+        midiMap->learn(data1, target);
+        learnTarget.store(-1, relaxed);
+    }
     const int n = eventCount.load(relaxed);
     if (n < 0 || n >= kMaxEvents) return;
     eventDeltas[n] = delta;

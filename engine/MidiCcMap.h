@@ -2,6 +2,8 @@
 // Entry i belongs to parameter index i; -1 means no controller.
 #pragma once
 
+#include <cstddef>
+
 class MidiCcMap
 {
   public:
@@ -25,6 +27,21 @@ class MidiCcMap
     int controllerOf(int index) const noexcept;
     // First entry below limit (and count) with that controller, -1 when none.
     int findParameter(int controller, int limit) const noexcept;
+
+    // MIDI learn: every entry holding the controller loses it (a controller drives at most one
+    // parameter), then entry target gets it (when target is below kMaxEntries).
+    void learn(int controller, int target) noexcept;
+    // Reads "MidiConfig.txt": count restarts at 0; each whitespace-delimited word names entry
+    // count (cut to 63 characters) and the integer after it (0 when there is none) becomes its
+    // controller when it lies in -32768..32768. Stops at the end or after kMaxEntries entries.
+    // A file that cannot be opened leaves the map unchanged (false).
+    bool load(const char* path);
+    // The same reading over text in memory.
+    void parse(const char* text, std::size_t size);
+    // Writes one "name controller" line per entry. The file is replaced only when every byte
+    // was written (a temporary file renamed over it); false on failure or when count is below 1.
+    // Allocates and does I/O: never on the audio thread.
+    bool save(const char* path) const;
 
     Entry entries[kMaxEntries] = {};
     int count = 0;
