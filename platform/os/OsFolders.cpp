@@ -64,6 +64,8 @@ std::vector<std::string> factoryFolders()
     if (!folder.empty()) {
         folders.push_back(folder + "/../share/orvane");
         folders.push_back(folder + "/../data");
+        // A plug-in bundle (LV2) carries its factory content beside the module.
+        folders.push_back(folder);
     }
     return folders;
 }
