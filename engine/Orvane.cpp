@@ -119,6 +119,10 @@ Orvane::Orvane(const char* path) : KsPlugin(kAutomatableCount, kParameterCount, 
         id.seqPatTGateOn[p] = find(name);
     }
 
+    // The reverb's damping is fixed: applied once here, never by a parameter.
+    reverb.setDamp(0.5f);
+    lastReverbDamp = 0.5f;
+
     // The pan position rests at the centre.
     parameters[id.panPosition]->setValue(0.5f);
     parameters[id.panPosition]->resetSmoothing();
@@ -189,13 +193,20 @@ void Orvane::setSampleRate(float rate)
     if (!std::isfinite(rate) || rate <= 0.0f) return;
     KsPlugin::setSampleRate(rate);
     // Effect units, the sequencer clock and the oscillators take the rate here.
+    exciter.setSampleRate(rate);
+    flanger.setSampleRate(rate);
+    delay.setSampleRate(rate);
+    reverb.setSampleRate(rate);
     for (auto& p : parameters)
         p->setSampleRate(rate);
 }
 
 void Orvane::reset()
 {
-    // The exciter, flanger, delay and reverb clear their state here.
+    exciter.reset();
+    flanger.reset();
+    delay.reset();
+    reverb.reset();
 }
 
 void Orvane::resume()
@@ -421,29 +432,55 @@ void Orvane::processFilter(const SubBlock&, const Sections&) noexcept
     // The multimode filter runs here.
 }
 
-void Orvane::processExciter(int) noexcept
+void Orvane::processExciter(int n) noexcept
 {
-    // The exciter runs here.
+    exciter.process(bufferL, bufferR, n, param(id.distXcita, n));
 }
 
-void Orvane::processSaturator(int) noexcept
+void Orvane::processSaturator(int n) noexcept
 {
-    // The soft saturator runs here.
+    softSaturator.process(bufferL, bufferR, n, param(id.distSoftSat, n));
 }
 
-void Orvane::processFlanger(int) noexcept
+void Orvane::processFlanger(int n) noexcept
 {
-    // The flanger runs here.
+    // "FlangerDelay" (ms) and "FlangerDepth" (0..1 ms) re-derive the line only when they
+    // differ from the stored times. Applying them here rather than in parameterChanged keeps
+    // every flanger field on the audio thread, so a host write can never land mid-block.
+    const KsParameter& delayTime = *parameters[id.flangerDelay];
+    const KsParameter& depth = *parameters[id.flangerDepth];
+    flanger.setBaseDelay(delayTime.physicalOf(delayTime.getValue()) / 1000.0f);
+    flanger.setDepth(depth.physicalOf(depth.getValue()) / 1000.0f);
+    const float mix = param(id.flangerMix, n);
+    const float rate = parameters[id.flangerRate]->rateHz(effectiveTempo());
+    const float feedback = parameters[id.flangerFeedback]->physicalOf(param(id.flangerFeedback, n));
+    flanger.process(bufferL, bufferR, n, mix, rate, feedback);
 }
 
-void Orvane::processDelay(int) noexcept
+void Orvane::processDelay(int n) noexcept
 {
-    // The stereo delay runs here.
+    const float mix = param(id.delayMix, n);
+    const float feedback = param(id.delayFeedback, n);
+    delay.process(bufferL, bufferR, n, mix, feedback, param(id.delayCutoff, n));
 }
 
-void Orvane::processReverb(int) noexcept
+void Orvane::processReverb(int n) noexcept
 {
-    // The reverb runs here.
+    // A new "ReverbSize" is applied whenever it differs from the size last handed over
+    // (lastReverbSize starts at -1, so the first one always is); like the flanger times it is
+    // taken here so that the comb settings only ever change on the audio thread.
+    const float size = targetOf(id.reverbSize);
+    if (size != lastReverbSize) {
+        lastReverbSize = size;
+        reverb.setRoomSize(size);
+    }
+    const float mix = param(id.reverbMix, n);
+    if (mix != lastReverbMix) {
+        lastReverbMix = mix;
+        reverb.setWet(0.25f * mix);
+        reverb.setDry(0.5f - 0.25f * mix);
+    }
+    reverb.process(bufferL, bufferR, n);
 }
 
 void Orvane::processMaster(int n) noexcept

@@ -10,6 +10,11 @@
 #pragma once
 
 #include "engine/KsPlugin.h"
+#include "units/Exciter.h"
+#include "units/Flanger.h"
+#include "units/Reverb.h"
+#include "units/SoftSaturator.h"
+#include "units/StereoDelay.h"
 
 #include <atomic>
 #include <cstdint>
@@ -58,6 +63,13 @@ class Orvane : public KsPlugin
         int seqPatFiltOn[8], seqPatPanOn[8], seqPatTGateOn[8];
     };
     const ParamIds& ids() const noexcept { return id; }
+
+    // Effect units of the chain, by value.
+    SoftSaturator softSaturator;
+    Exciter exciter;
+    Flanger flanger;
+    StereoDelay delay;
+    Reverb reverb;
 
     // Pipeline state (see the design's member list).
     float lastReverbMix = -1.0f;
