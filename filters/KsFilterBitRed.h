@@ -12,6 +12,7 @@ class KsFilterBitRed : public KsFilter
     KsFilterBitRed() noexcept { classId = 14; }
 
     // Bit depth for a cutoff note: (1 - position) x 15 + 1 truncated, limited to 1..16.
+    // The engine shows the same number as the cutoff display of this type.
     static int32_t bitsForNote(float note) noexcept;
 
     void reset() noexcept override {}

@@ -51,7 +51,9 @@ void KsFilterMech::process(float* buffer, int frames) noexcept
 
 int32_t KsFilterBitRed::bitsForNote(float note) noexcept
 {
-    const float b = (1.f - cutoffPosition(note)) * 15.f + 1.f;
+    // The small tolerance lets 80 Hz and 16000 Hz land on 16 and 1 bits despite the
+    // rounding of the note computed from them.
+    const float b = (1.f - cutoffPosition(note)) * 15.f + 1.f + 1e-4f;
     if (!(b >= 1.f)) return 1;
     if (b >= 16.f) return 16;
     return static_cast<int32_t>(b);

@@ -63,6 +63,9 @@ class MultimodeFilter
     static float hzToNote(float hz) noexcept;
     // Symmetric soft clip: unchanged within +-knee, bending to 1.0 at +-ceiling.
     static float softClip(float x, float knee, float ceiling) noexcept;
+    // The gain limiter stage: the gain drops at once to keep the stereo peak envelope at 1
+    // and climbs back to 1 linearly over 7.5 s.
+    void limit(float* l, float* r, int frames) noexcept;
     // Highest note handed to a filter at a type change for a host rate: just below Nyquist.
     static float maxNoteFor(float sr) noexcept;
 
@@ -112,5 +115,4 @@ class MultimodeFilter
     void pairFor(const FilterTypeInfo& row, KsFilter*& l, KsFilter*& r) noexcept;
     float noteOf(float cutoff) const noexcept { return hzToNote(cutoffToHz(cutoff)); }
     void runFilters(float* l, float* r, int frames, bool ramping, float cutoffStep) noexcept;
-    void limit(float* l, float* r, int frames) noexcept;
 };

@@ -1,0 +1,162 @@
+#include "FilterTestSupport.h"
+
+#include "filters/KsFilterBiquad.h"
+#include "filters/KsFilterBiquadBP.h"
+#include "filters/KsFilterBiquadBPFat.h"
+#include "filters/KsFilterBiquadFat.h"
+#include "filters/KsFilterBiquadLPFat.h"
+#include "filters/KsFilterBiquadPeaking.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <random>
+
+using namespace filtertest;
+
+namespace
+{
+std::unique_ptr<KsFilter> make(const std::function<KsFilter*()>& build, int32_t mode, float res)
+{
+    std::unique_ptr<KsFilter> f(build());
+    f->setSampleRate(rate);
+    f->setMode(mode);
+    f->setCutoff(noteOf(1000.0));
+    f->setResonance(res);
+    f->reset();
+    return f;
+}
+} // namespace
+
+// Responses at 1 kHz cutoff: {filter, mode, resonance, probe Hz, lowest gain, highest gain}.
+TEST(BiquadFamily, FrequencyResponses)
+{
+    const auto biquad = [] { return new KsFilterBiquad; };
+    const auto peakingType = [] { return new KsFilterBiquadPeaking; };
+    const auto bp = [] { return new KsFilterBiquadBP; };
+    const auto bpFat = [] { return new KsFilterBiquadBPFat; };
+    const auto fat = [] { return new KsFilterBiquadFat; };
+    const auto lpFat = [] { return new KsFilterBiquadLPFat; };
+    struct Case {
+        const char* what;
+        std::function<KsFilter*()> build;
+        int32_t mode;
+        float res;
+        double hz, lo, hi;
+    };
+    const double db3 = std::pow(10.0, 3.0 / 20.0), db21 = std::pow(10.0, 21.0 / 20.0);
+    const Case cases[] = {
+        {"LP passes DC", biquad, 0, 0.f, 0, 0.999, 1.001},
+        {"LP Q 1 at cutoff", biquad, 0, 0.f, 1000, 0.97, 1.03},
+        {"LP Q 7 at cutoff", biquad, 0, 1.f, 1000, 6.7, 7.3},
+        {"LP cuts far above", biquad, 0, 0.f, 16000, 0, 0.01},
+        {"HP blocks DC", biquad, 2, 0.f, 0, 0, 1e-3},
+        {"HP passes high", biquad, 2, 0.f, 4000, 0.95, 1.1},
+        {"BP 0 dB peak", biquad, 1, 0.f, 1000, 0.97, 1.03},
+        {"BP cuts below", biquad, 1, 0.f, 62.5, 0, 0.1},
+        {"notch at cutoff", biquad, 3, 0.f, 1000, 0, 0.05},
+        {"notch 0.01 octave wide", biquad, 3, 0.f, 1059.5, 0.95, 1.01},
+        {"all-pass", biquad, 5, 0.5f, 3000, 0.99, 1.01},
+        {"formant silent at res 0", biquad, 6, 0.f, 1000, 0, 1e-6},
+        {"Peaking 3 dB at res 0", peakingType, 0, 0.f, 1000, db3 * 0.98, db3 * 1.02},
+        {"Peaking 21 dB at res 1", peakingType, 0, 1.f, 1000, db21 * 0.98, db21 * 1.02},
+        {"Peaking flat far away", peakingType, 0, 1.f, 20, 0.98, 1.05},
+        {"BP2 BQ peaks 3 dB at cutoff", bp, 0, 0.f, 1000, db3 * 0.97, db3 * 1.03},
+        {"BP2 BQ cuts below", bp, 0, 0.f, 62.5, 0, 0.1},
+        {"BP2 Fat cuts below", bpFat, 0, 0.f, 30, 0, 0.2},
+        {"BP2 Fat peaks at cutoff", bpFat, 0, 1.f, 1000, 20, 40},
+        {"HP2 Fat blocks DC", fat, 2, 0.f, 0, 0, 1e-3},
+        {"HP2 Fat Q 3 at cutoff", fat, 2, 0.f, 1000, 2.9, 3.1},
+        {"LP2 Fat passes DC", lpFat, 0, 0.f, 0, 0.999, 1.001},
+        {"LP2 Fat -3 dB at cutoff", lpFat, 0, 0.f, 1000, 0.68, 0.73},
+        {"LP2 Fat 4 poles", lpFat, 0, 0.f, 8000, 0, 3e-4},
+        {"LP2 Fat resonant", lpFat, 0, 1.f, 1000, 30, 40},
+    };
+    for (const Case& c : cases) {
+        auto f = make(c.build, c.mode, c.res);
+        const double g = gainAt(*f, c.hz);
+        EXPECT_GE(g, c.lo) << c.what;
+        EXPECT_LE(g, c.hi) << c.what;
+    }
+}
+
+TEST(BiquadFamily, RunawaySectionRestartsFromSilenceKeepingInputs)
+{
+    KsFilterBiquad f;
+    f.setSampleRate(rate);
+    f.setCutoff(noteOf(1000.0));
+    f.setResonance(0.f);
+    f.reset();
+    float block[8] = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f};
+    f.process(block, 8);
+    // Force an unstable section: the output grows without bound.
+    f.a1 = -2.5f;
+    f.a2 = 1.5f;
+    float loud[64];
+    std::fill(loud, loud + 64, 1.f);
+    f.process(loud, 64);
+    EXPECT_EQ(f.y1, 0.f);
+    EXPECT_EQ(f.y2, 0.f);
+    EXPECT_EQ(f.x1, 1.f);
+    EXPECT_EQ(f.x2, 1.f);
+
+    // A non-finite input does not leave the section poisoned.
+    f.reset();
+    f.process(block, 8);
+    float bad[4] = {NAN, 0.f, 0.f, 0.f};
+    f.process(bad, 4);
+    EXPECT_EQ(f.y1, 0.f);
+}
+
+TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
+{
+    KsFilterBiquad l, r, lm, rm;
+    for (KsFilterBiquad* f : {&l, &r, &lm, &rm}) {
+        f->setSampleRate(rate);
+        f->setMode(0);
+        f->setCutoff(noteOf(2000.0));
+        f->setResonance(0.7f);
+        f->reset();
+    }
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<float> d(-1.f, 1.f);
+    float a[64], b[64], am[64], bm[64];
+    for (int i = 0; i < 64; ++i)
+        am[i] = a[i] = d(gen), bm[i] = b[i] = d(gen);
+    l.processStereo(a, b, 64, r);
+    lm.process(am, 64);
+    rm.process(bm, 64);
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(a[i], am[i]);
+        EXPECT_EQ(b[i], bm[i]);
+    }
+}
+
+TEST(BiquadFamily, CompositesKeepTheirVariants)
+{
+    KsFilterBiquadBP bp;
+    KsFilterBiquadFat fat;
+    KsFilterBiquadPeaking peaking;
+    bp.setVariant(0);
+    fat.setVariant(0);
+    peaking.setVariant(0);
+    peaking.setMode(0);
+    EXPECT_EQ(bp.sections.first.variant, 1);
+    EXPECT_EQ(bp.sections.second.variant, 1);
+    EXPECT_EQ(fat.section.variant, 3);
+    EXPECT_EQ(peaking.section.variant, 2);
+    EXPECT_EQ(peaking.section.mode, KsFilterBiquad::peaking);
+}
+
+TEST(BiquadFamily, LpFatNeverBelow40Hz)
+{
+    KsFilterBiquadLPFat f;
+    f.setCutoff(noteOf(10.0));
+    EXPECT_FLOAT_EQ(f.cutoffHz, 40.f);
+    f.setCutoff(noteOf(80.0));
+    EXPECT_NEAR(f.cutoffHz, 80.f, 0.01f);
+    KsFilterBiquad plain;
+    plain.setCutoff(noteOf(10.0));
+    EXPECT_NEAR(plain.cutoffHz, 10.f, 0.01f);
+}

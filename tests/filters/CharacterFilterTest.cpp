@@ -1,0 +1,216 @@
+#include "FilterTestSupport.h"
+
+#include "filters/KsFilterBitRed.h"
+#include "filters/KsFilterComb.h"
+#include "filters/KsFilterCombNeg.h"
+#include "filters/KsFilterMech.h"
+#include "filters/KsFilterRingMod.h"
+#include "filters/KsFilterTube.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace filtertest;
+
+namespace
+{
+// A comb at rest with the given delay (the line is cleared after the delay is known, so no
+// crossfade is pending).
+void setUpComb(KsFilterComb& c, double hz, float res)
+{
+    c.allocate(rate);
+    c.setCutoff(noteOf(hz));
+    c.setResonance(res);
+    c.setSampleRate(rate);
+}
+
+// Runs n samples through a filter, an impulse at sample `at` (or none for at < 0).
+std::vector<float> run(KsFilter& f, int n, int at)
+{
+    std::vector<float> x(n, 0.f);
+    if (at >= 0) x[at] = 1.f;
+    for (int i = 0; i < n; i += 64)
+        f.process(x.data() + i, std::min(64, n - i));
+    return x;
+}
+
+int loudestIndex(const std::vector<float>& v)
+{
+    int best = 0;
+    for (int i = 1; i < static_cast<int>(v.size()); ++i)
+        if (std::fabs(v[i]) > std::fabs(v[best])) best = i;
+    return best;
+}
+} // namespace
+
+TEST(CombFilter, DelayOfOneCutoffPeriodWithFeedback)
+{
+    KsFilterComb dry;
+    setUpComb(dry, 1000.0, 0.f); // 48 samples at 48 kHz
+    const auto once = run(dry, 200, 0);
+    EXPECT_NEAR(once[48], 1.f, 1e-3f);
+    EXPECT_NEAR(once[96], 0.f, 1e-3f); // no feedback: a single echo
+
+    KsFilterComb wet;
+    setUpComb(wet, 1000.0, 1.f);
+    const auto echoes = run(wet, 200, 0);
+    EXPECT_NEAR(echoes[48], 1.f, 1e-3f);
+    EXPECT_NEAR(echoes[96], 0.99f, 0.01f);
+    EXPECT_NEAR(echoes[144], 0.99f * 0.99f, 0.01f);
+
+    KsFilterCombNeg neg;
+    neg.allocate(rate);
+    neg.setCutoff(noteOf(1000.0));
+    neg.setResonance(1.f);
+    neg.setSampleRate(rate);
+    const auto inverted = run(neg, 200, 0);
+    EXPECT_NEAR(inverted[96], -0.99f, 0.01f);
+}
+
+TEST(CombFilter, CrossfadesToNewDelayAndGathersChangesMadeDuringIt)
+{
+    KsFilterComb c;
+    setUpComb(c, 1000.0, 0.f);
+    run(c, 64, -1);
+    c.setCutoff(noteOf(500.0)); // starts a 10 ms (480-sample) crossfade
+    run(c, 100, -1);
+    EXPECT_TRUE(c.line.crossfading);
+    c.setCutoff(noteOf(250.0));
+    c.setCutoff(noteOf(2000.0)); // only the latest request counts
+    run(c, 390, -1);
+    // The first crossfade has ended and the gathered change runs its own, to 24 samples.
+    EXPECT_TRUE(c.line.crossfading);
+    EXPECT_EQ((c.line.writeIndex - c.line.newReadIndex + c.line.length) % c.line.length, 24);
+    run(c, 480, -1);
+    EXPECT_FALSE(c.line.changing);
+    const auto out = run(c, 128, 0);
+    EXPECT_EQ(loudestIndex(out), 24);
+    EXPECT_NEAR(out[24], 1.f, 1e-3f);
+
+    // Midway through a crossfade the output blends both taps.
+    KsFilterComb m;
+    setUpComb(m, 1000.0, 0.f);
+    m.setCutoff(noteOf(500.0));
+    std::vector<float> x(400, 0.f);
+    x[0] = 1.f;
+    m.process(x.data(), 400);
+    EXPECT_GT(x[48], 0.85f); // fade has barely begun
+    EXPECT_LT(x[48], 1.f);
+}
+
+TEST(CombFilter, DcBlockerFollowsTheSampleRate)
+{
+    KsFilterComb pos;
+    KsFilterCombNeg neg;
+    for (float sr : {44100.f, 96000.f}) {
+        pos.allocate(sr);
+        neg.allocate(sr);
+        pos.setSampleRate(sr);
+        neg.setSampleRate(sr);
+        EXPECT_FLOAT_EQ(pos.line.pole, 1.f - 31.415928f / sr);
+        EXPECT_FLOAT_EQ(neg.line.pole, 1.f - 31.415928f / sr);
+        EXPECT_EQ(pos.line.length, static_cast<int>(sr + 0.5f));
+    }
+    // A rate beyond the allocated room keeps the line within it.
+    KsFilterComb small;
+    small.allocate(8000.f);
+    small.setSampleRate(48000.f);
+    EXPECT_EQ(small.line.length, 8000);
+    run(small, 256, 0);
+}
+
+TEST(ShaperFilters, TubeAndMechCurves)
+{
+    struct Case {
+        bool tube;
+        double cutoffHz;
+        float in, out;
+    };
+    const Case cases[] = {
+        {true, 80, 0.5f, 0.75f},
+        {true, 80, -0.6f, -0.9f},
+        {true, 80, 1.f, 1.5f},
+        {true, 80, -1.f, -1.5f},
+        {true, 16000, 0.1f, 0.375f},
+        {true, 16000, 1.f, 0.75f},
+        {false, 80, 0.5f, 0.75f},
+        {false, 80, 1.f, 1.5f},
+        {false, 80, -1.f, -1.5f},
+        {false, 16000, 1.f, 0.75f},
+        {false, 16000, 0.05f, 0.75f * 0.55f},
+    };
+    for (const Case& c : cases) {
+        KsFilterTube tube;
+        KsFilterMech mech;
+        KsFilter& f = c.tube ? static_cast<KsFilter&>(tube) : mech;
+        f.setCutoff(noteOf(c.cutoffHz));
+        f.setResonance(0.3f);
+        f.setDrive(1.f);
+        float x = c.in;
+        f.process(&x, 1);
+        EXPECT_NEAR(x, c.out, 1e-4f) << (c.tube ? "Tube " : "Mech ") << c.cutoffHz << " Hz, x=" << c.in;
+    }
+}
+
+TEST(BitRedFilter, OneBitGivesFiveLevelsAndBitsFollowCutoff)
+{
+    KsFilterBitRed f;
+    f.setCutoff(noteOf(16000.0));
+    f.setResonance(0.f);
+    f.setDrive(1.f);
+    EXPECT_EQ(f.bits, 1);
+    float x[] = {-1.f, -0.6f, -0.3f, -0.1f, 0.f, 0.2f, 0.3f, 0.7f, 0.8f, 1.f};
+    const float expected[] = {-1.5f, -0.75f, -0.75f, 0.f, 0.f, 0.f, 0.75f, 0.75f, 1.5f, 1.5f};
+    f.process(x, 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(x[i], expected[i]) << i;
+
+    EXPECT_EQ(KsFilterBitRed::bitsForNote(noteOf(80.0)), 16);
+    EXPECT_EQ(KsFilterBitRed::bitsForNote(noteOf(1278.5)), 8);
+    EXPECT_EQ(KsFilterBitRed::bitsForNote(noteOf(20000.0)), 1);
+}
+
+TEST(RingModFilter, MultipliesBySineAtCutoffAndRestartsAtReset)
+{
+    KsFilterRingMod f;
+    f.setSampleRate(rate);
+    f.setCutoff(noteOf(1000.0));
+    f.reset();
+    std::vector<float> x(480, 0.5f);
+    f.process(x.data(), 480);
+    for (int i = 0; i < 480; ++i)
+        EXPECT_NEAR(x[i], 0.5 * std::sin(6.283185307179586 * 1000.0 * (i + 1) / rate), 2e-3) << i;
+    f.reset();
+    float one = 1.f;
+    f.process(&one, 1);
+    EXPECT_NEAR(one, std::sin(6.283185307179586 * 1000.0 / rate), 2e-3);
+}
+
+TEST(CharacterFilters, ResonanceHasNoEffect)
+{
+    KsFilterTube tube[2];
+    KsFilterMech mech[2];
+    KsFilterBitRed bitRed[2];
+    KsFilterRingMod ring[2];
+    for (int k = 0; k < 2; ++k) {
+        KsFilter* fs[] = {&tube[k], &mech[k], &bitRed[k], &ring[k]};
+        for (KsFilter* f : fs) {
+            f->setSampleRate(rate);
+            f->setCutoff(noteOf(3000.0));
+            f->setResonance(k == 0 ? 0.f : 1.f);
+            f->setDrive(1.f);
+            f->reset();
+        }
+    }
+    KsFilter* pairs[][2] = {
+        {&tube[0], &tube[1]}, {&mech[0], &mech[1]}, {&bitRed[0], &bitRed[1]}, {&ring[0], &ring[1]}};
+    for (auto& p : pairs) {
+        std::vector<float> a(64), b(64);
+        for (int i = 0; i < 64; ++i)
+            a[i] = b[i] = std::sin(0.3f * i) * 1.2f;
+        p[0]->process(a.data(), 64);
+        p[1]->process(b.data(), 64);
+        EXPECT_EQ(a, b);
+    }
+}
