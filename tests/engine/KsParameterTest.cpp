@@ -1,0 +1,230 @@
+#include "engine/KsParameter.h"
+#include "engine/Orvane.h"
+#include "engine/ParameterTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace
+{
+
+std::string display(Orvane& engine, const char* name, float value)
+{
+    const int index = engine.parameterIndex(name);
+    EXPECT_GE(index, 0) << name;
+    engine.setParameter(index, value);
+    char text[KsParameter::kTextSize];
+    engine.getParameterDisplay(index, text);
+    return text;
+}
+
+TEST(ParameterTable, IndicesNamesAndTexts)
+{
+    Orvane engine;
+    ASSERT_EQ(engine.parameterCount, 366);
+    ASSERT_EQ(engine.automatableCount, 344);
+    struct Row {
+        int index;
+        const char* name;
+        const char* altName;
+        const char* unit; // null: absent
+        int kind;
+        bool announces;
+    };
+    const Row rows[] = {
+        {0, "TranceGateOn", "TranceGateOn", "", 0, false},
+        {15, "CutoffModDepth", "FiltModDepth", "%", 1, true},
+        {18, "DistOn", "EnhOn", "", 0, false},
+        {26, "FlangerFeedback", "FlangerFbck", "", 4, true},
+        {39, "MasterVolume", "MasterVolume", "dB", 9, true},
+        {47, "SeqVolMode", "SeqVolMode", nullptr, 0, false},
+        {51, "Chain", "Chain", "", 0, false},
+        {52, "Seq1Step1Vol", "Seq1Step1Vol", nullptr, 1, false},
+        {stepVolumeIndex(2, 0), "Seq3Step1Vol", "Seq3Step1Vol", nullptr, 1, false},
+        {stepVolumeIndex(2, 11), "Seq3Step12Vol", "Seq3Step12Vol", nullptr, 1, false},
+        {314, "Seq8Tie16Vol", "Seq8Tie16Vol", nullptr, 0, false},
+        {315, "SeqPat1FiltOn", "SeqPat1FiltOn", "", 0, false},
+        {335, "SeqPat5TGateOn", "SeqPat5TGateOn", "", 0, false},
+        {338, "SeqPat8TGateOn", "SeqPat8TGateOn", "", 0, false},
+        {343, "Unused5", "Unused5", nullptr, 0, false},
+        {344, "Unused", "", nullptr, 1, false},
+        {352, "PanPosition", "", nullptr, 1, false},
+        {353, "CurrentPattern", "", "", 0, false},
+        {354, "SeqFilterStartClk", "SeqFilterStartClk", nullptr, 0, false},
+        {358, "SeqPatternCopy", "", nullptr, 0, false},
+        {365, "InfoLink", "InfoLink", "", 0, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.index);
+        const KsParameter* p = engine.parameter(r.index);
+        ASSERT_NE(p, nullptr);
+        EXPECT_STREQ(p->name, r.name);
+        EXPECT_STREQ(p->altName, r.altName);
+        EXPECT_EQ(p->hasUnit(), r.unit != nullptr);
+        EXPECT_STREQ(p->unitText(), r.unit ? r.unit : "");
+        EXPECT_EQ(p->kind, r.kind);
+        EXPECT_EQ(p->announces, r.announces);
+    }
+    EXPECT_EQ(engine.parameterIndex("Chain"), 51); // first of the eight
+    EXPECT_EQ(engine.parameterIndex("NoSuchName"), -1);
+    EXPECT_EQ(engine.parameter(366), nullptr);
+    EXPECT_EQ(engine.parameter(-1), nullptr);
+    // Only "PanPosition" starts away from its minimum.
+    EXPECT_FLOAT_EQ(engine.getParameter(352), 0.5f);
+    EXPECT_FLOAT_EQ(engine.getParameter(38), 0.0f);
+}
+
+TEST(ParameterTable, SyncTables)
+{
+    EXPECT_EQ(rateSyncTable.count, 33);
+    EXPECT_EQ(delaySyncTable.count, 21);
+    EXPECT_EQ(lengthSyncTable.count, 18);
+    EXPECT_STREQ(rateSyncTable.names[0], "1/32T");
+    EXPECT_NEAR(rateSyncTable.beats[0], 0.0208333f, 1e-6);
+    EXPECT_STREQ(rateSyncTable.names[32], "32/1*");
+    EXPECT_FLOAT_EQ(rateSyncTable.beats[32], 48.0f);
+    EXPECT_STREQ(delaySyncTable.names[20], "2/1*");
+    EXPECT_FLOAT_EQ(delaySyncTable.beats[20], 3.0f);
+    EXPECT_STREQ(lengthSyncTable.names[0], "1/2T");
+    EXPECT_NEAR(lengthSyncTable.beats[0], 0.3333333f, 1e-6);
+    EXPECT_STREQ(lengthSyncTable.names[17], "16/1*");
+    EXPECT_FLOAT_EQ(lengthSyncTable.beats[17], 24.0f);
+    // Every entry is triplet, straight, dotted of one base length.
+    for (int i = 0; i < 33; i += 3) {
+        EXPECT_NEAR(rateSyncTable.beats[i], rateSyncTable.beats[i + 1] * 2.0f / 3.0f, 1e-6);
+        EXPECT_NEAR(rateSyncTable.beats[i + 2], rateSyncTable.beats[i + 1] * 1.5f, 1e-6);
+        EXPECT_EQ(std::string(rateSyncTable.names[i]), std::string(rateSyncTable.names[i + 1]) + "T");
+    }
+}
+
+TEST(KsParameter, DisplayTexts)
+{
+    Orvane engine;
+    struct Row {
+        const char* name;
+        float value;
+        const char* text;
+    } const rows[] = {
+        {"PanShape", 0.034f, "3"},         {"PanShape", 0.036f, "4"},        {"MmFilterCutoff", 0.0f, "80"},
+        {"MmFilterCutoff", 1.0f, "16000"}, {"MmFilterCutoff", 0.5f, "1278"}, {"MasterVolume", 0.77f, " 0"},
+        {"MasterVolume", 0.0005f, "-inf"}, {"MasterVolume", 1.0f, " 6"},     {"PanDepth", 0.5f, "50"},
+        {"FlangerFeedback", 1.0f, "0.9"},  {"SeqLength", 0.5f, "4/1T bars"}, {"SeqLength", 1.0f, "1/2T bars"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(display(engine, r.name, r.value), r.text) << r.name << " " << r.value;
+    engine.setParameter(engine.parameterIndex("PanShape"), 0.034f);
+    EXPECT_FLOAT_EQ(engine.parameter(engine.parameterIndex("PanShape"))->targetValue, 3.0f);
+}
+
+std::string text(const KsParameter& p)
+{
+    char buffer[KsParameter::kTextSize];
+    p.formatValue(buffer);
+    return buffer;
+}
+
+TEST(KsParameter, RatesAndSyncSelection)
+{
+    KsParameter panRate(2, true, "PanRate", nullptr, "", 0.0f, 1.0f);
+    panRate.setSyncTable(rateSyncTable.count, rateSyncTable.beats, rateSyncTable.names,
+                         rateSyncTable.freeMinHz, rateSyncTable.freeMaxHz);
+    panRate.setSynced(true);
+    panRate.setValue(1.0f);
+    EXPECT_EQ(text(panRate), "1/32T bars");
+    panRate.setValue(0.0f);
+    EXPECT_EQ(text(panRate), "32/1* bars");
+    // "1/4" (entry 10) at 120 bpm is 2 Hz; "1/1" (entry 16) 0.5 Hz.
+    panRate.setValue(1.0f - 10.5f / 33.0f);
+    EXPECT_FLOAT_EQ(panRate.rateHz(120.0f), 2.0f);
+    panRate.setValue(1.0f - 16.5f / 33.0f);
+    EXPECT_FLOAT_EQ(panRate.rateHz(120.0f), 0.5f);
+    EXPECT_DOUBLE_EQ(panRate.syncPhase(3.0), 0.75);
+    EXPECT_EQ(panRate.syncCycles(9.0), 2);
+    EXPECT_DOUBLE_EQ(panRate.syncPhase(-1.0), 0.0); // before the song start
+    EXPECT_EQ(panRate.syncCycles(-1.0), 0);
+    for (float bad : {0.0f, -60.0f, NAN, INFINITY}) // invalid tempos count as 120
+        EXPECT_FLOAT_EQ(panRate.rateHz(bad), 0.5f);
+
+    panRate.setSynced(false);
+    panRate.setValue(0.5f);
+    EXPECT_EQ(text(panRate), "4.0 Hz");
+    EXPECT_FLOAT_EQ(panRate.rateHz(120.0f), 4.01f);
+    EXPECT_DOUBLE_EQ(panRate.syncPhase(3.0), -1.0);
+    EXPECT_EQ(panRate.syncCycles(3.0), -1);
+
+    KsParameter delayRate(3, true, "DelayLRate", nullptr, "", 0.0f, 1.0f);
+    delayRate.setSyncTable(delaySyncTable.count, delaySyncTable.beats, delaySyncTable.names,
+                           delaySyncTable.freeMinHz, delaySyncTable.freeMaxHz);
+    delayRate.interpolateFree = true;
+    delayRate.showMs = true;
+    delayRate.setValue(0.5f);
+    EXPECT_EQ(text(delayRate), "625 ms");
+    EXPECT_NEAR(delayRate.rateHz(120.0f), 1.6f, 1e-5);
+
+    // The engine's own objects carry the tables and flags of the parameter table.
+    Orvane engine;
+    KsParameter& length = *engine.parameter(engine.parameterIndex("SeqLength"));
+    length.setValue(0.5f);
+    EXPECT_TRUE(length.isSynced());
+    EXPECT_EQ(length.syncIndex(), 9);
+    EXPECT_NEAR(length.syncBeats[length.syncIndex()], 2.6666667f, 1e-6);
+    const KsParameter& engineDelay = *engine.parameter(engine.parameterIndex("DelayRRate"));
+    EXPECT_TRUE(engineDelay.interpolateFree && engineDelay.showMs);
+    EXPECT_EQ(engineDelay.syncCount, 21);
+    EXPECT_EQ(engine.parameter(engine.parameterIndex("CutoffModRate"))->syncCount, 33);
+    KsParameter& flangerRate = *engine.parameter(engine.parameterIndex("FlangerRate"));
+    EXPECT_EQ(flangerRate.syncCount, 0);
+    flangerRate.setValue(1.0f);
+    EXPECT_FLOAT_EQ(flangerRate.rateHz(120.0f), 8.0f);
+}
+
+TEST(KsParameter, RampAndLimits)
+{
+    KsParameter p(1, true, "Level", nullptr, "%", 0.0f, 1.0f);
+    // No sample rate yet: a set completes at the first advance.
+    p.setValue(0.5f);
+    EXPECT_FLOAT_EQ(p.current(), 0.0f);
+    p.advance(1);
+    EXPECT_FLOAT_EQ(p.current(), 0.5f);
+
+    p.setSampleRate(48000.0f);
+    EXPECT_EQ(p.rampLength, 480);
+    p.setValue(1.0f);
+    EXPECT_FLOAT_EQ(p.read(64), 0.5f + 0.5f * 64.0f / 480.0f);
+    p.setValue(1.0f); // same target: the ramp goes on
+    EXPECT_FLOAT_EQ(p.read(64), 0.5f + 0.5f * 128.0f / 480.0f);
+    EXPECT_FLOAT_EQ(p.read(512), 1.0f);
+
+    p.setValue(2.0f); // limited to 1: unchanged
+    EXPECT_FLOAT_EQ(p.target(), 1.0f);
+    p.setValue(NAN);
+    EXPECT_FLOAT_EQ(p.target(), 1.0f);
+    p.setValue(-3.0f);
+    EXPECT_FLOAT_EQ(p.target(), 0.0f);
+    p.resetSmoothing();
+    EXPECT_FLOAT_EQ(p.current(), 0.0f);
+
+    struct Offset : KsModulationSource {
+        float value = 0.3f;
+        float modulationOutput() const noexcept override { return value; }
+    } source;
+    p.setValue(0.9f);
+    p.resetSmoothing();
+    p.setModulation(&source);
+    EXPECT_FLOAT_EQ(p.target(), 1.0f); // 1.2 limited
+    source.value = -0.2f;
+    EXPECT_FLOAT_EQ(p.current(), 0.7f);
+    p.setModulation(nullptr);
+    EXPECT_FLOAT_EQ(p.current(), 0.9f);
+
+    // Selector ranges round to whole numbers and read back as k / 100.
+    KsParameter type(0, false, "Type", nullptr, "", 0.0f, 100.0f);
+    type.setValue(0.05f);
+    EXPECT_FLOAT_EQ(type.target(), 5.0f);
+    EXPECT_FLOAT_EQ(type.getValue(), 0.05f);
+}
+
+} // namespace

@@ -1,0 +1,246 @@
+#include "engine/Orvane.h"
+#include "engine/KsProgram.h"
+#include "engine/MidiCcMap.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// An engine at 48 kHz with the product defaults, settings by name, 120 bpm, resumed.
+struct Rig {
+    Orvane engine;
+    explicit Rig(std::initializer_list<std::pair<const char*, float>> settings = {}, bool withRate = true)
+    {
+        if (withRate) engine.setSampleRate(48000.0f);
+        OrvaneProgram defaults;
+        for (int i = 0; i < defaults.count; ++i)
+            engine.setParameter(i, defaults.values[i]);
+        for (const auto& [name, value] : settings)
+            set(name, value);
+        engine.setTempo(120.0f, 0.0);
+        engine.resume();
+    }
+    void set(const char* name, float value)
+    {
+        const int index = engine.parameterIndex(name);
+        ASSERT_GE(index, 0) << name;
+        engine.setParameter(index, value);
+    }
+    float get(const char* name) { return engine.getParameter(engine.parameterIndex(name)); }
+    // Processes a constant input; returns the outputs.
+    std::pair<std::vector<float>, std::vector<float>> run(int frames, float left, float right,
+                                                          bool replacing = true, float previous = 0.0f)
+    {
+        std::vector<float> inL(frames, left), inR(frames, right), outL(frames, previous),
+            outR(frames, previous);
+        engine.process(inL.data(), inR.data(), outL.data(), outR.data(), frames, replacing);
+        return {outL, outR};
+    }
+};
+
+const float kUnityGain = std::pow(1.001f, 2.737f); // "MasterVolume" 0.77
+
+TEST(OrvanePipeline, MasterSection)
+{
+    {
+        Rig rig;
+        // The first sub-block after construction fades in from silence.
+        auto first = rig.run(64, 1.0f, 1.0f);
+        EXPECT_FLOAT_EQ(first.first[0], 0.0f);
+        EXPECT_NEAR(first.first[63], kUnityGain * 63.0f / 64.0f, 1e-5);
+        auto settled = rig.run(512, 0.5f, -0.25f);
+        EXPECT_NEAR(kUnityGain, 1.0027f, 1e-4);
+        for (int i = 0; i < 512; ++i) {
+            ASSERT_NEAR(settled.first[i], 0.5f * kUnityGain, 1e-6);
+            ASSERT_NEAR(settled.second[i], -0.25f * kUnityGain, 1e-6);
+        }
+        // Without replacing the result is added to what the outputs hold.
+        auto added = rig.run(100, 0.5f, 0.5f, false, 1.0f);
+        EXPECT_NEAR(added.first[99], 1.0f + 0.5f * kUnityGain, 1e-6);
+    }
+    {
+        // "MasterMix" 0: the dry input times the gain, whatever the sections do.
+        Rig rig({{"MasterMix", 0.0f}, {"PanOn", 1.0f}, {"PanSource", 0.02f}, {"PanDepth", 1.0f}});
+        rig.run(512, 0.0f, 0.0f);
+        auto out = rig.run(256, 1.0f, 0.0f);
+        EXPECT_NEAR(out.first[200], kUnityGain, 1e-6);
+        EXPECT_NEAR(out.second[200], 0.0f, 1e-6);
+    }
+}
+
+TEST(OrvanePipeline, PanAndGateDecisions)
+{
+    // "PanSource" 2: both pan positions are 0.5, so only the depth blend acts.
+    Rig pan({{"PanOn", 1.0f}, {"PanSource", 0.02f}, {"PanDepth", 0.5f}});
+    pan.run(512, 0.0f, 0.0f);
+    auto out = pan.run(128, 1.0f, 0.0f);
+    EXPECT_NEAR(out.first[100], 0.75f * kUnityGain, 1e-5);
+    EXPECT_NEAR(out.second[100], 0.25f * kUnityGain, 1e-5);
+
+    // "TranceGateOn" without any pattern in the gate chain does not gate.
+    Rig gate({{"TranceGateOn", 1.0f}});
+    gate.run(512, 0.0f, 0.0f);
+    auto gated = gate.run(4096, 1.0f, 1.0f);
+    for (int i = 0; i < 4096; i += 64)
+        ASSERT_NEAR(gated.first[i], kUnityGain, 1e-6) << i;
+}
+
+TEST(OrvanePipeline, ControllerEventsOnePerSubBlock)
+{
+    // Without a sample rate ramps complete at once, so each event shows in its own sub-block.
+    Rig rig({}, false);
+    rig.run(256, 1.0f, 1.0f);
+    const float loud = std::pow(1.3f, 2.737f);
+    rig.engine.queueEvent(0xB0, 20, 0, 10);   // "MasterVolume" 0 at frame 10
+    rig.engine.queueEvent(0xB1, 20, 127, 20); // "MasterVolume" 1 at frame 20, channel 2
+    auto out = rig.run(150, 1.0f, 1.0f);      // 64 + 64 + 22
+    EXPECT_NEAR(out.first[0], kUnityGain, 1e-5);
+    EXPECT_NEAR(out.first[63], kUnityGain / 64.0f, 1e-5); // first sub-block glides to 0
+    EXPECT_NEAR(out.first[64], 0.0f, 1e-6);
+    EXPECT_NEAR(out.first[127], loud * 63.0f / 64.0f, 1e-4); // second glides to full volume
+    EXPECT_NEAR(out.first[149], loud, 1e-4);
+    EXPECT_FLOAT_EQ(rig.get("MasterVolume"), 1.0f);
+    EXPECT_EQ(rig.engine.eventCount.load(), 0);
+}
+
+TEST(OrvanePipeline, MidiControllersAndNotes)
+{
+    Rig rig;
+    const MidiCcMap& map = *rig.engine.midiMap;
+    ASSERT_EQ(map.count, 344);
+    struct Row {
+        int index, controller;
+    } const defaults[] = {{0, 21},  {1, 31},  {17, 47}, {18, 28}, {20, 30}, {21, 48}, {36, 63},
+                          {37, 18}, {39, 20}, {40, 16}, {41, 17}, {42, 22}, {47, 27}, {48, -1},
+                          {51, -1}, {52, 64}, {83, 95}, {84, -1}, {343, -1}};
+    for (const Row& r : defaults)
+        EXPECT_EQ(map.controllerOf(r.index), r.controller) << r.index;
+    EXPECT_STREQ(map.entries[52].name, "Seq1Step1Vol");
+
+    // CC 29 drives "DistXcita": 127 is 1.0, 64 is 64/127; unmapped controllers do nothing.
+    rig.engine.queueEvent(0xB0, 29, 127, 0);
+    rig.run(64, 0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(rig.get("DistXcita"), 1.0f);
+    rig.engine.queueEvent(0xB5, 29, 64, 0);
+    rig.engine.queueEvent(0xB0, 100, 127, 0);
+    rig.run(128, 0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(rig.get("DistXcita"), 64.0f / 127.0f);
+
+    // Notes select chain patterns only while "SeqMidiNoteTrigger" is on.
+    rig.engine.queueEvent(0x90, 52, 100, 0);
+    rig.run(64, 0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(rig.engine.getParameter(335), 0.0f);
+    rig.set("SeqPat1TGateOn", 1.0f);
+    rig.set("SeqMidiNoteTrigger", 1.0f);
+    rig.engine.queueEvent(0x90, 52, 0, 0);  // gate chain, pattern 5 (any velocity)
+    rig.engine.queueEvent(0x91, 75, 90, 5); // pan chain, pattern 3
+    rig.engine.queueEvent(0x90, 56, 90, 6); // not a pattern note
+    rig.run(256, 0.0f, 0.0f);
+    for (int p = 0; p < 8; ++p) {
+        EXPECT_FLOAT_EQ(rig.engine.getParameter(331 + p), p == 4 ? 1.0f : 0.0f) << p;
+        EXPECT_FLOAT_EQ(rig.engine.getParameter(323 + p), p == 3 ? 1.0f : 0.0f) << p;
+        EXPECT_FLOAT_EQ(rig.engine.getParameter(315 + p), 0.0f) << p;
+    }
+
+    // While not processing, only channel-1 controllers apply, up to a delta beyond 2^30.
+    rig.engine.queueEvent(0xB1, 19, 0, 0);   // channel 2 "MasterMix": ignored
+    rig.engine.queueEvent(0xB0, 30, 127, 0); // "DistSoftSat"
+    rig.engine.queueEvent(0xB0, 19, 0, (1 << 30) + 1);
+    rig.engine.queueEvent(0xB0, 28, 127, 0);
+    rig.engine.applyPendingControllers();
+    EXPECT_FLOAT_EQ(rig.get("MasterMix"), 1.0f);
+    EXPECT_FLOAT_EQ(rig.get("DistSoftSat"), 1.0f);
+    EXPECT_FLOAT_EQ(rig.get("DistOn"), 0.0f);
+    EXPECT_EQ(rig.engine.eventCount.load(), 0);
+
+    // The 1025th event of a block is dropped.
+    for (int i = 0; i < 1025; ++i)
+        rig.engine.queueEvent(0x80, 1, 1, i);
+    EXPECT_EQ(rig.engine.eventCount.load(), 1024);
+    rig.run(0, 0.0f, 0.0f); // a block of no frames empties the queue
+    EXPECT_EQ(rig.engine.eventCount.load(), 0);
+}
+
+TEST(OrvanePipeline, SwitchSnappingAndMasterOff)
+{
+    Rig rig;
+    struct Row {
+        const char* name;
+        float in, out;
+    } const rows[] = {{"PanOn", 0.7f, 1.0f},      {"PanOn", 0.3f, 0.0f},   {"ReverbOn", 0.51f, 1.0f},
+                      {"MasterOn", 0.5f, 0.0f},   {"DelayOn", 0.9f, 1.0f}, {"TranceGateOn", 0.7f, 0.7f},
+                      {"CutoffModOn", 0.6f, 1.0f}};
+    for (const Row& r : rows) {
+        rig.set(r.name, r.in);
+        EXPECT_FLOAT_EQ(rig.get(r.name), r.out) << r.name << " " << r.in;
+    }
+    EXPECT_TRUE(rig.engine.masterOff.load());
+    rig.set("MasterOn", 1.0f);
+    EXPECT_FALSE(rig.engine.masterOff.load());
+    EXPECT_EQ(rig.engine.changed[37].load(), 1);
+}
+
+TEST(OrvanePipeline, HostileInputAndTiming)
+{
+    Rig rig;
+    rig.engine.setSampleRate(NAN);
+    rig.engine.setSampleRate(-1.0f);
+    EXPECT_FLOAT_EQ(rig.engine.sampleRate, 48000.0f);
+    rig.engine.setTempo(-10.0f, 8.0);
+    rig.engine.setTempo(INFINITY, 8.0);
+    EXPECT_FLOAT_EQ(rig.engine.tempo.load(), 120.0f);
+    rig.engine.setTempo(120.0f, 0.0);
+    rig.run(48000, 0.0f, 0.0f); // one second at 120 bpm
+    EXPECT_NEAR(rig.engine.songPosition.load(), 2.0, 1e-9);
+
+    std::vector<float> inL = {NAN, INFINITY, -INFINITY, 0.5f}, inR(4, NAN), outL(4), outR(4);
+    rig.engine.process(inL.data(), inR.data(), outL.data(), outR.data(), 4, true);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(std::isfinite(outL[i]) && std::isfinite(outR[i]));
+        EXPECT_EQ(outR[i], 0.0f);
+    }
+    EXPECT_NEAR(outL[3], 0.5f * kUnityGain, 1e-6);
+
+    // Before any valid tempo the song position moves at 120 bpm, and without a
+    // sample rate nothing divides by zero.
+    Orvane fresh;
+    std::vector<float> zeros(480, 0.0f), out(480);
+    fresh.process(zeros.data(), zeros.data(), out.data(), out.data(), 480, true);
+    EXPECT_TRUE(std::isfinite(fresh.songPosition.load()));
+    EXPECT_GT(fresh.songPosition.load(), -1.0);
+}
+
+TEST(OrvanePipeline, Meters)
+{
+    Rig rig;
+    rig.run(512, 0.8f, -0.4f);
+    EXPECT_NEAR(rig.engine.readPeak(0), 0.8f * kUnityGain, 1e-5);
+    EXPECT_NEAR(rig.engine.readPeak(1), 0.4f * kUnityGain, 1e-5);
+    rig.run(4800, 0.0f, 0.0f); // falls 2.0 per second
+    EXPECT_NEAR(rig.engine.readPeak(0), 0.8f * kUnityGain - 0.2f, 1e-4);
+}
+
+TEST(OrvaneEngine, DataPaths)
+{
+    setenv("XDG_DATA_HOME", "/tmp/orvane-xdg", 1);
+    Orvane withXdg;
+    EXPECT_STREQ(withXdg.dataFolder, "/tmp/orvane-xdg/Tirsk Audio/OrvaneData");
+    EXPECT_STREQ(withXdg.midiConfigPath, "/tmp/orvane-xdg/Tirsk Audio/OrvaneData/MidiConfig.txt");
+    EXPECT_STREQ(withXdg.dataFolderSlash, "/tmp/orvane-xdg/Tirsk Audio/OrvaneData/");
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    std::string keep = saved ? saved : "";
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", "/tmp/orvane-home", 1);
+    Orvane withHome;
+    EXPECT_STREQ(withHome.dataFolder, "/tmp/orvane-home/.local/share/Tirsk Audio/OrvaneData");
+    EXPECT_STREQ(withHome.productName(), "Orvane");
+    EXPECT_FLOAT_EQ(withHome.version4(), 1597.0f);
+}
+
+} // namespace
