@@ -58,8 +58,11 @@ std::string moduleBaseName(const std::string& path)
 std::vector<std::string> factoryFolders()
 {
     std::vector<std::string> folders;
-    if (const char* overrideDir = std::getenv("ORVANE_FACTORY_DIR"); nonEmpty(overrideDir))
+    // The override replaces the search, so that a test or a packager decides alone.
+    if (const char* overrideDir = std::getenv("ORVANE_FACTORY_DIR"); nonEmpty(overrideDir)) {
         folders.emplace_back(overrideDir);
+        return folders;
+    }
     const std::string folder = moduleFolder(modulePath());
     if (!folder.empty()) {
         folders.push_back(folder + "/../share/orvane");

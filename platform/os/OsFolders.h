@@ -7,9 +7,9 @@
 //   moduleFolder(path)   the folder part of a module path (cut at the last '/')
 //   moduleBaseName(path) the file name of a module path without its extension
 //   factoryFolders()     folders that may hold the installed factory content, in the order they
-//                        are tried: $ORVANE_FACTORY_DIR, then <module folder>/../share/orvane and
-//                        <module folder>/../data (the build tree), then the module folder
-//                        itself (an LV2 bundle)
+//                        are tried: <module folder>/../share/orvane, then <module folder>/../data
+//                        (the build tree); $ORVANE_FACTORY_DIR, when set, is the only one, then the module
+//                        folder itself (an LV2 bundle)
 //   pathSeparator        '/'
 //
 // All of these allocate; call them at construction or from the user-interface thread only.
