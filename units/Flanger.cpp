@@ -14,6 +14,7 @@ constexpr float maxDepth = 0.01f;
 constexpr float maxRateHz = 100.0f;
 constexpr float maxFeedback = 0.95f;
 constexpr float steps = static_cast<float>(SineTable::steps);
+constexpr int maxChunk = 64;
 } // namespace
 
 Flanger::Flanger()
@@ -86,51 +87,96 @@ void Flanger::process(float* left, float* right, int frames, float mix, float ra
     wet = limitTo(mix, 0.0f, 1.0f) * 0.5f;
     rate = limitTo(rateHz, 0.0f, maxRateHz);
     if (sampleRate == 0.0f || !buffer || frames <= 0) return;
+    // Chunks never exceed the line, so that the precomputed read indices need at most two
+    // wraps.
+    const int chunk = std::min(maxChunk, length);
+    for (int n = 0; n < frames; n += chunk)
+        processChunk(left + n, right + n, std::min(chunk, frames - n));
+}
 
+void Flanger::processChunk(float* left, float* right, int frames) noexcept
+{
+    // The block runs in passes: the LFO positions, then the tap offsets (independent per
+    // sample, so the conversions and arithmetic vectorise), then the line itself, which
+    // must go sample by sample because the taps may read what this chunk wrote. Every
+    // sample gets exactly the formula of the one-pass loop.
     const float* sine = table.get();
     float* line = buffer.get();
     const int len = length;
-    const float span = depth * sampleRate;
+    const float dep = depth, sr = sampleRate;
     // At absurdly low sample rates the increment is held below half a period per sample.
     const float inc = std::min(rate * steps / sampleRate, steps * 0.5f);
     const float lead = stereoOffset * steps * 0.25f;
-    const float fbk = feedback;
-    const float w = wet, dry = 1.0f - wet;
+
+    // Pass 1: LFO positions of both taps, the right one a quarter period ahead.
+    alignas(16) float pos[2][maxChunk];
     float ph = phase;
-    int wi = writeIndex, rb = readBase;
-
-    // Interpolated sine at table position p, then the interpolated line read at the
-    // delay offset it selects (0 .. depth x sampleRate samples behind readBase).
-    auto tap = [&](float p) noexcept {
-        const int i = static_cast<int>(p);
-        const float s = sine[i] + (sine[i + 1] - sine[i]) * (p - static_cast<float>(i));
-        const float d = (s * 0.5f + 0.5f) * span;
-        const int k = static_cast<int>(d);
-        const float f = d - static_cast<float>(k);
-        int a = rb - k + len;
-        if (a >= len) a -= len;
-        int b = a + 1;
-        if (b >= len) b -= len;
-        return (1.0f - f) * line[b] + f * line[a];
-    };
-
     for (int n = 0; n < frames; ++n) {
-        const float xL = left[n], xR = right[n];
         ph += inc;
         if (ph >= steps) ph -= steps;
-        const float tapL = tap(ph);
         float q = ph + lead;
         if (q >= steps) q -= steps;
-        const float tapR = tap(q);
+        pos[0][n] = ph;
+        pos[1][n] = q;
+    }
+    phase = ph;
+
+    // Pass 2: interpolated sine at each position, the delay offset it selects and the two
+    // line indices around it.
+    alignas(16) int cell[maxChunk];
+    alignas(16) float frac[maxChunk];
+    alignas(16) float s[maxChunk];
+    alignas(16) int older[2][maxChunk];
+    alignas(16) int newer[2][maxChunk];
+    alignas(16) float weight[2][maxChunk];
+    const int rb0 = readBase;
+    for (int t = 0; t < 2; ++t) {
+        for (int n = 0; n < frames; ++n) {
+            const float p = pos[t][n];
+            cell[n] = static_cast<int>(p);
+            frac[n] = p - static_cast<float>(cell[n]);
+        }
+        for (int n = 0; n < frames; ++n) {
+            const int i = cell[n];
+            s[n] = sine[i] + (sine[i + 1] - sine[i]) * frac[n];
+        }
+        int* __restrict a = older[t];
+        int* __restrict b = newer[t];
+        float* __restrict w = weight[t];
+        for (int n = 0; n < frames; ++n) {
+            const float d = (s[n] * 0.5f + 0.5f) * dep * sr;
+            const int k = static_cast<int>(d);
+            w[n] = d - static_cast<float>(k);
+            // readBase at this sample is (rb0 + n) wrapped; the offset k never exceeds the line.
+            int ai = rb0 + n - k + len;
+            ai = ai >= len ? ai - len : ai;
+            ai = ai >= len ? ai - len : ai;
+            int bi = ai + 1;
+            bi = bi >= len ? bi - len : bi;
+            a[n] = ai;
+            b[n] = bi;
+        }
+    }
+
+    // Pass 3: read both taps, feed the mono sum back and blend.
+    const float fbk = feedback;
+    const float w = wet, dry = 1.0f - wet;
+    int wi = writeIndex;
+    for (int n = 0; n < frames; ++n) {
+        const float xL = left[n], xR = right[n];
+        const float fL = weight[0][n], fR = weight[1][n];
+        const float tapL = (1.0f - fL) * line[newer[0][n]] + fL * line[older[0][n]];
+        const float tapR = (1.0f - fR) * line[newer[1][n]] + fR * line[older[1][n]];
         float v = (tapL + tapR) * fbk * 0.5f + (xL + xR) * 0.5f;
         if (v > -1e-15f && v < 1e-15f) v = 0.0f;
         line[wi] = v;
         left[n] = tapL * w + xL * dry;
         right[n] = tapR * w + xR * dry;
         if (++wi >= len) wi = 0;
-        if (++rb >= len) rb = 0;
     }
-    phase = ph;
     writeIndex = wi;
+    int rb = rb0 + frames;
+    while (rb >= len)
+        rb -= len;
     readBase = rb;
 }

@@ -47,6 +47,7 @@ class Flanger
     float phase = 0.0f; // LFO phase in table steps, 0 <= phase < 200
 
   private:
+    void processChunk(float* left, float* right, int frames) noexcept;
     int depthSamples() const noexcept;
     int lengthFor() const noexcept;
 

@@ -33,7 +33,78 @@ std::vector<float> staticImpulseResponse(float feedback, int n)
     return l;
 }
 
+// One frame of the flanger straight from its formula, on the unit's own fields.
+void referenceFrame(Flanger& f, const float* sine, float& left, float& right)
+{
+    auto tap = [&](float p) {
+        const int i = static_cast<int>(p);
+        const float s = sine[i] + (sine[i + 1] - sine[i]) * (p - static_cast<float>(i));
+        const float d = (s * 0.5f + 0.5f) * f.depth * f.sampleRate;
+        const int k = static_cast<int>(d);
+        const float fr = d - static_cast<float>(k);
+        int a = f.readBase - k + f.length;
+        while (a >= f.length)
+            a -= f.length;
+        int b = a + 1;
+        while (b >= f.length)
+            b -= f.length;
+        return (1.0f - fr) * f.buffer[b] + fr * f.buffer[a];
+    };
+    const float xL = left, xR = right;
+    f.phase += f.rate * 200.0f / f.sampleRate;
+    if (f.phase >= 200.0f) f.phase -= 200.0f;
+    const float tapL = tap(f.phase);
+    float q = f.phase + f.stereoOffset * 50.0f;
+    if (q >= 200.0f) q -= 200.0f;
+    const float tapR = tap(q);
+    float v = (tapL + tapR) * f.feedback * 0.5f + (xL + xR) * 0.5f;
+    if (v > -1e-15f && v < 1e-15f) v = 0.0f;
+    f.buffer[f.writeIndex] = v;
+    left = tapL * f.wet + xL * (1.0f - f.wet);
+    right = tapR * f.wet + xR * (1.0f - f.wet);
+    if (++f.writeIndex >= f.length) f.writeIndex = 0;
+    if (++f.readBase >= f.length) f.readBase = 0;
+}
+
 } // namespace
+
+TEST(Flanger, BlockProcessingMatchesTheFormulaSampleBySample)
+{
+    SineTable::Reference sine;
+    struct Case {
+        float sampleRate, delay, depth, rate;
+        int block;
+    };
+    const Case cases[] = {
+        {48000, 0.0012f, 0.0043f, 2.0f, 64}, {48000, 0.0001f, 0.001f, 8.0f, 100},
+        {44100, 0.01f, 0.0f, 0.5f, 37},      {96000, 0.0001f, 0.0f, 1.0f, 512},
+        {8000, 0.0001f, 0.001f, 8.0f, 1},
+    };
+    int seed = 10;
+    for (const Case& c : cases) {
+        Flanger fast, slow;
+        for (Flanger* f : {&fast, &slow}) {
+            f->setSampleRate(c.sampleRate);
+            f->setBaseDelay(c.delay);
+            f->setDepth(c.depth);
+        }
+        auto l = noise(c.block * 12, seed++), r = noise(c.block * 12, seed++);
+        auto refL = l, refR = r;
+        const int n = static_cast<int>(l.size());
+        for (int i = 0; i < n; i += c.block) {
+            fast.process(l.data() + i, r.data() + i, std::min(c.block, n - i), 0.8f, c.rate, 0.7f);
+            slow.process(refL.data(), refR.data(), 0, 0.8f, c.rate, 0.7f); // stores the settings
+            for (int j = i; j < std::min(i + c.block, n); ++j)
+                referenceFrame(slow, sine.get(), refL[j], refR[j]);
+        }
+        for (int i = 0; i < n; ++i) {
+            ASSERT_EQ(l[i], refL[i]) << c.sampleRate << " " << i;
+            ASSERT_EQ(r[i], refR[i]) << c.sampleRate << " " << i;
+        }
+        EXPECT_EQ(fast.writeIndex, slow.writeIndex);
+        EXPECT_EQ(fast.readBase, slow.readBase);
+    }
+}
 
 TEST(Flanger, PassesAudioUnchangedBeforeASampleRate)
 {

@@ -117,8 +117,8 @@ TEST(Reverb, ChunkedProcessingMatchesTheChainSampleBySample)
         for (size_t i = 0; i < refL.size(); ++i)
             referenceFrame(slow, refL[i], refR[i]);
         for (size_t i = 0; i < l.size(); ++i) {
-            ASSERT_FLOAT_EQ(l[i], refL[i]) << block << " " << i;
-            ASSERT_FLOAT_EQ(r[i], refR[i]) << block << " " << i;
+            ASSERT_EQ(l[i], refL[i]) << block << " " << i;
+            ASSERT_EQ(r[i], refR[i]) << block << " " << i;
         }
     }
 }
