@@ -119,6 +119,8 @@ Orvane::Orvane(const char* path) : KsPlugin(kAutomatableCount, kParameterCount, 
         id.seqPatTGateOn[p] = find(name);
     }
 
+    resolveMorphTargets();
+
     // The reverb's damping is fixed: applied once here, never by a parameter.
     reverb.setDamp(0.5f);
     lastReverbDamp = 0.5f;
@@ -158,6 +160,8 @@ void Orvane::parameterChanged(int index, float value)
         value = value > 0.5f ? 1.0f : 0.0f;
     }
     if (index == id.masterOn) masterOff.store(!(value > 0.5f), relaxed);
+    modulationChanged(index, value);
+    refreshMorph(index);
 }
 
 void Orvane::displayOverride(int index, char* text)
@@ -193,6 +197,9 @@ void Orvane::setSampleRate(float rate)
     if (!std::isfinite(rate) || rate <= 0.0f) return;
     KsPlugin::setSampleRate(rate);
     // Effect units, the sequencer clock and the oscillators take the rate here.
+    sequencer.setSampleRate(rate);
+    panLfo.setSampleRate(rate);
+    cutoffLfo.setSampleRate(rate);
     exciter.setSampleRate(rate);
     flanger.setSampleRate(rate);
     delay.setSampleRate(rate);
@@ -221,6 +228,12 @@ void Orvane::setTempo(float newTempo, double position)
 {
     if (newTempo == tempo.load(relaxed) && position == songPosition.load(relaxed)) return;
     KsPlugin::setTempo(newTempo, position);
+    // Everything locked to the tempo follows: both oscillators (rate and phase), the sequencer
+    // (rate, position and the pattern of each chain) and the delay rates.
+    updateOscillatorRate(panLfo, id.panRate, id.panRateSync);
+    updateOscillatorRate(cutoffLfo, id.cutoffModRate, id.cutoffModRateSync);
+    updateSequencerRate();
+    updateDelayRates();
 }
 
 void Orvane::decideSections(int frames, Sections& s) noexcept
@@ -352,9 +365,12 @@ void Orvane::handleController(int controller, int data) noexcept
         setParameter(index, value);
 }
 
-void Orvane::redirectMorphController(int, float) noexcept
+void Orvane::redirectMorphController(int selectorIndex, float value) noexcept
 {
-    // The XY pad's selected target takes the controller here.
+    const int s = selectorOf(selectorIndex);
+    if (s >= morphTargetCount || morphTargetIndex[s] < 0) return;
+    setParameter(morphTargetIndex[s], value);
+    toggleMorphSquare();
 }
 
 void Orvane::handleNoteOn(int note) noexcept
@@ -379,16 +395,31 @@ void Orvane::handleNoteOn(int note) noexcept
     setParameter(chain[pattern], 1.0f);
 }
 
-void Orvane::stepSequencer(SubBlock&) noexcept
+void Orvane::stepSequencer(SubBlock& b) noexcept
 {
-    // The step sequencer gives the envelope values of the three chains here.
+    b.gateStart = sequencer.gateEnvelope(gatePattern.load(relaxed));
+    b.filterStart = sequencer.gateEnvelope(filterPattern.load(relaxed));
+    b.panSeqStart = sequencer.gateEnvelope(panPattern.load(relaxed));
+    if (sequencer.advanceClock(b.n)) {
+        // A new cycle: each chain moves on to its next switched-on pattern.
+        auto moveOn = [this](std::atomic<int>& pattern, const int (&chain)[kPatternCount]) {
+            pattern.store(GateSequencer::nextPattern(pattern.load(relaxed), chainMask(chain)), relaxed);
+        };
+        moveOn(filterPattern, id.seqPatFiltOn);
+        moveOn(panPattern, id.seqPatPanOn);
+        moveOn(gatePattern, id.seqPatTGateOn);
+    }
+    b.gateEnd = sequencer.gateEnvelope(gatePattern.load(relaxed));
+    b.filterEnd = sequencer.gateEnvelope(filterPattern.load(relaxed));
+    b.panSeqEnd = sequencer.gateEnvelope(panPattern.load(relaxed));
 }
 
 void Orvane::stepOscillators(SubBlock& b) noexcept
 {
     KsParameter& position = *parameters[id.panPosition];
-    b.panPosStart = position.current();
-    // Both oscillators advance by b.n frames here.
+    b.panPosStart = position.read(b.n);
+    panLfo.advance(b.n);
+    cutoffLfo.advance(b.n);
     b.panPosEnd = position.current();
 }
 
@@ -405,7 +436,10 @@ void Orvane::processGate(const SubBlock& b) noexcept
 
 void Orvane::processPan(const SubBlock& b, const Sections& s) noexcept
 {
-    const float d = param(id.panDepth, b.n);
+    // The depth is taken before its ramp moves on by this sub-block.
+    KsParameter& depth = *parameters[id.panDepth];
+    const float d = depth.current();
+    depth.advance(b.n);
     float start = 0.5f;
     float end = 0.5f;
     if (s.panByLfo) {
@@ -429,7 +463,8 @@ void Orvane::processPan(const SubBlock& b, const Sections& s) noexcept
 
 void Orvane::processFilter(const SubBlock&, const Sections&) noexcept
 {
-    // The multimode filter runs here.
+    // The multimode filter runs here; its cutoff is "MmFilterCutoff" passed through
+    // sequencerCutoff, which adds the sequencer's modulation when that is heard.
 }
 
 void Orvane::processExciter(int n) noexcept

@@ -9,7 +9,10 @@
 // once per block or sub-block, so a write takes effect at the next read.
 #pragma once
 
+#include "engine/GateSequencer.h"
 #include "engine/KsPlugin.h"
+#include "engine/Lfo.h"
+#include "engine/MorphTargets.h"
 #include "units/Exciter.h"
 #include "units/Flanger.h"
 #include "units/Reverb.h"
@@ -46,6 +49,9 @@ class Orvane : public KsPlugin
     void parameterChanged(int index, float value) override;
     const char* dataFolderName() const override { return "OrvaneData"; }
     void applyPendingControllers() noexcept override;
+    // Builds a new patch for the sections that are switched on, new step patterns when the
+    // sequencer is heard, and a new pair of XY pad targets.
+    void randomize() override;
 
     // Indices of the parameters the engine reads, looked up by name once.
     struct ParamIds {
@@ -82,6 +88,14 @@ class Orvane : public KsPlugin
     std::atomic<int> gatePattern{0};
     std::atomic<int> filterPattern{0};
     std::atomic<int> panPattern{0};
+
+    // Modulation sources: the step sequencer with its clock, and the pan and cutoff oscillators.
+    GateSequencer sequencer;
+    Lfo panLfo;
+    Lfo cutoffLfo;
+    // Echo rates in Hz computed from "DelayLRate"/"DelayRRate" at the present tempo.
+    std::atomic<float> delayLeftRate{0.0f};
+    std::atomic<float> delayRightRate{0.0f};
 
   private:
     // Which sections run in this host block (decided once per block).
@@ -124,7 +138,31 @@ class Orvane : public KsPlugin
     float targetOf(int index) const noexcept { return parameters[index]->target(); }
     bool isSwitch(int index) const noexcept;
 
+    // Modulation side (OrvaneModulation.cpp).
+    void resolveMorphTargets();
+    bool isOn(int index) const noexcept;
+    int selectorOf(int index) const noexcept;
+    unsigned chainMask(const int (&switches)[8]) const noexcept;
+    int firstActivePattern(const int (&switches)[8]) const noexcept;
+    void updateOscillatorRate(Lfo& lfo, int rateIndex, int syncIndex) noexcept;
+    void resyncOscillators() noexcept;
+    void updateSequencerRate() noexcept;
+    void resyncSequencer() noexcept;
+    void updatePanLink() noexcept;
+    void updateCutoffLink() noexcept;
+    void updateDelayRates() noexcept;
+    void pushStepParameters(int firstIndex);
+    // Reactions of the oscillators, the sequencer and the delay rates to a parameter change.
+    void modulationChanged(int index, float value);
+    // Toggles "MorphSquare" when one of the XY pad's two targets changed.
+    void refreshMorph(int index);
+    void toggleMorphSquare();
+    int pickMorphTarget() const;
+    // "MmFilterCutoff" plus the sequencer's cutoff modulation, when that is heard.
+    float sequencerCutoff(float cutoff, const SubBlock& b, const Sections& s) noexcept;
+
     ParamIds id{};
+    int morphTargetIndex[morphTargetCount] = {};
     alignas(16) float dryL[kSubBlock] = {}; // input of the sub-block, non-finite samples as 0
     alignas(16) float dryR[kSubBlock] = {};
 };
