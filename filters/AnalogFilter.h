@@ -29,6 +29,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
 #if defined(__SSE__) && !defined(ORVANE_ANALOG_NO_VECTOR)
 #include <xmmintrin.h>
@@ -163,6 +165,22 @@ template <class T> inline T saturate(T x) noexcept
     return y + (magnitude(y) * 0.0625f - 0.25f) * (y * y * y);
 }
 
+// The saturator taken apart, for the models' per-sample chains: with y = x limited to -2..2,
+// S(x) = y + (|y| / 16 - 1 / 4) * y^3. addScaled forms acc + a * S(x) with the linear and the
+// cubic part running side by side, which shortens the chain from one stage to the next.
+template <class T> struct Saturated {
+    T y, mag, cube;
+    explicit Saturated(T x) noexcept
+        : y(lowerLimit(upperLimit(x, 2.f), -2.f)), mag(magnitude(y)), cube(y * y * y)
+    {
+    }
+    T value() const noexcept { return y + (mag * 0.0625f - 0.25f) * cube; }
+    T addScaled(T acc, float a) const noexcept
+    {
+        return (acc + y * a) + (mag * (a * 0.0625f) - a * 0.25f) * cube;
+    }
+};
+
 // Sample access for the two ways of running a model: one channel in lane 0 with scalars,
 // or a stereo pair in lanes 0 and 1 with four-lane vectors.
 struct MonoIo {
@@ -212,6 +230,31 @@ inline constexpr float ladderMix[ladderModeCount][5] = {
     {0.f, 0.f, 0.f, 0.f, 1.f}, {0.f, 0.f, 3.f, -6.f, 3.f},   {1.f, -4.f, 6.f, -4.f, 1.f},
     {0.f, 0.f, 1.f, 0.f, 0.f}, {0.f, 1.5f, -1.5f, 0.f, 0.f}, {1.f, -2.f, 1.f, 0.f, 0.f},
 };
+// Ladder output for a mode known when compiling: terms with a zero weight are left out.
+template <int M, class T> inline T ladderOutput(T u, T y1, T y2, T y3, T y4) noexcept
+{
+    constexpr const float* c = ladderMix[M];
+    T out{};
+    if constexpr (c[0] != 0.f) out = out + u * c[0];
+    if constexpr (c[1] != 0.f) out = out + y1 * c[1];
+    if constexpr (c[2] != 0.f) out = out + y2 * c[2];
+    if constexpr (c[3] != 0.f) out = out + y3 * c[3];
+    if constexpr (c[4] != 0.f) out = out + y4 * c[4];
+    return out;
+}
+
+// Calls f with std::integral_constant<int, mode> for a mode in 0..Count-1, or with -1 for any
+// other mode, so that each model runs a loop specialised for its mode.
+template <int Count, class F> inline void withMode(int mode, F&& f) noexcept
+{
+    [&]<int... M>(std::integer_sequence<int, M...>)
+    {
+        if (!((mode == M ? (f(std::integral_constant<int, M>{}), true) : false) || ...))
+            f(std::integral_constant<int, -1>{});
+    }
+    (std::make_integer_sequence<int, Count>{});
+}
+
 // Weights of a ladder stage's input and of its previous input (the stage's zero).
 inline constexpr float stageWeight = 0.7692308f, stageZeroWeight = 0.23076923f;
 // Scale of the ladders' noise: a signed 32-bit seed to about +-5e-8.

@@ -1,11 +1,11 @@
 #include "filters/MS20AFilter.h"
 
 #include <algorithm>
-#include <iterator>
 #include <array>
+#include <iterator>
 #include <numbers>
 
-using analog::saturate;
+using analog::Saturated;
 
 namespace
 {
@@ -123,32 +123,42 @@ void MS20AFilter::design(const Settings& s, float* out) const noexcept
 
 template <class Io> void MS20AFilter::run(Io io, int frames) noexcept
 {
+    analog::withMode<3>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
+}
+
+template <int M, class Io> void MS20AFilter::runMode(Io io, int frames) noexcept
+{
     using T = typename Io::T;
     if (!beginBlock(frames)) return;
     T a1 = Io::state(s1), a2 = Io::state(s2);
     float k = coef[coefK], gi = coef[coefGainIn], f = coef[coefF], go = coef[coefGainOut];
     const float kStep = coefStep[coefK], giStep = coefStep[coefGainIn];
     const float fStep = coefStep[coefF], goStep = coefStep[coefGainOut];
-    const int m = mode;
-    const bool audible = m >= 0 && m <= 2;
+    constexpr int m = M;
     uint32_t seed = noiseSeed;
 
     for (int i = 0; i < frames; ++i) {
         seed = analog::nextNoise(seed);
         const T u = io.load(i) * gi + static_cast<float>(seed) * 4.656613e-15f;
         const T fb = diodeLookup(table, a2 * k);
-        // The high-pass feeds the input to the second stage only.
-        const T in1 = m == 2 ? -fb - a1 : -u - fb - a1;
+        // The high-pass feeds the input to the second stage only. The second stage's input
+        // is formed from the first stage's saturated parts directly, so the chain runs from
+        // saturator to saturator.
+        const Saturated<T> in1((m == 2 ? -a1 : -u - a1) - fb);
+        T base2 = a1 * 0.5f + fb - a2;
+        if constexpr (m == 1)
+            base2 = base2 + u;
+        else if constexpr (m == 2)
+            base2 = base2 - u;
         const T old1 = a1;
-        a1 = a1 + saturate(in1) * f;
-        T in2 = old1 * 0.5f + a1 * 0.5f + fb - a2;
-        if (m == 1)
-            in2 = in2 + u;
-        else if (m == 2)
-            in2 = in2 - u;
+        a1 = in1.addScaled(a1, f);
+        const Saturated<T> in2(in1.addScaled(base2 + old1 * 0.5f, f * 0.5f));
         const T old2 = a2;
-        a2 = a2 + saturate(in2) * f;
-        if (audible) io.store(i, (m == 2 ? a2 * 0.5f + u + old2 * 0.5f : old2 * 0.5f + a2 * 0.5f) * go);
+        a2 = in2.addScaled(a2, f);
+        if constexpr (m == 2)
+            io.store(i, (a2 * 0.5f + u + old2 * 0.5f) * go);
+        else if constexpr (m >= 0)
+            io.store(i, (old2 * 0.5f + a2 * 0.5f) * go);
         k += kStep;
         gi += giStep;
         f += fStep;

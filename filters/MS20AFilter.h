@@ -37,6 +37,7 @@ class MS20AFilter final : public AnalogFilter
 
   private:
     template <class Io> void run(Io io, int frames) noexcept;
+    template <int M, class Io> void runMode(Io io, int frames) noexcept;
 
     const float* table; // the shared diode curve
     alignas(16) float s1[laneCount] = {};

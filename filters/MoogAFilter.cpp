@@ -4,6 +4,7 @@
 #include <iterator>
 
 using analog::saturate;
+using analog::Saturated;
 using analog::stageWeight;
 using analog::stageZeroWeight;
 
@@ -47,6 +48,11 @@ void MoogAFilter::design(const Settings& s, float* out) const noexcept
 
 template <class Io> void MoogAFilter::run(Io io, int frames) noexcept
 {
+    analog::withMode<analog::ladderModeCount>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
+}
+
+template <int M, class Io> void MoogAFilter::runMode(Io io, int frames) noexcept
+{
     using T = typename Io::T;
     if (!beginBlock(frames)) return;
     T y1 = Io::state(y[0]), y2 = Io::state(y[1]), y3 = Io::state(y[2]), y4 = Io::state(y[3]);
@@ -55,8 +61,6 @@ template <class Io> void MoogAFilter::run(Io io, int frames) noexcept
     float g = coef[coefG], k = coef[coefK], gi = coef[coefGainIn], go = coef[coefGainOut];
     const float gStep = coefStep[coefG], kStep = coefStep[coefK];
     const float giStep = coefStep[coefGainIn], goStep = coefStep[coefGainOut];
-    const bool audible = mode >= 0 && mode < analog::ladderModeCount;
-    const float* mix = analog::ladderMix[audible ? mode : 0];
     uint32_t seed = noiseSeed;
 
     for (int i = 0; i < frames; ++i) {
@@ -64,24 +68,25 @@ template <class Io> void MoogAFilter::run(Io io, int frames) noexcept
         const float n1 = static_cast<float>(static_cast<int32_t>(seed)) * analog::ladderNoiseScale;
         seed = analog::nextNoise(seed);
         const float n3 = static_cast<float>(static_cast<int32_t>(seed)) * analog::ladderNoiseScale;
-        // Each stage: y += g * (w * in + z * inPrev - S(y) + noise). The terms that do not
-        // wait on the previous stage are summed first, keeping the per-sample chain short.
+        // Each stage: y += g * (w * in + z * inPrev - S(y) + noise), where in is the
+        // saturated output of the stage before. The terms that do not wait on that stage
+        // are summed first, keeping the per-sample chain short.
         const float gw = g * stageWeight;
         const T u = io.load(i) * gi - y4 * k;
-        const T t1 = saturate(u);
-        y1 = y1 + (t1Prev * stageZeroWeight - s1 + n1) * g + t1 * gw;
-        const T s1New = saturate(y1);
-        y2 = y2 + (s1 * stageZeroWeight - s2) * g + s1New * gw;
-        const T s2New = saturate(y2);
-        y3 = y3 + (s2 * stageZeroWeight - s3 + n3) * g + s2New * gw;
-        const T s3New = saturate(y3);
-        y4 = y4 + (s3 * stageZeroWeight - s4) * g + s3New * gw;
+        const Saturated<T> t1(u);
+        y1 = t1.addScaled(y1 + (t1Prev * stageZeroWeight - s1 + n1) * g, gw);
+        const Saturated<T> q1(y1);
+        y2 = q1.addScaled(y2 + (s1 * stageZeroWeight - s2) * g, gw);
+        const Saturated<T> q2(y2);
+        y3 = q2.addScaled(y3 + (s2 * stageZeroWeight - s3 + n3) * g, gw);
+        const Saturated<T> q3(y3);
+        y4 = q3.addScaled(y4 + (s3 * stageZeroWeight - s4) * g, gw);
         s4 = saturate(y4);
-        t1Prev = t1;
-        s1 = s1New;
-        s2 = s2New;
-        s3 = s3New;
-        if (audible) io.store(i, (u * mix[0] + y1 * mix[1] + y2 * mix[2] + y3 * mix[3] + y4 * mix[4]) * go);
+        t1Prev = t1.value();
+        s1 = q1.value();
+        s2 = q2.value();
+        s3 = q3.value();
+        if constexpr (M >= 0) io.store(i, analog::ladderOutput<M>(u, y1, y2, y3, y4) * go);
         g += gStep;
         k += kStep;
         gi += giStep;

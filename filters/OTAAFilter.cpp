@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-using analog::saturate;
+using analog::Saturated;
 using analog::stageWeight;
 using analog::stageZeroWeight;
 
@@ -40,6 +40,11 @@ void OTAAFilter::design(const Settings& s, float* out) const noexcept
 
 template <class Io> void OTAAFilter::run(Io io, int frames) noexcept
 {
+    analog::withMode<analog::ladderModeCount>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
+}
+
+template <int M, class Io> void OTAAFilter::runMode(Io io, int frames) noexcept
+{
     using T = typename Io::T;
     if (!beginBlock(frames)) return;
     T y1 = Io::state(y[0]), y2 = Io::state(y[1]), y3 = Io::state(y[2]), y4 = Io::state(y[3]);
@@ -47,8 +52,6 @@ template <class Io> void OTAAFilter::run(Io io, int frames) noexcept
     float g = coef[coefG], k = coef[coefK], gi = coef[coefGainIn], go = coef[coefGainOut];
     const float gStep = coefStep[coefG], kStep = coefStep[coefK];
     const float giStep = coefStep[coefGainIn], goStep = coefStep[coefGainOut];
-    const bool audible = mode >= 0 && mode < analog::ladderModeCount;
-    const float* mix = analog::ladderMix[audible ? mode : 0];
     uint32_t seed = noiseSeed;
 
     for (int i = 0; i < frames; ++i) {
@@ -56,18 +59,28 @@ template <class Io> void OTAAFilter::run(Io io, int frames) noexcept
         const float n1 = static_cast<float>(static_cast<int32_t>(seed)) * analog::ladderNoiseScale;
         seed = analog::nextNoise(seed);
         const float n3 = static_cast<float>(static_cast<int32_t>(seed)) * analog::ladderNoiseScale;
-        // Each stage: y += g * S(w * in + z * inPrev - y + noise), where inPrev is the stage
-        // input of the previous sample (the previous stage's output as it stood before this
-        // sample). The terms that do not wait on the previous stage are summed first.
-        const T y1Prev = y1, y2Prev = y2, y3Prev = y3;
+        // Each stage: y += g * S(v) with v = w * in + z * inPrev - y + noise, where in is the
+        // output of the stage before and inPrev its value one sample earlier. The next
+        // stage's v is formed from the saturated parts directly (w * in = w * inPrev +
+        // w * g * S(v)), so the chain runs from saturator to saturator.
+        const float gw = g * stageWeight;
         const T a = io.load(i) * gi;
-        const T u = a - saturate((y4 - a * 2.f) * 1.6f) * k;
-        y1 = y1 + saturate(u * stageWeight + (uPrev * stageZeroWeight - y1 + n1)) * g;
-        y2 = y2 + saturate(y1 * stageWeight + (y1Prev * stageZeroWeight - y2)) * g;
-        y3 = y3 + saturate(y2 * stageWeight + (y2Prev * stageZeroWeight - y3 + n3)) * g;
-        y4 = y4 + saturate(y3 * stageWeight + (y3Prev * stageZeroWeight - y4)) * g;
+        const Saturated<T> fb((y4 - a * 2.f) * 1.6f);
+        const T u = fb.addScaled(a, -k);
+        const Saturated<T> v1(
+            fb.addScaled(a * stageWeight + (uPrev * stageZeroWeight - y1 + n1), -k * stageWeight));
+        const T y1Old = y1;
+        y1 = v1.addScaled(y1, g);
+        const Saturated<T> v2(v1.addScaled(y1Old * stageWeight + (y1Old * stageZeroWeight - y2), gw));
+        const T y2Old = y2;
+        y2 = v2.addScaled(y2, g);
+        const Saturated<T> v3(v2.addScaled(y2Old * stageWeight + (y2Old * stageZeroWeight - y3 + n3), gw));
+        const T y3Old = y3;
+        y3 = v3.addScaled(y3, g);
+        const Saturated<T> v4(v3.addScaled(y3Old * stageWeight + (y3Old * stageZeroWeight - y4), gw));
+        y4 = v4.addScaled(y4, g);
         uPrev = u;
-        if (audible) io.store(i, (u * mix[0] + y1 * mix[1] + y2 * mix[2] + y3 * mix[3] + y4 * mix[4]) * go);
+        if constexpr (M >= 0) io.store(i, analog::ladderOutput<M>(u, y1, y2, y3, y4) * go);
         g += gStep;
         k += kStep;
         gi += giStep;

@@ -36,13 +36,18 @@ void SVFAFilter::design(const Settings& s, float* out) const noexcept
 
 template <class Io> void SVFAFilter::run(Io io, int frames) noexcept
 {
+    analog::withMode<3>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
+}
+
+template <int M, class Io> void SVFAFilter::runMode(Io io, int frames) noexcept
+{
     using T = typename Io::T;
     if (!beginBlock(frames)) return;
     T l = Io::state(low), b = Io::state(band);
     float f = coef[coefF], d = coef[coefD], gi = coef[coefGainIn], go = coef[coefGainOut];
     const float fStep = coefStep[coefF], dStep = coefStep[coefD];
     const float giStep = coefStep[coefGainIn], goStep = coefStep[coefGainOut];
-    const int m = mode;
+    constexpr int m = M;
     uint32_t seed = noiseSeed;
 
     for (int i = 0; i < frames; ++i) {
@@ -56,11 +61,11 @@ template <class Io> void SVFAFilter::run(Io io, int frames) noexcept
         l = l + saturate(b) * fc;
         const T h = x * gi + n - b * 2.f + saturate(b * feedback) - l;
         b = b + saturate(h) * fc;
-        if (m == 0)
+        if constexpr (m == 0)
             io.store(i, l * go);
-        else if (m == 1)
+        else if constexpr (m == 1)
             io.store(i, b * go);
-        else if (m == 2)
+        else if constexpr (m == 2)
             io.store(i, h * go);
         f += fStep;
         d += dStep;
