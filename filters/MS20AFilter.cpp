@@ -12,10 +12,13 @@ namespace
 
 // The diode clipper: solves t / 10000 - a / 4700 + (exp(t / 0.05) - 1) * 1e-9 = 0 for the
 // node voltage u (t = u - a, a = |v|) by Newton's method, limits it to 8 and restores the sign.
+// The search starts from 1.5 * |v| for either sign: started from a negative guess, the first
+// step overshoots far into the exponential region and the iteration limit ends the search
+// before it converges, which would leave the negative half of the curve clipped early.
 double diodeClipper(double v)
 {
     const double a = std::fabs(v);
-    double u = 1.5 * v;
+    double u = 1.5 * a;
     for (int i = 0; i < 250; ++i) {
         const double t = u - a;
         const double e = std::exp(t * 0.5 / 0.025);
