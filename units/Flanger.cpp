@@ -87,11 +87,8 @@ void Flanger::process(float* left, float* right, int frames, float mix, float ra
     wet = limitTo(mix, 0.0f, 1.0f) * 0.5f;
     rate = limitTo(rateHz, 0.0f, maxRateHz);
     if (sampleRate == 0.0f || !buffer || frames <= 0) return;
-    // Chunks never exceed the line, so that the precomputed read indices need at most two
-    // wraps.
-    const int chunk = std::min(maxChunk, length);
-    for (int n = 0; n < frames; n += chunk)
-        processChunk(left + n, right + n, std::min(chunk, frames - n));
+    for (int n = 0; n < frames; n += maxChunk)
+        processChunk(left + n, right + n, std::min(maxChunk, frames - n));
 }
 
 void Flanger::processChunk(float* left, float* right, int frames) noexcept
@@ -108,9 +105,12 @@ void Flanger::processChunk(float* left, float* right, int frames) noexcept
     const float inc = std::min(rate * steps / sampleRate, steps * 0.5f);
     const float lead = stereoOffset * steps * 0.25f;
 
-    // Pass 1: LFO positions of both taps, the right one a quarter period ahead.
+    // Pass 1: LFO positions of both taps, the right one a quarter period ahead, and the
+    // read base of every sample.
     alignas(16) float pos[2][maxChunk];
+    alignas(16) int base[maxChunk];
     float ph = phase;
+    int rb = readBase;
     for (int n = 0; n < frames; ++n) {
         ph += inc;
         if (ph >= steps) ph -= steps;
@@ -118,8 +118,11 @@ void Flanger::processChunk(float* left, float* right, int frames) noexcept
         if (q >= steps) q -= steps;
         pos[0][n] = ph;
         pos[1][n] = q;
+        base[n] = rb;
+        if (++rb >= len) rb = 0;
     }
     phase = ph;
+    readBase = rb;
 
     // Pass 2: interpolated sine at each position, the delay offset it selects and the two
     // line indices around it.
@@ -129,7 +132,6 @@ void Flanger::processChunk(float* left, float* right, int frames) noexcept
     alignas(16) int older[2][maxChunk];
     alignas(16) int newer[2][maxChunk];
     alignas(16) float weight[2][maxChunk];
-    const int rb0 = readBase;
     for (int t = 0; t < 2; ++t) {
         for (int n = 0; n < frames; ++n) {
             const float p = pos[t][n];
@@ -147,9 +149,8 @@ void Flanger::processChunk(float* left, float* right, int frames) noexcept
             const float d = (s[n] * 0.5f + 0.5f) * dep * sr;
             const int k = static_cast<int>(d);
             w[n] = d - static_cast<float>(k);
-            // readBase at this sample is (rb0 + n) wrapped; the offset k never exceeds the line.
-            int ai = rb0 + n - k + len;
-            ai = ai >= len ? ai - len : ai;
+            // The offset k never reaches the line length, so one wrap is enough.
+            int ai = base[n] - k + len;
             ai = ai >= len ? ai - len : ai;
             int bi = ai + 1;
             bi = bi >= len ? bi - len : bi;
@@ -175,8 +176,4 @@ void Flanger::processChunk(float* left, float* right, int frames) noexcept
         if (++wi >= len) wi = 0;
     }
     writeIndex = wi;
-    int rb = rb0 + frames;
-    while (rb >= len)
-        rb -= len;
-    readBase = rb;
 }

@@ -14,6 +14,7 @@ constexpr float maxLineRate = 384000.0f;
 constexpr double highPassHz = 300.0;
 constexpr double octaves = 1.5;
 constexpr float noCutoff = 16000.0f;
+constexpr int maxChunk = 64;
 
 float* allocateLine(int n)
 {
@@ -121,31 +122,75 @@ void StereoDelay::process(float* left, float* right, int frames, float mixValue,
 
     const int lengthL = lineLength(leftRate);
     const int lengthR = lineLength(rightRate);
-    float* lineL = leftBuffer.get();
-    float* lineR = rightBuffer.get();
-    int iL = leftIndex, iR = rightIndex;
-    BiquadFilter hpL = highPassL, hpR = highPassR, lpL = lowPassL, lpR = lowPassR;
-    const float m = mix, fb = feedback;
+    // A chunk never exceeds either line, so no sample read in a chunk was written in it.
+    const int chunk = std::min({maxChunk, lengthL, lengthR});
+    for (int n = 0; n < frames; n += chunk)
+        processChunk(left + n, right + n, std::min(chunk, frames - n), lengthL, lengthR);
+}
 
-    // The two lines share nothing; running them in one loop lets their filter
-    // recursions overlap instead of waiting on each other.
-    for (int n = 0; n < frames; ++n) {
-        const float xL = left[n], xR = right[n];
-        const float yL = lineL[iL], yR = lineR[iR];
-        left[n] = xL + yL * m;
-        right[n] = xR + yR * m;
-        float rL = yL * fb, rR = yR * fb;
-        if (rL > -1e-15f && rL < 1e-15f) rL = 0.0f;
-        if (rR > -1e-15f && rR < 1e-15f) rR = 0.0f;
-        lineL[iL] = lpL.processSample(hpL.processSample(rL + xL));
-        lineR[iR] = lpR.processSample(hpR.processSample(rR + xR));
-        if (++iL >= lengthL) iL = 0;
-        if (++iR >= lengthR) iR = 0;
+namespace
+{
+
+// Reads the line at `index` onwards for a chunk: adds the echo to the channel and leaves
+// what goes back into the line, before filtering, in `send`. Returns nothing; the index
+// moves on in writeLine. An index left beyond a shrunken line is used once, then wraps.
+void readLine(const float* line, int index, int length, float* __restrict io, float* __restrict send,
+              int frames, float mix, float feedback) noexcept
+{
+    int n = 0;
+    while (n < frames) {
+        const int stretch = std::min(frames - n, std::max(length - index, 1));
+        const float* __restrict y = line + index;
+        for (int j = 0; j < stretch; ++j) {
+            const float x = io[n + j];
+            io[n + j] = x + y[j] * mix;
+            float r = y[j] * feedback;
+            r = (r > -1e-15f && r < 1e-15f) ? 0.0f : r;
+            send[n + j] = r + x;
+        }
+        n += stretch;
+        index += stretch;
+        if (index >= length) index = 0;
     }
-    leftIndex = iL;
-    rightIndex = iR;
+}
+
+// Writes the filtered chunk back over the slots readLine read; returns the new index.
+int writeLine(float* line, int index, int length, const float* send, int frames) noexcept
+{
+    int n = 0;
+    while (n < frames) {
+        const int stretch = std::min(frames - n, std::max(length - index, 1));
+        std::copy_n(send + n, stretch, line + index);
+        n += stretch;
+        index += stretch;
+        if (index >= length) index = 0;
+    }
+    return index;
+}
+
+} // namespace
+
+void StereoDelay::processChunk(float* left, float* right, int frames, int lengthL, int lengthR) noexcept
+{
+    // Three passes per chunk, each sample getting the same formula as a one-pass loop: read
+    // the echoes and form what re-enters the lines (vectorised), run the four filter
+    // recursions, then write the lines.
+    alignas(16) float sendL[maxChunk];
+    alignas(16) float sendR[maxChunk];
+    readLine(leftBuffer.get(), leftIndex, lengthL, left, sendL, frames, mix, feedback);
+    readLine(rightBuffer.get(), rightIndex, lengthR, right, sendR, frames, mix, feedback);
+
+    // The two channels share nothing; one loop lets their recursions overlap.
+    BiquadFilter hpL = highPassL, hpR = highPassR, lpL = lowPassL, lpR = lowPassR;
+    for (int n = 0; n < frames; ++n) {
+        sendL[n] = lpL.processSample(hpL.processSample(sendL[n]));
+        sendR[n] = lpR.processSample(hpR.processSample(sendR[n]));
+    }
     highPassL = hpL;
     highPassR = hpR;
     lowPassL = lpL;
     lowPassR = lpR;
+
+    leftIndex = writeLine(leftBuffer.get(), leftIndex, lengthL, sendL, frames);
+    rightIndex = writeLine(rightBuffer.get(), rightIndex, lengthR, sendR, frames);
 }

@@ -53,4 +53,5 @@ class StereoDelay
 
   private:
     void designLowPasses() noexcept;
+    void processChunk(float* left, float* right, int frames, int lengthL, int lengthR) noexcept;
 };

@@ -76,9 +76,12 @@ TEST(Flanger, BlockProcessingMatchesTheFormulaSampleBySample)
         int block;
     };
     const Case cases[] = {
-        {48000, 0.0012f, 0.0043f, 2.0f, 64}, {48000, 0.0001f, 0.001f, 8.0f, 100},
-        {44100, 0.01f, 0.0f, 0.5f, 37},      {96000, 0.0001f, 0.0f, 1.0f, 512},
+        {48000, 0.0012f, 0.0043f, 2.0f, 64},
+        {48000, 0.0001f, 0.001f, 8.0f, 100},
+        {44100, 0.01f, 0.0f, 0.5f, 37},
+        {96000, 0.0001f, 0.0f, 1.0f, 512},
         {8000, 0.0001f, 0.001f, 8.0f, 1},
+        {48000, 0.0001f, 0.0f, 3.0f, 64}, // a line shorter than the block
     };
     int seed = 10;
     for (const Case& c : cases) {

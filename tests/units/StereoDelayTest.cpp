@@ -31,7 +31,55 @@ std::vector<float> noise(int n, unsigned seed)
     return v;
 }
 
+// One block of the delay straight from its formula, sample by sample, on the unit's fields.
+void referenceBlock(StereoDelay& d, float* left, float* right, int frames, float mix, float fb, float cutoff)
+{
+    d.process(left, right, 0, mix, fb, cutoff); // stores the settings only
+    for (BiquadFilter* f : {&d.highPassL, &d.highPassR, &d.lowPassL, &d.lowPassR})
+        f->guardOutput();
+    auto line = [&](float* io, float* buffer, int& index, int length, BiquadFilter& hp, BiquadFilter& lp) {
+        for (int n = 0; n < frames; ++n) {
+            const float y = buffer[index];
+            const float x = io[n];
+            io[n] = x + y * d.mix;
+            float r = y * d.feedback;
+            if (r > -1e-15f && r < 1e-15f) r = 0.0f;
+            buffer[index] = lp.processSample(hp.processSample(r + x));
+            if (++index >= length) index = 0;
+        }
+    };
+    line(left, d.leftBuffer.get(), d.leftIndex, d.lineLength(d.leftRate), d.highPassL, d.lowPassL);
+    line(right, d.rightBuffer.get(), d.rightIndex, d.lineLength(d.rightRate), d.highPassR, d.lowPassR);
+}
+
 } // namespace
+
+TEST(StereoDelay, BlockProcessingMatchesTheFormulaSampleBySample)
+{
+    StereoDelay fast, slow;
+    // Rates change between rounds: lines shorter than a block, and lengths that shrink below
+    // the current index.
+    const float rates[][2] = {{100.0f, 75.0f}, {2000.0f, 9600.0f}, {30.0f, 1000.0f}, {12000.0f, 48000.0f}};
+    for (StereoDelay* d : {&fast, &slow})
+        d->setSampleRate(48000);
+    int seed = 50;
+    for (const auto& rate : rates) {
+        for (StereoDelay* d : {&fast, &slow}) {
+            d->setLeftRate(rate[0]);
+            d->setRightRate(rate[1]);
+        }
+        for (int block : {64, 100, 7}) {
+            auto l = noise(block, seed++), r = noise(block, seed++);
+            auto refL = l, refR = r;
+            fast.process(l.data(), r.data(), block, 0.7f, 0.9f, 0.6f);
+            referenceBlock(slow, refL.data(), refR.data(), block, 0.7f, 0.9f, 0.6f);
+            ASSERT_EQ(l, refL) << rate[0] << " " << block;
+            ASSERT_EQ(r, refR) << rate[1] << " " << block;
+        }
+    }
+    EXPECT_EQ(fast.leftIndex, slow.leftIndex);
+    EXPECT_EQ(fast.rightIndex, slow.rightIndex);
+}
 
 TEST(StereoDelay, CutoffMapping)
 {
