@@ -494,6 +494,8 @@ void Orvane::processFlanger(int n) noexcept
 
 void Orvane::processDelay(int n) noexcept
 {
+    delay.setLeftRate(delayLeftRate.load(relaxed));
+    delay.setRightRate(delayRightRate.load(relaxed));
     const float mix = param(id.delayMix, n);
     const float feedback = param(id.delayFeedback, n);
     delay.process(bufferL, bufferR, n, mix, feedback, param(id.delayCutoff, n));
