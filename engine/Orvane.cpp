@@ -14,8 +14,6 @@ namespace
 constexpr auto relaxed = std::memory_order_relaxed;
 // Events whose delta lies beyond this are not handled by applyPendingControllers.
 constexpr int kLatestDelta = 1 << 30;
-// "MmFilterType" value of the bit-reduction filter.
-constexpr int kBitReductionType = 14;
 
 inline float finiteOrZero(float x) noexcept
 {
@@ -166,11 +164,9 @@ void Orvane::parameterChanged(int index, float value)
 
 void Orvane::displayOverride(int index, char* text)
 {
-    if (index != id.mmFilterCutoff) return;
-    const int type = std::min(static_cast<int>(parameters[id.mmFilterType]->targetValue.load(relaxed)), 33);
-    if (type != kBitReductionType) return;
+    if (index != id.mmFilterCutoff || !bitReductionSelected()) return;
     // Under bit reduction the cutoff knob chooses a bit depth: the cutoff in Hz
-    // as a note number, scaled onto 16 .. 1 bits.
+    // as a note number, scaled onto 16 .. 1 bits as the filter does.
     const float v = parameters[id.mmFilterCutoff]->targetValue.load(relaxed);
     float hz = 80.0f;
     if (v >= 1.0f) {
@@ -181,15 +177,18 @@ void Orvane::displayOverride(int index, char* text)
         hz = t * 15920.0f + 80.0f;
     }
     const float note = std::max(0.0f, 12.0f * std::log2(hz / 440.0f) + 69.0f);
-    const float b = (note - 39.48682f) / 91.72627f;
-    std::snprintf(text, KsParameter::kTextSize, "%i", static_cast<int>((1.0f - b) * 15.0f + 1.0f));
+    std::snprintf(text, KsParameter::kTextSize, "%i", static_cast<int>(KsFilterBitRed::bitsForNote(note)));
 }
 
 void Orvane::unitOverride(int index, char* text)
 {
-    if (index != id.mmFilterCutoff) return;
-    const int type = std::min(static_cast<int>(parameters[id.mmFilterType]->targetValue.load(relaxed)), 33);
-    if (type == kBitReductionType) std::snprintf(text, KsParameter::kTextSize, "Bit");
+    if (index == id.mmFilterCutoff && bitReductionSelected())
+        std::snprintf(text, KsParameter::kTextSize, "Bit");
+}
+
+bool Orvane::bitReductionSelected() const noexcept
+{
+    return filterRowForTypeValue(parameters[id.mmFilterType]->targetValue.load(relaxed)) == filterRowBitRed;
 }
 
 void Orvane::setSampleRate(float rate)
@@ -201,6 +200,7 @@ void Orvane::setSampleRate(float rate)
     panLfo.setSampleRate(rate);
     cutoffLfo.setSampleRate(rate);
     exciter.setSampleRate(rate);
+    filter.setSampleRate(rate);
     flanger.setSampleRate(rate);
     delay.setSampleRate(rate);
     reverb.setSampleRate(rate);
@@ -461,10 +461,19 @@ void Orvane::processPan(const SubBlock& b, const Sections& s) noexcept
     }
 }
 
-void Orvane::processFilter(const SubBlock&, const Sections&) noexcept
+void Orvane::processFilter(const SubBlock& b, const Sections& s) noexcept
 {
-    // The multimode filter runs here; its cutoff is "MmFilterCutoff" passed through
-    // sequencerCutoff, which adds the sequencer's modulation when that is heard.
+    const int n = b.n;
+    // The type is the selected one: stepping through the types in between while the
+    // selector's value glides would set up (and sound) every one of them.
+    parameters[id.mmFilterType]->advance(n);
+    const int32_t type = filterRowForTypeValue(targetOf(id.mmFilterType));
+    const float mix = param(id.mmFilterMix, n);
+    const float resonance = param(id.mmFilterRes, n);
+    // "MmFilterCutoff" includes the cutoff oscillator when it is linked; sequencerCutoff
+    // adds the sequencer's modulation when that is heard.
+    const float cutoff = sequencerCutoff(std::clamp(param(id.mmFilterCutoff, n), 0.0f, 1.0f), b, s);
+    filter.process(type, cutoff, resonance, 0.0f, mix, 0.0f, 0.0f, bufferL, bufferR, n);
 }
 
 void Orvane::processExciter(int n) noexcept

@@ -13,6 +13,7 @@
 #include "engine/KsPlugin.h"
 #include "engine/Lfo.h"
 #include "engine/MorphTargets.h"
+#include "filters/MultimodeFilter.h"
 #include "units/Exciter.h"
 #include "units/Flanger.h"
 #include "units/Reverb.h"
@@ -73,6 +74,7 @@ class Orvane : public KsPlugin
     // Effect units of the chain, by value.
     SoftSaturator softSaturator;
     Exciter exciter;
+    MultimodeFilter filter;
     Flanger flanger;
     StereoDelay delay;
     Reverb reverb;
@@ -137,6 +139,8 @@ class Orvane : public KsPlugin
     float param(int index, int samples) noexcept { return parameters[index]->read(samples); }
     float targetOf(int index) const noexcept { return parameters[index]->target(); }
     bool isSwitch(int index) const noexcept;
+    // Whether "MmFilterType" selects the bit-reduction filter (its cutoff shows a bit depth).
+    bool bitReductionSelected() const noexcept;
 
     // Modulation side (OrvaneModulation.cpp).
     void resolveMorphTargets();
