@@ -48,6 +48,18 @@ void IirFilter::endDesign() noexcept
     gain = static_cast<float>(flushTiny(designGain));
 }
 
+void IirFilter::copyDesign(const IirFilter& other) noexcept
+{
+    sectionCount = other.sectionCount;
+    gain = other.gain;
+    for (int k = 0; k < maxSections; ++k) {
+        sections[k].beta1 = other.sections[k].beta1;
+        sections[k].beta2 = other.sections[k].beta2;
+        sections[k].alpha1 = other.sections[k].alpha1;
+        sections[k].alpha2 = other.sections[k].alpha2;
+    }
+}
+
 void IirFilter::clearHistory() noexcept
 {
     for (Section& s : sections)
@@ -57,20 +69,23 @@ void IirFilter::clearHistory() noexcept
 void IirFilter::process(float* buffer, int frames) noexcept
 {
     const int count = sectionCount;
-    for (int i = 0; i < frames; ++i) {
-        float v = buffer[i] * gain;
-        for (int k = 0; k < count; ++k) {
-            Section& s = sections[k];
-            const float w = v - s.h1 * s.beta1 - s.h2 * s.beta2;
-            v = w + s.h1 * s.alpha1 + s.h2 * s.alpha2;
-            s.h2 = s.h1;
-            s.h1 = w;
-        }
-        buffer[i] = v;
-    }
     for (int k = 0; k < count; ++k) {
+        // One section over the whole buffer at a time, its history held in locals.
         Section& s = sections[k];
-        if (!(std::fabs(s.h1) >= 1e-15f)) s.h1 = 0.f;
-        if (!(std::fabs(s.h2) >= 1e-15f)) s.h2 = 0.f;
+        const float b1 = s.beta1, b2 = s.beta2, a1 = s.alpha1, a2 = s.alpha2;
+        const float g = k == 0 ? gain : 1.f;
+        float h1 = s.h1, h2 = s.h2;
+        for (int i = 0; i < frames; ++i) {
+            const float v = buffer[i] * g;
+            const float w = v - h2 * b2 - h1 * b1;
+            buffer[i] = w + h1 * a1 + h2 * a2;
+            h2 = h1;
+            h1 = w;
+        }
+        s.h1 = std::fabs(h1) >= 1e-15f ? h1 : 0.f;
+        s.h2 = std::fabs(h2) >= 1e-15f ? h2 : 0.f;
     }
+    if (count == 0)
+        for (int i = 0; i < frames; ++i)
+            buffer[i] *= gain;
 }

@@ -25,6 +25,8 @@ class IirFilter
                           double fc) noexcept;
     // Ends a design: stores the accumulated gain (0 when below 1e-15).
     void endDesign() noexcept;
+    // Takes over another filter's design (sections and gain), keeping this one's history.
+    void copyDesign(const IirFilter& other) noexcept;
     // Zeroes every section's history.
     void clearHistory() noexcept;
     // Filters a buffer in place, then flushes tiny history values to zero.

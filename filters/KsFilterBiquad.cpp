@@ -53,10 +53,10 @@ void KsFilterBiquad::setMode(int32_t m) noexcept
     dirty = 1;
 }
 
-void KsFilterBiquad::design() noexcept
+bool KsFilterBiquad::design() noexcept
 {
     // Without a usable rate or cutoff the previous coefficients stay in place.
-    if (!(sampleRate > 0.f) || !(cutoffHz > 0.f) || !std::isfinite(cutoffHz)) return;
+    if (!(sampleRate > 0.f) || !(cutoffHz > 0.f) || !std::isfinite(cutoffHz)) return false;
 
     const double q = 1.0 + 6.0 * resonance;
     const double w = twoPi * cutoffHz / sampleRate;
@@ -115,7 +115,7 @@ void KsFilterBiquad::design() noexcept
         break;
     }
     default:
-        return;
+        return false;
     }
     if (mode != peaking) {
         a0 = 1.0 + alpha;
@@ -126,13 +126,37 @@ void KsFilterBiquad::design() noexcept
     b2 = flushDenormal(nb2 / a0);
     a1 = flushDenormal(-2.0 * c / a0);
     a2 = flushDenormal(na2 / a0);
+    return true;
 }
 
 void KsFilterBiquad::prepare() noexcept
 {
     if (!dirty) return;
     dirty = 0;
-    design();
+    if (design()) {
+        designKey = currentKey();
+        hasDesign = true;
+    }
+    designedCutoff = cutoffHz;
+    designedResonance = resonance;
+}
+
+void KsFilterBiquad::prepareLike(const KsFilterBiquad& designed) noexcept
+{
+    if (!dirty) return;
+    const DesignKey key = currentKey();
+    if (!designed.hasDesign || !(designed.designKey == key)) {
+        prepare();
+        return;
+    }
+    dirty = 0;
+    b0 = designed.b0;
+    b1 = designed.b1;
+    b2 = designed.b2;
+    a1 = designed.a1;
+    a2 = designed.a2;
+    designKey = key;
+    hasDesign = true;
     designedCutoff = cutoffHz;
     designedResonance = resonance;
 }
@@ -148,10 +172,12 @@ void KsFilterBiquad::guardHistory() noexcept
 void KsFilterBiquad::process(float* buffer, int frames) noexcept
 {
     prepare();
+    const float c0 = b0, c1 = b1, c2 = b2, d1 = a1, d2 = a2;
     float lx1 = x1, lx2 = x2, ly1 = y1, ly2 = y2;
     for (int i = 0; i < frames; ++i) {
         const float x = buffer[i];
-        const float y = b0 * x + b1 * lx1 + b2 * lx2 - a1 * ly1 - a2 * ly2;
+        // The older output enters first, which shortens the chain from one sample to the next.
+        const float y = c0 * x + c1 * lx1 + c2 * lx2 - d2 * ly2 - d1 * ly1;
         lx2 = lx1;
         lx1 = x;
         ly2 = ly1;
@@ -171,37 +197,32 @@ void KsFilterBiquad::processStereo(float* left, float* right, int frames, KsFilt
         KsFilter::processStereo(left, right, frames, partner);
         return;
     }
-    // Two independent recursions in one loop so that they overlap in the pipeline.
     auto& other = static_cast<KsFilterBiquad&>(partner);
     prepare();
-    other.prepare();
-    float lx1 = x1, lx2 = x2, ly1 = y1, ly2 = y2;
-    float rx1 = other.x1, rx2 = other.x2, ry1 = other.y1, ry2 = other.y2;
-    const float rb0 = other.b0, rb1 = other.b1, rb2 = other.b2, ra1 = other.a1, ra2 = other.a2;
+    other.prepareLike(*this);
+    // Both channels side by side in the lanes of one vector: the same operations in the
+    // same order as process, so each channel's result is identical to it.
+    typedef float Pair __attribute__((vector_size(8)));
+    const Pair c0{b0, other.b0}, c1{b1, other.b1}, c2{b2, other.b2}, d1{a1, other.a1}, d2{a2, other.a2};
+    Pair px1{x1, other.x1}, px2{x2, other.x2}, py1{y1, other.y1}, py2{y2, other.y2};
     for (int i = 0; i < frames; ++i) {
-        const float xl = left[i];
-        const float yl = b0 * xl + b1 * lx1 + b2 * lx2 - a1 * ly1 - a2 * ly2;
-        lx2 = lx1;
-        lx1 = xl;
-        ly2 = ly1;
-        ly1 = yl;
-        left[i] = yl;
-        const float xr = right[i];
-        const float yr = rb0 * xr + rb1 * rx1 + rb2 * rx2 - ra1 * ry1 - ra2 * ry2;
-        rx2 = rx1;
-        rx1 = xr;
-        ry2 = ry1;
-        ry1 = yr;
-        right[i] = yr;
+        const Pair x{left[i], right[i]};
+        const Pair y = c0 * x + c1 * px1 + c2 * px2 - d2 * py2 - d1 * py1;
+        px2 = px1;
+        px1 = x;
+        py2 = py1;
+        py1 = y;
+        left[i] = y[0];
+        right[i] = y[1];
     }
-    x1 = lx1;
-    x2 = lx2;
-    y1 = ly1;
-    y2 = ly2;
-    other.x1 = rx1;
-    other.x2 = rx2;
-    other.y1 = ry1;
-    other.y2 = ry2;
+    x1 = px1[0];
+    x2 = px2[0];
+    y1 = py1[0];
+    y2 = py2[0];
+    other.x1 = px1[1];
+    other.x2 = px2[1];
+    other.y1 = py1[1];
+    other.y2 = py2[1];
     guardHistory();
     other.guardHistory();
 }

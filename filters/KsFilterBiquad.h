@@ -9,6 +9,8 @@
 
 #include "filters/KsFilter.h"
 
+#include <typeinfo>
+
 class KsFilterBiquad : public KsFilter
 {
   public:
@@ -42,8 +44,14 @@ class KsFilterBiquad : public KsFilter
     // Both channels in one pass; the result equals process on each channel in turn.
     void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
 
-    // Computes b0..a2 from sampleRate, cutoffHz, resonance, mode and variant.
-    void design() noexcept;
+    // Computes b0..a2 from sampleRate, cutoffHz, resonance, mode and variant; false (and
+    // the coefficients left as they are) when the settings give no usable design.
+    bool design() noexcept;
+    // Runs the pending design, if any.
+    void prepare() noexcept;
+    // Runs the pending design, taking the coefficients over from a section that was
+    // designed for exactly the same settings (the other channel of a pair) when it can.
+    void prepareLike(const KsFilterBiquad& designed) noexcept;
 
     int32_t dirty = 1;
     float designedCutoff = 17000.f;
@@ -55,8 +63,16 @@ class KsFilterBiquad : public KsFilter
     int32_t variant = 0;
 
   private:
-    void prepare() noexcept;
+    struct DesignKey {
+        float sampleRate, cutoffHz, resonance;
+        int32_t mode, variant;
+        bool operator==(const DesignKey&) const = default;
+    };
+    DesignKey currentKey() const noexcept { return {sampleRate, cutoffHz, resonance, mode, variant}; }
     void guardHistory() noexcept;
+
+    DesignKey designKey{}; // settings of the coefficients in place, when hasDesign
+    bool hasDesign = false;
 };
 
 // Frequency in Hz of a note number (69 = 440 Hz, 12 per octave).

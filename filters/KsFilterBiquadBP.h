@@ -45,6 +45,12 @@ class KsFilterBiquadPair
         first.process(buffer, frames);
         second.process(buffer, frames);
     }
+    // Both channels through both sections, the other pair taking the right channel.
+    void processStereo(float* l, float* r, int frames, KsFilterBiquadPair& other) noexcept
+    {
+        first.processStereo(l, r, frames, other.first);
+        second.processStereo(l, r, frames, other.second);
+    }
 
     KsFilterBiquad first;
     KsFilterBiquad second;
@@ -66,6 +72,15 @@ class KsFilterBiquadBP : public KsFilter
     void setDrive(float d) noexcept override { sections.setDrive(d); }
     void setMode(int32_t) noexcept override {}
     void process(float* buffer, int frames) noexcept override { sections.process(buffer, frames); }
+    // Both channels in one pass, sharing the design with the partner of the same class.
+    void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
+    {
+        if (typeid(partner) != typeid(KsFilterBiquadBP)) {
+            KsFilter::processStereo(l, r, frames, partner);
+            return;
+        }
+        sections.processStereo(l, r, frames, static_cast<KsFilterBiquadBP&>(partner).sections);
+    }
 
     KsFilterBiquadPair sections;
 };

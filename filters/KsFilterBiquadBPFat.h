@@ -20,6 +20,15 @@ class KsFilterBiquadBPFat : public KsFilter
     void setDrive(float d) noexcept override { sections.setDrive(d); }
     void setMode(int32_t) noexcept override {}
     void process(float* buffer, int frames) noexcept override { sections.process(buffer, frames); }
+    // Both channels in one pass, sharing the design with the partner of the same class.
+    void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
+    {
+        if (typeid(partner) != typeid(KsFilterBiquadBPFat)) {
+            KsFilter::processStereo(l, r, frames, partner);
+            return;
+        }
+        sections.processStereo(l, r, frames, static_cast<KsFilterBiquadBPFat&>(partner).sections);
+    }
 
     KsFilterBiquadPair sections;
 };

@@ -28,6 +28,15 @@ class KsFilterBiquadFat : public KsFilter
         section.setMode(m);
     }
     void process(float* buffer, int frames) noexcept override { section.process(buffer, frames); }
+    // Both channels in one pass, sharing the design with the partner of the same class.
+    void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
+    {
+        if (typeid(partner) != typeid(KsFilterBiquadFat)) {
+            KsFilter::processStereo(l, r, frames, partner);
+            return;
+        }
+        section.processStereo(l, r, frames, static_cast<KsFilterBiquadFat&>(partner).section);
+    }
 
     KsFilterBiquad section;
 };

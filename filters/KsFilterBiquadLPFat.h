@@ -21,8 +21,16 @@ class KsFilterBiquadLPFat : public KsFilter
     // Redesigns if dirty, then filters one channel in place.
     void process(float* buffer, int frames) noexcept override;
 
-    // Designs both sections for sampleRate, cutoffHz and q.
-    void design() noexcept;
+    // Both channels, sharing the design with a partner of the same class.
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
+
+    // Designs both sections for sampleRate, cutoffHz and q; false (and the design left as
+    // it is) when the settings give no usable design.
+    bool design() noexcept;
+    // Runs the pending design, if any.
+    void prepare() noexcept;
+    // Runs the pending design, taking it over from a filter designed for the same settings.
+    void prepareLike(const KsFilterBiquadLPFat& designed) noexcept;
 
     int32_t dirty = 1;
     float designedCutoff = 17000.f;
@@ -30,4 +38,12 @@ class KsFilterBiquadLPFat : public KsFilter
     float cutoffHz = 17000.f;
     float q = 0.f;
     IirFilter iir;
+
+  private:
+    struct DesignKey {
+        float sampleRate, cutoffHz, q;
+        bool operator==(const DesignKey&) const = default;
+    };
+    DesignKey designKey{};
+    bool hasDesign = false;
 };

@@ -25,6 +25,15 @@ class KsFilterBiquadPeaking : public KsFilter
     // The mode is fixed at construction.
     void setMode(int32_t) noexcept override {}
     void process(float* buffer, int frames) noexcept override { section.process(buffer, frames); }
+    // Both channels in one pass, sharing the design with the partner of the same class.
+    void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
+    {
+        if (typeid(partner) != typeid(KsFilterBiquadPeaking)) {
+            KsFilter::processStereo(l, r, frames, partner);
+            return;
+        }
+        section.processStereo(l, r, frames, static_cast<KsFilterBiquadPeaking&>(partner).section);
+    }
 
     KsFilterBiquad section;
 };

@@ -205,22 +205,33 @@ void MultimodeFilter::runFilters(float* l, float* r, int frames, bool ramping, f
 
 void MultimodeFilter::limit(float* l, float* r, int frames) noexcept
 {
+    // The follower step of PeakFollower for a non-negative input, without branches:
+    // the envelope falls by the release step and rises towards s by at most the attack step.
+    const float attack = limiterFollower.attackStep, release = limiterFollower.releaseStep;
+    float env = limiterFollower.value;
+    float gain = limiterGain, step = limiterStep;
+    const float recoverySamples = sampleRate * 7.5f;
     for (int i = 0; i < frames; ++i) {
         const float s = std::max(std::fabs(l[i]), std::fabs(r[i]));
-        const float v = limiterFollower.process(s);
-        if (v > 1.f) {
-            const float g = 1.f / v;
-            if (g < limiterGain) {
-                limiterGain = g;
-                limiterStep = (1.f - g) / (sampleRate * 7.5f);
+        float e = env - release;
+        e += std::min(std::max(s - e, 0.f), attack);
+        env = e < 0.f ? 0.f : e;
+        if (env > 1.f) {
+            const float g = 1.f / env;
+            if (g < gain) {
+                gain = g;
+                step = (1.f - g) / recoverySamples;
             }
         }
-        if (limiterGain < 1.f) {
-            l[i] *= limiterGain;
-            r[i] *= limiterGain;
-            limiterGain += limiterStep;
+        if (gain < 1.f) {
+            l[i] *= gain;
+            r[i] *= gain;
+            gain += step;
         }
     }
+    limiterFollower.value = env;
+    limiterGain = gain;
+    limiterStep = step;
 }
 
 void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float envAmount, float mix,
@@ -301,7 +312,9 @@ void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float
         }
     }
 
-    if (mixStep == 0.f && lastMix == 0.f) {
+    if (mixStep == 0.f && lastMix == 1.f) {
+        // Fully wet: the filtered signal as it is.
+    } else if (mixStep == 0.f && lastMix == 0.f) {
         // Fully dry: the input exactly, whatever the filter produced.
         std::memcpy(leftBuffer, dryL, sizeof(float) * static_cast<size_t>(frames));
         std::memcpy(rightBuffer, dryR, sizeof(float) * static_cast<size_t>(frames));
