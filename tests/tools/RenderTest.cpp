@@ -1,0 +1,272 @@
+// Runs the built orvane-render as a user would and checks files, texts and exit codes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const std::string kTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-render";
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+fs::path workDir()
+{
+    const fs::path dir = fs::path(ORVANE_BINARY_DIR) / "render-test";
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Result run(const std::string& args)
+{
+    const fs::path err = workDir() / "stderr.txt";
+    const fs::path out = workDir() / "stdout.txt";
+    const std::string command = kTool + " " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
+}
+
+std::string quoted(const fs::path& p)
+{
+    return "'" + p.string() + "'";
+}
+
+// Minimal WAV writer and reader for the tests (16-bit PCM in, PCM or float out).
+void writeWav(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved)
+{
+    std::ofstream f(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
+    const std::uint32_t bytes = static_cast<std::uint32_t>(interleaved.size() * 2);
+    f.write("RIFF", 4);
+    u32(36 + bytes);
+    f.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(static_cast<std::uint16_t>(channels));
+    u32(static_cast<std::uint32_t>(rate));
+    u32(static_cast<std::uint32_t>(rate * channels * 2));
+    u16(static_cast<std::uint16_t>(channels * 2));
+    u16(16);
+    f.write("data", 4);
+    u32(bytes);
+    for (float x : interleaved)
+        u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(x * 32767.0f))));
+}
+
+struct Wav {
+    int format = 0, channels = 0, rate = 0, bits = 0;
+    std::vector<float> samples; // interleaved
+    std::size_t frames() const { return channels ? samples.size() / static_cast<std::size_t>(channels) : 0; }
+};
+
+Wav readWav(const fs::path& path)
+{
+    const std::string b = readAll(path);
+    Wav w;
+    std::size_t i = 12;
+    auto u32 = [&](std::size_t at) {
+        std::uint32_t v;
+        std::memcpy(&v, b.data() + at, 4);
+        return v;
+    };
+    auto u16 = [&](std::size_t at) {
+        std::uint16_t v;
+        std::memcpy(&v, b.data() + at, 2);
+        return v;
+    };
+    while (b.size() >= 12 && i + 8 <= b.size()) {
+        const std::string id = b.substr(i, 4);
+        const std::uint32_t size = u32(i + 4);
+        if (id == "fmt ") {
+            w.format = u16(i + 8);
+            w.channels = u16(i + 10);
+            w.rate = static_cast<int>(u32(i + 12));
+            w.bits = u16(i + 22);
+            if (w.format == 0xFFFE) w.format = u16(i + 32);
+        } else if (id == "data") {
+            const std::size_t n = std::min<std::size_t>(size, b.size() - i - 8);
+            if (w.format == 3) {
+                w.samples.resize(n / 4);
+                std::memcpy(w.samples.data(), b.data() + i + 8, w.samples.size() * 4);
+            } else if (w.bits == 16) {
+                for (std::size_t k = 0; k + 1 < n; k += 2)
+                    w.samples.push_back(static_cast<float>(static_cast<std::int16_t>(u16(i + 8 + k))) /
+                                        32768.0f);
+            }
+        }
+        i += 8 + size + (size & 1);
+    }
+    return w;
+}
+
+const float kUnityGain = std::pow(1.001f, 2.737f);
+
+TEST(OrvaneRender, RefusedRunsExitWithTwoAndLeaveOutputAlone)
+{
+    const fs::path dir = workDir();
+    const fs::path input = dir / "refused-in.wav";
+    const fs::path output = dir / "refused-out.wav";
+    const fs::path threeChannels = dir / "three.wav";
+    writeWav(input, 2, 48000, std::vector<float>(2000, 0.25f));
+    writeWav(threeChannels, 3, 48000, std::vector<float>(300, 0.25f));
+    {
+        std::ofstream(output) << "previous";
+    }
+    struct Case {
+        std::string args;
+        const char* mentions;
+    } const cases[] = {
+        {"--set NoSuchParam=0.5 " + quoted(input) + " " + quoted(output), "NoSuchParam"},
+        {"--set PanDepth=1.5 " + quoted(input) + " " + quoted(output), "outside 0..1"},
+        {"--set PanDepth=-0.1 " + quoted(input) + " " + quoted(output), "outside 0..1"},
+        {"--set PanDepth=loud " + quoted(input) + " " + quoted(output), "not a number"},
+        {"--set 366=0.5 " + quoted(input) + " " + quoted(output), "366"},
+        {"--set PanDepth " + quoted(input) + " " + quoted(output), "NAME=VALUE"},
+        {"--no-such-option " + quoted(input) + " " + quoted(output), "no-such-option"},
+        {"--format pcm8 " + quoted(input) + " " + quoted(output), "pcm8"},
+        {"--block 0 " + quoted(input) + " " + quoted(output), "--block"},
+        {"--tempo -5 " + quoted(input) + " " + quoted(output), "--tempo"},
+        {quoted(dir / "missing.wav") + " " + quoted(output), "missing.wav"},
+        {quoted(threeChannels) + " " + quoted(output), "channels"},
+        {quoted(output) + " " + quoted(output), "INPUT"},
+        {quoted(input), "OUTPUT"},
+        {"--show PanDepth=2", "outside 0..1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Result r = run(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.mentions), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(readAll(output), "previous");
+    }
+    // No temporary file is left beside the output.
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+}
+
+TEST(OrvaneRender, MonoInputTailAndFormats)
+{
+    const fs::path dir = workDir();
+    const fs::path input = dir / "mono.wav";
+    std::vector<float> ramp(4410);
+    for (std::size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = 0.5f * std::sin(static_cast<float>(i) * 0.05f);
+    writeWav(input, 1, 44100, ramp);
+
+    const fs::path output = dir / "mono-out.wav";
+    Result r = run("--quiet --tail 0.5 --block 100 " + quoted(input) + " " + quoted(output));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Wav w = readWav(output);
+    EXPECT_EQ(w.format, 3); // 32-bit float by default
+    EXPECT_EQ(w.channels, 2);
+    EXPECT_EQ(w.rate, 44100);
+    ASSERT_EQ(w.frames(), 4410u + 22050u);
+    // With the product defaults the engine is a gain of 1.0027 once the first sub-block has faded in.
+    for (std::size_t i = 64; i < 4410; i += 37) {
+        const float x =
+            static_cast<float>(static_cast<std::int16_t>(std::lround(ramp[i] * 32767.0f))) / 32768.0f;
+        ASSERT_NEAR(w.samples[2 * i], x * kUnityGain, 1e-4) << i;
+        ASSERT_EQ(w.samples[2 * i], w.samples[2 * i + 1]) << i;
+    }
+    EXPECT_EQ(w.samples.back(), 0.0f);
+
+    r = run("--quiet --format pcm16 " + quoted(input) + " " + quoted(dir / "mono16.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Wav pcm = readWav(dir / "mono16.wav");
+    EXPECT_EQ(pcm.format, 1);
+    EXPECT_EQ(pcm.bits, 16);
+    EXPECT_EQ(pcm.frames(), 4410u);
+}
+
+TEST(OrvaneRender, SettingsChangeTheSound)
+{
+    const fs::path dir = workDir();
+    const fs::path input = dir / "settings-in.wav";
+    writeWav(input, 2, 48000, std::vector<float>(2 * 4800, 0.5f));
+    // "MasterMix" 0 and "MasterVolume" 0 by index: silence after the glide.
+    const Result r =
+        run("--quiet --set 38=0 --set MasterVolume=0 " + quoted(input) + " " + quoted(dir / "quiet.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Wav w = readWav(dir / "quiet.wav");
+    ASSERT_EQ(w.frames(), 4800u);
+    EXPECT_EQ(w.samples[2 * 4000], 0.0f);
+}
+
+TEST(OrvaneRender, ListAndShow)
+{
+    Result r = run("--list-params --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.front(), '[');
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 366 + 2);
+    for (
+        const char* fragment : {
+            R"({"index": 0, "name": "TranceGateOn", "altName": "TranceGateOn", "kind": 0, "unit": "", )",
+            R"("name": "MasterVolume", "altName": "MasterVolume", "kind": 9, "unit": "dB", "minimum": 0, )"
+            R"("maximum": 1, "default": 0.77, "announces": true, "automatable": true, "display": " 0 dB"})",
+            R"("name": "SeqVolMode", "altName": "SeqVolMode", "kind": 0, "unit": null)",
+            R"("name": "FlangerDelay", "altName": "FlangerDelay", "kind": 4, "unit": "ms", "minimum": 0.1, )",
+            R"("name": "Unused5", "altName": "Unused5", "kind": 0, "unit": null, "minimum": 0, "maximum": 1, )"
+            R"("default": 0, "announces": false, "automatable": true)",
+            R"({"index": 344, "name": "Unused", "altName": "", "kind": 1, "unit": null, )",
+            R"("default": 0, "announces": false, "automatable": false, "display": "0"})",
+            R"("name": "SeqLength", "altName": "SeqLength", "kind": 2, "unit": "", "minimum": 0, "maximum": 1, )"
+            R"("default": 0.5, "announces": true, "automatable": true, "display": "4/1T bars"})",
+        })
+        EXPECT_NE(r.out.find(fragment), std::string::npos) << fragment;
+
+    r = run("--show MasterVolume=0 --show MasterVolume=0.77 --show MmFilterCutoff=1 --show 10=0.5 "
+            "--show PanDepth=0.25");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "MasterVolume\t-inf\tdB\nMasterVolume\t 0\tdB\nMmFilterCutoff\t16000\tHz\n"
+                     "MmFilterCutoff\t1278\tHz\nPanDepth\t25\t%\n");
+    // The engine's override: under the bit-reduction filter the cutoff shows bits.
+    r = run("--set MmFilterType=0.14 --show MmFilterCutoff=0 --show MmFilterCutoff=1");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "MmFilterCutoff\t16\tBit\nMmFilterCutoff\t1\tBit\n");
+}
+
+TEST(OrvaneRender, DemoIsDeterministicAndAudible)
+{
+    const fs::path dir = workDir();
+    ASSERT_EQ(run("--quiet --demo " + quoted(dir / "demo1.wav")).status, 0);
+    ASSERT_EQ(run("--quiet --demo " + quoted(dir / "demo2.wav")).status, 0);
+    const Wav w = readWav(dir / "demo1.wav");
+    EXPECT_TRUE(w.samples == readWav(dir / "demo2.wav").samples);
+    EXPECT_EQ(w.rate, 48000);
+    EXPECT_EQ(w.channels, 2);
+    EXPECT_EQ(w.frames(), 8u * 48000u);
+    double energy = 0.0;
+    float peak = 0.0f;
+    for (float x : w.samples) {
+        ASSERT_TRUE(std::isfinite(x));
+        energy += static_cast<double>(x) * x;
+        peak = std::max(peak, std::fabs(x));
+    }
+    EXPECT_GT(energy / static_cast<double>(w.samples.size()), 1e-4);
+    EXPECT_LT(peak, 1.5f);
+}
+
+} // namespace

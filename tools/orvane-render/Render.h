@@ -1,0 +1,62 @@
+// Shared pieces of orvane-render: the options, the engine set-up, the demo input
+// and the parameter listing.
+#pragma once
+
+#include "engine/Orvane.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace render
+{
+
+// A refused command line or input: main prints "orvane-render: error: <message>" and exits with 2.
+struct UsageError {
+    std::string message;
+};
+
+// One --set (or demo) setting: a parameter index and a normalised value.
+struct Setting {
+    int index;
+    float value;
+};
+
+struct Options {
+    std::vector<std::string> files; // INPUT OUTPUT, or OUTPUT with --demo
+    std::vector<std::string> sets;  // --set NAME=VALUE, in order
+    std::vector<std::string> shows; // --show NAME=VALUE, in order
+    double tempo = 120.0;
+    double position = 0.0;
+    int block = 512;
+    double tail = 0.0;
+    std::string format = "float";
+    bool demo = false;
+    bool listParams = false;
+    bool json = false;
+    bool quiet = false;
+};
+
+// Parses NAME=VALUE (NAME a primary name or an index, VALUE a number 0..1);
+// throws UsageError naming the problem.
+Setting parseSetting(const Orvane& engine, const std::string& text, const char* option);
+
+// The set-up every run shares: sample rate, the product defaults of the 344
+// stored parameters in index order, the settings in order, tempo and position, resume.
+void setUpEngine(Orvane& engine, float sampleRate, const std::vector<Setting>& settings, double tempo,
+                 double position);
+
+// Settings that show the product off in the demo, by parameter name.
+std::vector<Setting> demoSettings(const Orvane& engine);
+// Eight seconds (at the given tempo's bars) of chords and percussion at 48 kHz, deterministic.
+void synthesiseDemo(double tempo, std::vector<float>& left, std::vector<float>& right);
+
+// Writes the parameter table (text or JSON) to stdout.
+void listParameters(bool json);
+// Prints display text and unit for each NAME=VALUE after the settings are applied.
+void showValues(const std::vector<Setting>& settings, const std::vector<std::string>& shows, bool json);
+
+// JSON string literal of a text.
+std::string jsonString(const char* text);
+
+} // namespace render

@@ -1,0 +1,302 @@
+// orvane-render: runs the Orvane engine over an audio file (or a synthesised
+// demo) and writes the result, lists the parameter table, or shows display texts.
+#include "Render.h"
+
+#include <CLI/CLI.hpp>
+#include <sndfile.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using render::UsageError;
+
+// Where the frames come from: a file read block by block, or the demo in memory.
+class Source
+{
+  public:
+    virtual ~Source() = default;
+    virtual int rate() const = 0;
+    virtual long long frames() const = 0;
+    // Reads up to n frames into left/right; returns the frames read.
+    virtual int read(float* left, float* right, int n) = 0;
+};
+
+class FileSource : public Source
+{
+  public:
+    explicit FileSource(const std::string& path)
+    {
+        file = sf_open(path.c_str(), SFM_READ, &info);
+        if (!file) throw UsageError{"cannot read input '" + path + "': " + sf_strerror(nullptr)};
+        if (info.channels < 1 || info.channels > 2) {
+            sf_close(file);
+            throw UsageError{"input '" + path + "' has " + std::to_string(info.channels) +
+                             " channels; only mono and stereo are supported"};
+        }
+        if (info.samplerate < 1) {
+            sf_close(file);
+            throw UsageError{"input '" + path + "' has no valid sample rate"};
+        }
+    }
+    ~FileSource() override { sf_close(file); }
+    int rate() const override { return info.samplerate; }
+    long long frames() const override { return static_cast<long long>(info.frames); }
+    int read(float* left, float* right, int n) override
+    {
+        interleaved.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(info.channels));
+        const sf_count_t got = sf_readf_float(file, interleaved.data(), n);
+        for (sf_count_t i = 0; i < got; ++i) {
+            // A mono input feeds both channels.
+            left[i] = interleaved[static_cast<std::size_t>(i * info.channels)];
+            right[i] = interleaved[static_cast<std::size_t>(i * info.channels + info.channels - 1)];
+        }
+        return static_cast<int>(got);
+    }
+
+  private:
+    SF_INFO info{};
+    SNDFILE* file = nullptr;
+    std::vector<float> interleaved;
+};
+
+class MemorySource : public Source
+{
+  public:
+    MemorySource(std::vector<float> l, std::vector<float> r, int sampleRate)
+        : left_(std::move(l)), right_(std::move(r)), rate_(sampleRate)
+    {
+    }
+    int rate() const override { return rate_; }
+    long long frames() const override { return static_cast<long long>(left_.size()); }
+    int read(float* left, float* right, int n) override
+    {
+        const int got =
+            static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(n), left_.size() - at));
+        std::copy_n(left_.begin() + static_cast<long>(at), got, left);
+        std::copy_n(right_.begin() + static_cast<long>(at), got, right);
+        at += static_cast<std::size_t>(got);
+        return got;
+    }
+
+  private:
+    std::vector<float> left_, right_;
+    int rate_;
+    std::size_t at = 0;
+};
+
+int majorFormatFor(const std::string& path)
+{
+    std::string ext;
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t slash = path.find_last_of('/');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == "flac") return SF_FORMAT_FLAC;
+    if (ext == "aif" || ext == "aiff") return SF_FORMAT_AIFF;
+    if (ext == "caf") return SF_FORMAT_CAF;
+    if (ext == "w64") return SF_FORMAT_W64;
+    if (ext == "ogg" || ext == "oga") return SF_FORMAT_OGG;
+    return SF_FORMAT_WAV;
+}
+
+int subtypeFor(const std::string& format)
+{
+    if (format == "pcm16") return SF_FORMAT_PCM_16;
+    if (format == "pcm24") return SF_FORMAT_PCM_24;
+    return SF_FORMAT_FLOAT;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa {
+    };
+    struct stat sb {
+    };
+    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+void drawProgress(long long done, long long total)
+{
+    const int width = 40;
+    const double f = total > 0 ? std::min(1.0, static_cast<double>(done) / static_cast<double>(total)) : 1.0;
+    const int filled = static_cast<int>(f * width);
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(width - filled), '.').c_str(),
+                 static_cast<int>(f * 100.0));
+    std::fflush(stderr);
+}
+
+// Renders source through a set-up engine into OUTPUT, through a temporary file
+// beside it that is renamed only when everything was written.
+void render(Source& source, const std::string& outputPath, const render::Options& options,
+            const std::vector<render::Setting>& settings)
+{
+    SF_INFO outInfo{};
+    outInfo.samplerate = source.rate();
+    outInfo.channels = 2;
+    outInfo.format = majorFormatFor(outputPath) | subtypeFor(options.format);
+    if (majorFormatFor(outputPath) == SF_FORMAT_OGG) outInfo.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    if (!sf_format_check(&outInfo))
+        throw UsageError{"output format '" + options.format + "' cannot be written to '" + outputPath + "'"};
+
+    std::string tempPath = outputPath + ".tmp-XXXXXX";
+    const int fd = mkstemp(tempPath.data());
+    if (fd < 0) throw UsageError{"cannot create a temporary file beside '" + outputPath + "'"};
+    SNDFILE* out = sf_open_fd(fd, SFM_WRITE, &outInfo, SF_TRUE);
+    if (!out) {
+        close(fd);
+        unlink(tempPath.c_str());
+        throw UsageError{"cannot write output '" + outputPath + "': " + sf_strerror(nullptr)};
+    }
+
+    auto engine = std::make_unique<Orvane>();
+    render::setUpEngine(*engine, static_cast<float>(source.rate()), settings, options.tempo,
+                        options.position);
+
+    const int block = options.block;
+    const long long tailFrames = static_cast<long long>(std::llround(options.tail * source.rate()));
+    const long long total = std::max(0LL, source.frames()) + tailFrames;
+    const bool progress = !options.quiet && isatty(STDERR_FILENO);
+    std::vector<float> inL(static_cast<std::size_t>(block)), inR(inL.size()), outL(inL.size()),
+        outR(inL.size());
+    std::vector<float> interleaved(inL.size() * 2);
+    long long done = 0;
+    long long tailLeft = tailFrames;
+    bool ok = true;
+    int lastPercent = -1;
+    for (;;) {
+        int n = source.read(inL.data(), inR.data(), block);
+        if (n <= 0) {
+            // The input has ended: silence keeps the tails of delay and reverb.
+            if (tailLeft <= 0) break;
+            n = static_cast<int>(std::min<long long>(block, tailLeft));
+            std::fill_n(inL.begin(), n, 0.0f);
+            std::fill_n(inR.begin(), n, 0.0f);
+            tailLeft -= n;
+        }
+        engine->process(inL.data(), inR.data(), outL.data(), outR.data(), n, true);
+        for (int i = 0; i < n; ++i) {
+            interleaved[static_cast<std::size_t>(2 * i)] = outL[static_cast<std::size_t>(i)];
+            interleaved[static_cast<std::size_t>(2 * i + 1)] = outR[static_cast<std::size_t>(i)];
+        }
+        if (sf_writef_float(out, interleaved.data(), n) != n) {
+            ok = false;
+            break;
+        }
+        done += n;
+        if (progress) {
+            const int percent = total > 0 ? static_cast<int>(100 * done / total) : 100;
+            if (percent != lastPercent) {
+                drawProgress(done, total);
+                lastPercent = percent;
+            }
+        }
+    }
+    if (progress) std::fprintf(stderr, "\n");
+    if (sf_close(out) != 0) ok = false;
+    if (!ok || std::rename(tempPath.c_str(), outputPath.c_str()) != 0) {
+        unlink(tempPath.c_str());
+        throw UsageError{"cannot write output '" + outputPath + "'"};
+    }
+}
+
+int run(int argc, char** argv)
+{
+    render::Options options;
+    CLI::App app{"Renders audio through the Orvane engine.", "orvane-render"};
+    app.add_option("files", options.files, "INPUT OUTPUT (or OUTPUT with --demo)");
+    app.add_flag("--demo", options.demo,
+                 "synthesise an 8-second test input at 48 kHz and process it with the demo setting");
+    app.add_flag("--list-params", options.listParams, "print the parameter table and exit");
+    app.add_flag("--json", options.json, "JSON output for --list-params and --show");
+    app.add_option("--show", options.shows, "print the display text and unit of NAME=VALUE, then exit")
+        ->allow_extra_args(false);
+    app.add_option("--set", options.sets, "set parameter NAME (name or index) to normalised VALUE 0..1")
+        ->allow_extra_args(false);
+    app.add_option("--tempo", options.tempo, "tempo in beats per minute (default 120)");
+    app.add_option("--position", options.position, "song position in beats at the start (default 0)");
+    app.add_option("--block", options.block, "host block size in frames (default 512)");
+    app.add_option("--tail", options.tail, "seconds of silence processed after the input (default 0)");
+    app.add_option("--format", options.format, "output sample format: float, pcm16 or pcm24 (default float)")
+        ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
+    app.add_flag("--quiet", options.quiet, "no progress bar");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        throw UsageError{e.what()};
+    }
+
+    if (!std::isfinite(options.tempo) || options.tempo <= 0.0 || options.tempo > 1000.0)
+        throw UsageError{"--tempo must be above 0 and at most 1000"};
+    if (!std::isfinite(options.position) || options.position < 0.0)
+        throw UsageError{"--position must be 0 or more"};
+    if (options.block < 1 || options.block > 1048576)
+        throw UsageError{"--block must be between 1 and 1048576"};
+    if (!std::isfinite(options.tail) || options.tail < 0.0 || options.tail > 3600.0)
+        throw UsageError{"--tail must be between 0 and 3600 seconds"};
+
+    // Settings are checked before anything is read or written.
+    std::vector<render::Setting> settings;
+    {
+        Orvane names;
+        if (options.demo) settings = render::demoSettings(names);
+        for (const std::string& s : options.sets)
+            settings.push_back(render::parseSetting(names, s, "--set"));
+        for (const std::string& s : options.shows)
+            render::parseSetting(names, s, "--show");
+    }
+
+    if (options.listParams) {
+        render::listParameters(options.json);
+        return 0;
+    }
+    if (!options.shows.empty()) {
+        render::showValues(settings, options.shows, options.json);
+        return 0;
+    }
+
+    if (options.demo) {
+        if (options.files.size() != 1) throw UsageError{"--demo takes exactly one OUTPUT file"};
+        std::vector<float> left, right;
+        render::synthesiseDemo(options.tempo, left, right);
+        MemorySource source(std::move(left), std::move(right), 48000);
+        render(source, options.files[0], options, settings);
+        return 0;
+    }
+    if (options.files.size() != 2) throw UsageError{"expected INPUT and OUTPUT files (see --help)"};
+    const std::string& input = options.files[0];
+    const std::string& output = options.files[1];
+    if (input == output || sameFile(input, output)) throw UsageError{"OUTPUT must not be the INPUT file"};
+    FileSource source(input);
+    render(source, output, options, settings);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "orvane-render: error: %s\n", e.message.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orvane-render: error: %s\n", e.what());
+        return 2;
+    }
+}
