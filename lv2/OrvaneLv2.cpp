@@ -142,9 +142,12 @@ void OrvaneLv2::connectPort(uint32_t port, void* data) noexcept
     }
 }
 
+// The shell is resumed at the start of the first block instead, once the host's port values
+// are in place: the parameters then start at those values instead of gliding to them from the
+// program the shell selected at construction.
 void OrvaneLv2::activate()
 {
-    effect->resume();
+    resumePending = true;
 }
 
 void OrvaneLv2::deactivate()
@@ -242,6 +245,10 @@ void OrvaneLv2::run(uint32_t frames) noexcept
 
     const int count = collectEvents(frames);
     OrvaneLv2Shell& shell = *effect;
+    if (resumePending) {
+        resumePending = false;
+        shell.resume();
+    }
     shell.timeValid = transportKnown;
     if (transportKnown) {
         VstTimeInfo& t = shell.time;

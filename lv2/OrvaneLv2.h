@@ -6,7 +6,8 @@
 // Operations, by LV2 threading class:
 //   OrvaneLv2(rate, features)       instantiation: builds the shell; allocates
 //   connectPort(port, data)         audio class
-//   activate(), deactivate()        instantiation: the shell's resume and suspend
+//   activate(), deactivate()        instantiation: the shell's resume (at the start of the
+//                                   next block, after the port values) and suspend
 //   run(frames)                     audio class: allocates nothing, locks nothing, does no I/O
 //   save(...), restore(...)         state: the 64 programs, the current program, the last
 //                                   applied port values
@@ -96,6 +97,8 @@ class OrvaneLv2
     std::unique_ptr<VstMidiEvent[]> midiEvents;
     std::unique_ptr<VstEvent*[]> eventPointers;
 
+    // The shell's resume waits for the first block after activation.
+    bool resumePending = true;
     // A request is with the worker and not yet answered.
     bool workPending = false;
     HeldProgramChange heldProgramChange;

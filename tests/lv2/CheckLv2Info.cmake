@@ -1,0 +1,39 @@
+# Runs lv2info on the build-tree bundle and checks what an independent host sees:
+# 344 control inputs, two audio inputs, two audio outputs, one atom input and two control
+# outputs, 351 ports in all.
+set(ENV{LV2_PATH} ${LV2_PATH})
+execute_process(COMMAND ${LV2INFO} urn:tirsk-audio:orvane
+                OUTPUT_VARIABLE info RESULT_VARIABLE result ERROR_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "lv2info failed (${result})")
+endif()
+
+string(REGEX MATCHALL "\n\tPort [0-9]+:" ports "${info}")
+list(LENGTH ports portCount)
+
+# lv2info prints a port's types on consecutive lines; reduce each block to its two type lines.
+set(lv2core "http://lv2plug.in/ns/lv2core#")
+string(REGEX MATCHALL "${lv2core}ControlPort\n[\t ]+${lv2core}InputPort" controlIn "${info}")
+string(REGEX MATCHALL "${lv2core}ControlPort\n[\t ]+${lv2core}OutputPort" controlOut "${info}")
+string(REGEX MATCHALL "${lv2core}AudioPort\n[\t ]+${lv2core}InputPort" audioIn "${info}")
+string(REGEX MATCHALL "${lv2core}AudioPort\n[\t ]+${lv2core}OutputPort" audioOut "${info}")
+string(REGEX MATCHALL "atom#AtomPort\n[\t ]+${lv2core}InputPort" atomIn "${info}")
+foreach(kind controlIn controlOut audioIn audioOut atomIn)
+  list(LENGTH ${kind} ${kind}Count)
+endforeach()
+
+if(NOT info MATCHES "Name: +Orvane\n")
+  message(FATAL_ERROR "lv2info does not name the plug-in Orvane")
+endif()
+if(NOT portCount EQUAL 351 OR NOT controlInCount EQUAL 344 OR NOT controlOutCount EQUAL 2
+   OR NOT audioInCount EQUAL 2 OR NOT audioOutCount EQUAL 2 OR NOT atomInCount EQUAL 1)
+  message(FATAL_ERROR "unexpected ports: ${portCount} in all, ${controlInCount} control in, "
+                      "${controlOutCount} control out, ${audioInCount} audio in, "
+                      "${audioOutCount} audio out, ${atomInCount} atom in")
+endif()
+foreach(symbol Chain1 Chain8 MmFilterType LevelMeterL LevelMeterR)
+  if(NOT info MATCHES "Symbol: +${symbol}\n")
+    message(FATAL_ERROR "no port with the symbol ${symbol}")
+  endif()
+endforeach()
+message(STATUS "lv2info: 351 ports as expected")
