@@ -17,7 +17,8 @@ constexpr int kLatestDelta = 1 << 30;
 
 inline float finiteOrZero(float x) noexcept
 {
-    return std::isfinite(x) ? x : 0.0f;
+    // x - x is 0 for every finite x and NaN for infinities and NaN; this form vectorises.
+    return x - x == 0.0f ? x : 0.0f;
 }
 
 } // namespace
@@ -532,17 +533,23 @@ void Orvane::processReverb(int n) noexcept
 void Orvane::processMaster(int n) noexcept
 {
     const float volume = param(id.masterVolume, n) * 1.3f;
-    const float gainTarget = std::pow(volume, 2.737f);
+    if (volume != masterVolumeSeen) {
+        masterVolumeSeen = volume;
+        masterGainSeen = std::pow(volume, 2.737f);
+    }
+    const float gainTarget = masterGainSeen;
     const float mixTarget = param(id.masterMix, n);
     const float gainStep = (gainTarget - masterGain) / static_cast<float>(n);
     const float mixStep = (mixTarget - masterMix) / static_cast<float>(n);
-    float gain = masterGain;
-    float mix = masterMix;
+    const float gain0 = masterGain;
+    const float mix0 = masterMix;
+    // Frame i uses the values reached after i steps; computed from i so the loop vectorises.
     for (int i = 0; i < n; ++i) {
+        const float f = static_cast<float>(i);
+        const float gain = gain0 + f * gainStep;
+        const float mix = mix0 + f * mixStep;
         bufferL[i] = ((1.0f - mix) * dryL[i] + mix * bufferL[i]) * gain;
         bufferR[i] = ((1.0f - mix) * dryR[i] + mix * bufferR[i]) * gain;
-        gain += gainStep;
-        mix += mixStep;
     }
     // The glide ends exactly on the targets.
     masterGain = gainTarget;

@@ -167,6 +167,8 @@ class Orvane : public KsPlugin
 
     ParamIds id{};
     int morphTargetIndex[morphTargetCount] = {};
+    float masterVolumeSeen = -1.0f; // last master volume and the gain it gives
+    float masterGainSeen = 0.0f;
     alignas(16) float dryL[kSubBlock] = {}; // input of the sub-block, non-finite samples as 0
     alignas(16) float dryR[kSubBlock] = {};
 };
