@@ -1,0 +1,56 @@
+// The generated factory bank and its seeding into a fresh data folder.
+#include "ShellTestSupport.h"
+
+#include "shell/ProgramFile.h"
+
+#include <set>
+
+using namespace shelltest;
+
+namespace
+{
+
+const std::filesystem::path builtBank =
+    std::filesystem::path(ORVANE_BINARY_DIR) / "data" / (std::string(KsPluginVST::kFactoryBankName) + ".fxb");
+
+} // namespace
+
+TEST_F(ShellTest, FactoryBankHoldsSixteenDistinctNamedPrograms)
+{
+    ASSERT_TRUE(std::filesystem::exists(builtBank)) << "the build generates " << builtBank;
+    auto shell = makeShell();
+    ASSERT_TRUE(shell->loadBankFile(builtBank.c_str()));
+    std::set<std::string> names;
+    std::set<std::vector<float>> sounds;
+    for (int slot = 0; slot < 64; ++slot) {
+        const KsProgram& p = *shell->program(slot);
+        for (int i = 0; i < p.count; ++i)
+            ASSERT_TRUE(p.values[i] >= 0.0f && p.values[i] <= 1.0f);
+        if (std::string(p.name) == "Init") continue;
+        names.insert(p.name);
+        sounds.insert(std::vector<float>(p.values.get(), p.values.get() + p.count));
+    }
+    EXPECT_GE(names.size(), 16u);
+    EXPECT_GE(sounds.size(), 16u);
+}
+
+TEST_F(ShellTest, FreshDataFolderIsSeededWithTheFactoryBank)
+{
+    ASSERT_TRUE(std::filesystem::exists(builtBank));
+    std::filesystem::copy_file(builtBank, root / "factory" / builtBank.filename());
+    ASSERT_FALSE(std::filesystem::exists(dataFolder));
+
+    auto shell = makeShell();
+    EXPECT_TRUE(std::filesystem::exists(dataFolder / builtBank.filename()));
+    EXPECT_EQ(shell->getLoadedBank(), 0);
+    EXPECT_EQ(shell->bankName(0), KsPluginVST::kFactoryBankName);
+    EXPECT_STRNE(shell->currentProgram()->name, "Init");
+
+    // A data folder that has its own copy keeps it.
+    std::vector<std::uint8_t> edited = readBytes(dataFolder / builtBank.filename());
+    edited.push_back(0);
+    writeBytes(dataFolder / builtBank.filename(), edited);
+    shell.reset();
+    auto again = makeShell();
+    EXPECT_EQ(readBytes(dataFolder / builtBank.filename()), edited);
+}

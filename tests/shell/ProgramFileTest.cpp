@@ -1,0 +1,256 @@
+// Preset and bank files: exact headers, renaming, round trips, and refusal of every damaged or
+// hostile file without any change.
+#include "ShellTestSupport.h"
+
+#include "shell/ProgramFile.h"
+
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
+using namespace shelltest;
+
+namespace
+{
+
+std::uint32_t be32(const std::vector<std::uint8_t>& bytes, std::size_t at)
+{
+    return ProgramFile::bigEndian32(bytes.data() + at);
+}
+
+void putBe32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value)
+{
+    ProgramFile::storeBigEndian32(bytes.data() + at, value);
+}
+
+void putLe32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+} // namespace
+
+TEST_F(ShellTest, PresetFileHeaderAndRenaming)
+{
+    auto shell = makeShell();
+    shell->setProgramName("Something Else");
+    shell->setParameter(28, 0.125f);
+    const auto path = root / "Lead Pad.fxp";
+    ASSERT_TRUE(shell->savePresetFile(path.c_str()));
+    EXPECT_STREQ(shell->currentProgram()->name, "Lead Pad");
+
+    const auto bytes = readBytes(path);
+    const std::size_t record = 4 + std::strlen("Lead Pad") + 1 + 4 + 344 * 4;
+    ASSERT_EQ(bytes.size(), 60 + record);
+    EXPECT_EQ(be32(bytes, 0), 0x43636E4Bu); // "CcnK"
+    EXPECT_EQ(be32(bytes, 4), bytes.size() - 8);
+    EXPECT_EQ(be32(bytes, 8), 0x46504368u); // "FPCh"
+    EXPECT_EQ(be32(bytes, 12), 1u);
+    EXPECT_EQ(std::string(bytes.begin() + 16, bytes.begin() + 20), "KsO1");
+    EXPECT_EQ(be32(bytes, 20), 1u);
+    EXPECT_EQ(be32(bytes, 24), 344u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 28)), "Lead Pad");
+    for (std::size_t i = 28 + 8; i < 56; ++i)
+        EXPECT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(be32(bytes, 56), record);
+
+    // Loading names the program after the file, whatever the header and record say.
+    const auto other = root / "Other Name.fxp";
+    std::filesystem::copy_file(path, other);
+    shell->setProgram(7);
+    ASSERT_TRUE(shell->loadPresetFile(other.c_str()));
+    EXPECT_STREQ(shell->currentProgram()->name, "Other Name");
+    EXPECT_FLOAT_EQ(shell->currentProgram()->values[28], 0.125f);
+    EXPECT_FLOAT_EQ(shell->getParameter(28), 0.125f);
+
+    // A name longer than the header's 28 bytes is cut there (no terminator), and a file name
+    // longer than a program name is cut to 63 characters.
+    const std::string longName(80, 'x');
+    ASSERT_TRUE(shell->savePresetFile((root / (longName + ".fxp")).c_str()));
+    EXPECT_EQ(std::string(shell->currentProgram()->name), std::string(63, 'x'));
+    const auto longBytes = readBytes(root / (longName + ".fxp"));
+    EXPECT_EQ(std::string(longBytes.begin() + 28, longBytes.begin() + 56), std::string(28, 'x'));
+    // A path without an extension gives an empty name.
+    ASSERT_TRUE(shell->savePresetFile((root / "noextension").c_str()));
+    EXPECT_STREQ(shell->currentProgram()->name, "");
+}
+
+TEST_F(ShellTest, LegacyPresetIdentifierTakesOnlyTheName)
+{
+    auto shell = makeShell();
+    const auto path = root / "Legacy.fxp";
+    ASSERT_TRUE(shell->savePresetFile(path.c_str()));
+    auto bytes = readBytes(path);
+    std::memcpy(bytes.data() + 16, "KsQ3", 4);
+    writeBytes(path, bytes);
+    shell->setProgram(2);
+    ASSERT_TRUE(shell->loadPresetFile(path.c_str()));
+    EXPECT_STREQ(shell->currentProgram()->name, "Legacy");
+    EXPECT_FLOAT_EQ(shell->currentProgram()->values[28], 0.0f);
+}
+
+TEST_F(ShellTest, BankRoundTripOfAllPrograms)
+{
+    auto shell = makeShell();
+    for (int slot = 0; slot < 64; ++slot) {
+        KsProgram& p = *shell->program(slot);
+        p.setName(("Program " + std::to_string(slot)).c_str());
+        for (int i = 0; i < p.count; ++i)
+            p.values[i] = static_cast<float>((slot * 344 + i) % 101) / 100.0f;
+    }
+    shell->setProgram(0);
+    const Snapshot saved(*shell);
+    const auto path = root / "Round Trip.fxb";
+    ASSERT_TRUE(shell->saveBankFile(path.c_str()));
+
+    const auto bytes = readBytes(path);
+    EXPECT_EQ(be32(bytes, 0), 0x43636E4Bu);
+    EXPECT_EQ(be32(bytes, 4), bytes.size() - 8);
+    EXPECT_EQ(be32(bytes, 8), 0x46424368u); // "FBCh"
+    EXPECT_EQ(be32(bytes, 24), 64u);
+    for (std::size_t i = 28; i < 156; ++i)
+        ASSERT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(be32(bytes, 156), bytes.size() - 160);
+
+    auto fresh = makeShell();
+    ASSERT_TRUE(fresh->loadBankFile(path.c_str()));
+    EXPECT_TRUE(Snapshot(*fresh) == saved);
+}
+
+TEST_F(ShellTest, BankDeclaringMoreThan64ProgramsLoadsTheFirst64)
+{
+    auto shell = makeShell();
+    std::vector<std::unique_ptr<OrvaneProgram>> programs;
+    std::vector<KsProgram*> slots;
+    for (int i = 0; i < 70; ++i) {
+        programs.push_back(std::make_unique<OrvaneProgram>());
+        programs.back()->setName(("Big " + std::to_string(i)).c_str());
+        slots.push_back(programs.back().get());
+    }
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(ProgramFile::buildBank(slots.data(), 70, OrvaneProgram::kId, bytes));
+    EXPECT_EQ(be32(bytes, 24), 70u);
+    writeBytes(root / "big.fxb", bytes);
+    ASSERT_TRUE(shell->loadBankFile((root / "big.fxb").c_str()));
+    EXPECT_STREQ(shell->program(63)->name, "Big 63");
+    EXPECT_STREQ(shell->program(0)->name, "Big 0");
+    EXPECT_EQ(shell->getProgram(), 0);
+}
+
+TEST_F(ShellTest, DamagedAndHostileFilesAreRefusedWithoutChange)
+{
+    auto shell = makeShell();
+    shell->program(5)->setName("Keep");
+    shell->setProgram(5);
+    shell->setParameter(28, 0.3f);
+    const auto presetPath = root / "good.fxp";
+    const auto bankPath = root / "good.fxb";
+    ASSERT_TRUE(shell->saveBankFile(bankPath.c_str()));
+    ASSERT_TRUE(shell->savePresetFile(presetPath.c_str()));
+    shell->setProgramName("Keep");
+    const auto preset = readBytes(presetPath);
+    const auto bank = readBytes(bankPath);
+    const Snapshot before(*shell);
+
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        bool isBank;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"empty preset", {}, false});
+    cases.push_back({"empty bank", {}, true});
+    for (std::size_t cut :
+         {std::size_t(3), std::size_t(40), std::size_t(59), std::size_t(66), preset.size() - 1})
+        cases.push_back(
+            {"truncated preset", {preset.begin(), preset.begin() + static_cast<long>(cut)}, false});
+    for (std::size_t cut : {std::size_t(100), std::size_t(159), bank.size() / 2, bank.size() - 1})
+        cases.push_back({"truncated bank", {bank.begin(), bank.begin() + static_cast<long>(cut)}, true});
+
+    auto oversized = preset;
+    oversized.resize(ProgramFile::kMaxFileSize, 0);
+    cases.push_back({"preset of 1536000 bytes", oversized, false});
+    auto oversizedBank = bank;
+    oversizedBank.resize(ProgramFile::kMaxFileSize + 4096, 0);
+    cases.push_back({"bank beyond 1536000 bytes", oversizedBank, true});
+
+    auto wrongMagic = preset;
+    std::memcpy(wrongMagic.data(), "RIFF", 4);
+    cases.push_back({"preset with wrong magic", wrongMagic, false});
+    auto wrongBankMagic = bank;
+    std::memcpy(wrongBankMagic.data(), "CcnX", 4);
+    cases.push_back({"bank with wrong magic", wrongBankMagic, true});
+    auto foreign = preset;
+    std::memcpy(foreign.data() + 16, "Abcd", 4);
+    cases.push_back({"preset of another plug-in", foreign, false});
+    auto negativeCount = preset;
+    putBe32(negativeCount, 24, 0xFFFFFFFFu);
+    cases.push_back({"preset with negative value count", negativeCount, false});
+    auto negativeBankCount = bank;
+    putBe32(negativeBankCount, 24, 0x80000000u);
+    cases.push_back({"bank with negative program count", negativeBankCount, true});
+    auto hugeBankCount = bank;
+    putBe32(hugeBankCount, 24, 0x7FFFFFFFu);
+    hugeBankCount.resize(hugeBankCount.size() - 10);
+    cases.push_back({"bank with a huge program count and a short last record", hugeBankCount, true});
+    auto negativeVersion = preset;
+    putLe32(negativeVersion, 60, 0xBF800000u); // -1.0f
+    cases.push_back({"preset record with negative version", negativeVersion, false});
+    auto hugeRecordCount = preset;
+    putLe32(hugeRecordCount, 60 + 4 + std::strlen("good") + 1, 0x7FFFFFFFu);
+    cases.push_back({"preset record with a huge value count", hugeRecordCount, false});
+    std::vector<std::uint8_t> noTerminator(preset.begin(), preset.begin() + 64);
+    noTerminator.resize(4000, 'A');
+    cases.push_back({"preset record name without terminator", noTerminator, false});
+    // A bank whose 40th record is damaged: nothing of the 39 good ones may be taken.
+    auto lateDamage = bank;
+    const std::size_t recordSize = (bank.size() - 160) / 64;
+    putLe32(lateDamage, 160 + 39 * recordSize, 0xBF800000u);
+    cases.push_back({"bank with a damaged 40th record", lateDamage, true});
+
+    for (const Case& c : cases) {
+        const auto path = root / (c.isBank ? "case.fxb" : "case.fxp");
+        writeBytes(path, c.bytes);
+        const bool loaded =
+            c.isBank ? shell->loadBankFile(path.c_str()) : shell->loadPresetFile(path.c_str());
+        EXPECT_FALSE(loaded) << c.what;
+        EXPECT_TRUE(Snapshot(*shell) == before) << c.what;
+    }
+    EXPECT_FALSE(shell->loadPresetFile((root / "missing.fxp").c_str()));
+    EXPECT_FALSE(shell->loadBankFile(root.c_str()));
+    EXPECT_FALSE(shell->loadPresetFile(nullptr));
+    EXPECT_TRUE(Snapshot(*shell) == before);
+}
+
+TEST_F(ShellTest, FailedSavesKeepTheOldFile)
+{
+    auto shell = makeShell();
+    const auto bankPath = root / "keep.fxb";
+    const auto presetPath = root / "keep.fxp";
+    ASSERT_TRUE(shell->saveBankFile(bankPath.c_str()));
+    ASSERT_TRUE(shell->savePresetFile(presetPath.c_str()));
+    const auto oldBank = readBytes(bankPath);
+    const auto oldPreset = readBytes(presetPath);
+
+    EXPECT_FALSE(shell->saveBankFile((root / "no such folder" / "x.fxb").c_str()));
+    EXPECT_FALSE(shell->saveBankFile(root.c_str()));
+
+    // Out of space half way: the limit lets the temporary file start but not finish.
+    shell->program(0)->setName("Changed");
+    struct rlimit old {
+    };
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool bankSaved = shell->saveBankFile(bankPath.c_str());
+    const bool presetSaved = shell->savePresetFile(presetPath.c_str());
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(bankSaved);
+    EXPECT_FALSE(presetSaved);
+    EXPECT_EQ(readBytes(bankPath), oldBank);
+    EXPECT_EQ(readBytes(presetPath), oldPreset);
+}
