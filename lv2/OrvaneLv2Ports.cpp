@@ -92,8 +92,14 @@ float ValueMap::toHost(float normalised) const noexcept
     if (std::isnan(normalised)) normalised = 0.0f;
     normalised = normalised < 0.0f ? 0.0f : (normalised > 1.0f ? 1.0f : normalised);
     const double exact = static_cast<double>(lower) + static_cast<double>(normalised) * (upper - lower);
-    // The float nearest the exact value usually maps back onto the same normalised value; when
-    // rounding spoils that, one of its neighbours does.
+    // The shortest decimal that maps back onto the same normalised value reads best in a host
+    // and in the presets (73 rather than 73.0000019 for 0.73).
+    double scale = 1.0;
+    for (int decimals = 0; decimals <= 6; ++decimals, scale *= 10.0) {
+        const float rounded = static_cast<float>(std::round(exact * scale) / scale);
+        if (toNormalised(rounded) == normalised) return rounded;
+    }
+    // Otherwise the float nearest the exact value, or when rounding spoils that, a neighbour.
     float candidate = static_cast<float>(exact);
     if (toNormalised(candidate) == normalised) return candidate;
     float down = candidate, up = candidate;

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -34,8 +35,12 @@ struct FactoryProgram {
 // A number as a Turtle literal that reads back as exactly the same float.
 std::string number(float value)
 {
+    // The shortest text that reads back as the same float.
     char text[64];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    for (int digits = 6; digits <= 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value) break;
+    }
     std::string s(text);
     if (s.find_first_of(".e") == std::string::npos) s += ".0";
     return s;
