@@ -22,6 +22,12 @@ struct Setting {
     float value;
 };
 
+// One --midi-note: a note-on at a song position in beats.
+struct NoteEvent {
+    double beat;
+    int note;
+};
+
 struct Options {
     std::vector<std::string> files; // INPUT OUTPUT, or OUTPUT with --demo
     std::vector<std::string> sets;  // --set NAME=VALUE, in order
@@ -35,6 +41,10 @@ struct Options {
     bool listParams = false;
     bool json = false;
     bool quiet = false;
+    std::string seed = "1";             // --seed: a number, or "time"
+    bool randomize = false;             // --randomize after the settings
+    bool printState = false;            // --print-state: the 344 stored values as JSON
+    std::vector<std::string> midiNotes; // --midi-note BEAT:NOTE, in any order
 };
 
 // Parses NAME=VALUE (NAME a primary name or an index, VALUE a number 0..1);
@@ -43,8 +53,19 @@ Setting parseSetting(const Orvane& engine, const std::string& text, const char* 
 
 // The set-up every run shares: sample rate, the product defaults of the 344
 // stored parameters in index order, the settings in order, tempo and position, resume.
+// With randomize, the randomiser runs after the settings (randomizeEngine).
 void setUpEngine(Orvane& engine, float sampleRate, const std::vector<Setting>& settings, double tempo,
-                 double position);
+                 double position, bool randomize = false);
+
+// Seeds the process-wide generator from --seed ("time" or a number 0..4294967295).
+void seedGenerator(const std::string& seed);
+// Runs the randomiser as the editor's "Randomize" control does, then writes all stored
+// parameters again at their values through setParameter.
+void randomizeEngine(Orvane& engine);
+// Prints the 344 stored parameters' normalised values as a JSON array in index order.
+void printState(const Orvane& engine);
+// Parses BEAT:NOTE; throws UsageError naming the problem.
+NoteEvent parseNote(const std::string& text);
 
 // Settings that show the product off in the demo, by parameter name.
 std::vector<Setting> demoSettings(const Orvane& engine);

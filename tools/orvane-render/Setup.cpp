@@ -35,7 +35,7 @@ Setting parseSetting(const Orvane& engine, const std::string& text, const char* 
 }
 
 void setUpEngine(Orvane& engine, float sampleRate, const std::vector<Setting>& settings, double tempo,
-                 double position)
+                 double position, bool randomize)
 {
     engine.setSampleRate(sampleRate);
     const OrvaneProgram defaults;
@@ -43,6 +43,7 @@ void setUpEngine(Orvane& engine, float sampleRate, const std::vector<Setting>& s
         engine.setParameter(i, defaults.values[i]);
     for (const Setting& s : settings)
         engine.setParameter(s.index, s.value);
+    if (randomize) randomizeEngine(engine);
     engine.setTempo(static_cast<float>(tempo), position);
     engine.resume();
 }

@@ -163,7 +163,19 @@ void render(Source& source, const std::string& outputPath, const render::Options
 
     auto engine = std::make_unique<Orvane>();
     render::setUpEngine(*engine, static_cast<float>(source.rate()), settings, options.tempo,
-                        options.position);
+                        options.position, options.randomize);
+    if (options.printState) render::printState(*engine);
+
+    // MIDI notes by frame from the start of the render, each delivered in the block holding it.
+    std::vector<std::pair<long long, int>> notes;
+    for (const std::string& text : options.midiNotes) {
+        const render::NoteEvent note = render::parseNote(text);
+        const double frame = (note.beat - options.position) * 60.0 / options.tempo * source.rate();
+        notes.emplace_back(std::llround(frame), note.note);
+    }
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t nextNote = 0;
 
     const int block = options.block;
     const long long tailFrames = static_cast<long long>(std::llround(options.tail * source.rate()));
@@ -186,6 +198,9 @@ void render(Source& source, const std::string& outputPath, const render::Options
             std::fill_n(inR.begin(), n, 0.0f);
             tailLeft -= n;
         }
+        for (; nextNote < notes.size() && notes[nextNote].first < done + n; ++nextNote)
+            engine->queueEvent(0x90, static_cast<std::uint8_t>(notes[nextNote].second), 100,
+                               static_cast<int>(notes[nextNote].first - done));
         engine->process(inL.data(), inR.data(), outL.data(), outR.data(), n, true);
         for (int i = 0; i < n; ++i) {
             interleaved[static_cast<std::size_t>(2 * i)] = outL[static_cast<std::size_t>(i)];
@@ -232,6 +247,17 @@ int run(int argc, char** argv)
     app.add_option("--format", options.format, "output sample format: float, pcm16 or pcm24 (default float)")
         ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
     app.add_flag("--quiet", options.quiet, "no progress bar");
+    app.add_option("--seed", options.seed,
+                   "seed of the random generator: a number, or 'time' (default 1, so renders repeat)");
+    app.add_flag("--randomize", options.randomize,
+                 "after the program and the --set values, run the randomiser as the editor's control does");
+    app.add_flag("--print-state", options.printState,
+                 "print the 344 stored parameter values as a JSON array after the set-up "
+                 "(and exit when no files are given)");
+    app.add_option("--midi-note", options.midiNotes,
+                   "note-on of NOTE at song position BEAT (beats), e.g. 4:49; patterns follow notes while "
+                   "SeqMidiNoteTrigger is on")
+        ->allow_extra_args(false);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -248,6 +274,12 @@ int run(int argc, char** argv)
         throw UsageError{"--block must be between 1 and 1048576"};
     if (!std::isfinite(options.tail) || options.tail < 0.0 || options.tail > 3600.0)
         throw UsageError{"--tail must be between 0 and 3600 seconds"};
+
+    render::seedGenerator(options.seed);
+    for (const std::string& text : options.midiNotes) {
+        if (render::parseNote(text).beat < options.position)
+            throw UsageError{"--midi-note '" + text + "' lies before the start --position"};
+    }
 
     // Settings are checked before anything is read or written.
     std::vector<render::Setting> settings;
@@ -266,6 +298,13 @@ int run(int argc, char** argv)
     }
     if (!options.shows.empty()) {
         render::showValues(settings, options.shows, options.json);
+        return 0;
+    }
+
+    if (options.printState && options.files.empty() && !options.demo) {
+        auto engine = std::make_unique<Orvane>();
+        render::setUpEngine(*engine, 48000.0f, settings, options.tempo, options.position, options.randomize);
+        render::printState(*engine);
         return 0;
     }
 
