@@ -32,8 +32,11 @@ double diodeClipper(double v)
     return v < 0 ? -u : u;
 }
 
+using DiodeSegment = MS20AFilter::DiodeSegment;
+
 struct DiodeTable {
     std::array<float, MS20AFilter::diodeTableSize> values;
+    std::array<DiodeSegment, MS20AFilter::diodeTableSize - 1> segments;
     DiodeTable()
     {
         for (int i = 0; i < MS20AFilter::diodeTableSize; ++i)
@@ -42,6 +45,8 @@ struct DiodeTable {
         const float scale = (1.f / 128.f) / (values[2049] - values[2048]);
         for (float& x : values)
             x *= scale;
+        for (size_t i = 0; i < segments.size(); ++i)
+            segments[i] = {values[i], values[i + 1] - values[i]};
     }
 };
 
@@ -51,32 +56,33 @@ const DiodeTable& sharedDiodeTable()
     return table;
 }
 
-// Lookup with linear interpolation; p is limited to the table (a NaN argument gives its
-// upper end), so any input is safe.
-inline float diodeLookup(const float* table, float v) noexcept
+// Lookup with linear interpolation at p = 128 * v + 2048; p is limited to the table (a NaN
+// argument gives its upper end), so any input is safe.
+inline float diodeAt(const DiodeSegment* table, float p) noexcept
 {
-    const float p = analog::lowerLimit(analog::upperLimit(v * 128.f + 2048.f, 4098.f), 0.f);
+    p = analog::lowerLimit(analog::upperLimit(p, 4098.f), 0.f);
     const int i = static_cast<int>(p);
-    return table[i] + (table[i + 1] - table[i]) * (p - static_cast<float>(i));
+    return table[i].value + table[i].slope * (p - static_cast<float>(i));
 }
 
 #if defined(__GNUC__) && !defined(ORVANE_ANALOG_NO_VECTOR)
-inline analog::Lanes diodeLookup(const float* table, analog::Lanes v) noexcept
+inline analog::Lanes diodeAt(const DiodeSegment* table, analog::Lanes p) noexcept
 {
     using analog::LaneInts;
     using analog::Lanes;
-    const Lanes p = analog::lowerLimit(analog::upperLimit(v * 128.f + 2048.f, 4098.f), 0.f);
+    p = analog::lowerLimit(analog::upperLimit(p, 4098.f), 0.f);
     const LaneInts i = __builtin_convertvector(p, LaneInts);
-    const Lanes lo{table[i[0]], table[i[1]], table[i[2]], table[i[3]]};
-    const Lanes hi{table[i[0] + 1], table[i[1] + 1], table[i[2] + 1], table[i[3] + 1]};
-    return lo + (hi - lo) * (p - __builtin_convertvector(i, Lanes));
+    const DiodeSegment s0 = table[i[0]], s1 = table[i[1]], s2 = table[i[2]], s3 = table[i[3]];
+    const Lanes value{s0.value, s1.value, s2.value, s3.value};
+    const Lanes slope{s0.slope, s1.slope, s2.slope, s3.slope};
+    return value + slope * (p - __builtin_convertvector(i, Lanes));
 }
 #else
-inline analog::Lanes diodeLookup(const float* table, analog::Lanes v) noexcept
+inline analog::Lanes diodeAt(const DiodeSegment* table, analog::Lanes p) noexcept
 {
     for (int k = 0; k < 4; ++k)
-        v[k] = diodeLookup(table, v[k]);
-    return v;
+        p[k] = diodeAt(table, p[k]);
+    return p;
 }
 #endif
 
@@ -89,13 +95,13 @@ const float* MS20AFilter::diodeTable() noexcept
 
 float MS20AFilter::diode(float v) noexcept
 {
-    return diodeLookup(diodeTable(), v);
+    return diodeAt(sharedDiodeTable().segments.data(), v * 128.f + 2048.f);
 }
 
 MS20AFilter::MS20AFilter()
 {
     classId = 9;
-    table = diodeTable();
+    table = sharedDiodeTable().segments.data();
 }
 
 void MS20AFilter::setMode(int32_t m) noexcept
@@ -143,7 +149,8 @@ template <int M, class Io> void MS20AFilter::runMode(Io io, int frames) noexcept
     for (int i = 0; i < frames; ++i) {
         seed = analog::nextNoise(seed);
         const T u = io.load(i) * gi + static_cast<float>(seed) * 4.656613e-15f;
-        const T fb = diodeLookup(table, a2 * k);
+        // 128 * (k * s2) + 2048: scaling k by 128 first gives the same product exactly.
+        const T fb = diodeAt(table, a2 * (k * 128.f) + 2048.f);
         // The high-pass feeds the input to the second stage only. The second stage's input
         // is formed from the first stage's saturated parts directly, so the chain runs from
         // saturator to saturator.

@@ -31,6 +31,10 @@ class MS20AFilter final : public AnalogFilter
     static const float* diodeTable() noexcept;
     // The diode clipper by table lookup with linear interpolation.
     static float diode(float v) noexcept;
+    // A table entry paired with the step to the next one, so that one load fetches both.
+    struct DiodeSegment {
+        float value, slope;
+    };
 
   protected:
     void design(const Settings& s, float* out) const noexcept override;
@@ -39,7 +43,7 @@ class MS20AFilter final : public AnalogFilter
     template <class Io> void run(Io io, int frames) noexcept;
     template <int M, class Io> void runMode(Io io, int frames) noexcept;
 
-    const float* table; // the shared diode curve
+    const DiodeSegment* table; // the shared diode curve, as segments
     alignas(16) float s1[laneCount] = {};
     alignas(16) float s2[laneCount] = {};
 };
