@@ -89,3 +89,40 @@ void IirFilter::process(float* buffer, int frames) noexcept
         for (int i = 0; i < frames; ++i)
             buffer[i] *= gain;
 }
+
+void IirFilter::processStereo(IirFilter& other, float* left, float* right, int frames) noexcept
+{
+    if (sectionCount != 2 || other.sectionCount != 2) {
+        process(left, frames);
+        other.process(right, frames);
+        return;
+    }
+    // Two sections, both channels side by side: the four recursions overlap.
+    typedef float Pair __attribute__((vector_size(8)));
+    Section& sa = sections[0];
+    Section& sb = sections[1];
+    Section& ra = other.sections[0];
+    Section& rb = other.sections[1];
+    const Pair g{gain, other.gain};
+    const Pair ab1{sa.beta1, ra.beta1}, ab2{sa.beta2, ra.beta2}, aa1{sa.alpha1, ra.alpha1},
+        aa2{sa.alpha2, ra.alpha2};
+    const Pair bb1{sb.beta1, rb.beta1}, bb2{sb.beta2, rb.beta2}, ba1{sb.alpha1, rb.alpha1},
+        ba2{sb.alpha2, rb.alpha2};
+    Pair h1{sa.h1, ra.h1}, h2{sa.h2, ra.h2}, k1{sb.h1, rb.h1}, k2{sb.h2, rb.h2};
+    for (int i = 0; i < frames; ++i) {
+        const Pair v = Pair{left[i], right[i]} * g;
+        const Pair w = v - h2 * ab2 - h1 * ab1;
+        const Pair u = w + h1 * aa1 + h2 * aa2;
+        h2 = h1;
+        h1 = w;
+        const Pair w2 = u - k2 * bb2 - k1 * bb1;
+        const Pair out = w2 + k1 * ba1 + k2 * ba2;
+        k2 = k1;
+        k1 = w2;
+        left[i] = out[0];
+        right[i] = out[1];
+    }
+    const auto keep = [](float v) { return std::fabs(v) >= 1e-15f ? v : 0.f; };
+    sa.h1 = keep(h1[0]), sa.h2 = keep(h2[0]), ra.h1 = keep(h1[1]), ra.h2 = keep(h2[1]);
+    sb.h1 = keep(k1[0]), sb.h2 = keep(k2[0]), rb.h1 = keep(k1[1]), rb.h2 = keep(k2[1]);
+}

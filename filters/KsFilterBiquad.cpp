@@ -92,7 +92,11 @@ bool KsFilterBiquad::design() noexcept
     case peaking: {
         alpha = bandwidthForm(1.0);
         const double gainDb = (variant == 1 || variant == 2) ? q * 3.0 : (variant == 4 ? q * 4.0 : q);
-        const double A = std::sqrt(std::pow(10.0, gainDb / 20.0));
+        if (gainDb != peakGainDb) {
+            peakGainDb = gainDb;
+            peakA = std::sqrt(std::pow(10.0, gainDb / 20.0));
+        }
+        const double A = peakA;
         nb0 = 1.0 + alpha * A;
         nb1 = -2.0 * c;
         nb2 = 1.0 - alpha * A;
@@ -129,9 +133,8 @@ bool KsFilterBiquad::design() noexcept
     return true;
 }
 
-void KsFilterBiquad::prepare() noexcept
+void KsFilterBiquad::prepareNow() noexcept
 {
-    if (!dirty) return;
     dirty = 0;
     if (design()) {
         designKey = currentKey();
@@ -146,7 +149,7 @@ void KsFilterBiquad::prepareLike(const KsFilterBiquad& designed) noexcept
     if (!dirty) return;
     const DesignKey key = currentKey();
     if (!designed.hasDesign || !(designed.designKey == key)) {
-        prepare();
+        prepareNow();
         return;
     }
     dirty = 0;
@@ -193,7 +196,7 @@ void KsFilterBiquad::process(float* buffer, int frames) noexcept
 
 void KsFilterBiquad::processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept
 {
-    if (typeid(partner) != typeid(KsFilterBiquad)) {
+    if (!isExactly<KsFilterBiquad>(partner)) {
         KsFilter::processStereo(left, right, frames, partner);
         return;
     }
@@ -205,7 +208,23 @@ void KsFilterBiquad::processStereo(float* left, float* right, int frames, KsFilt
     typedef float Pair __attribute__((vector_size(8)));
     const Pair c0{b0, other.b0}, c1{b1, other.b1}, c2{b2, other.b2}, d1{a1, other.a1}, d2{a2, other.a2};
     Pair px1{x1, other.x1}, px2{x2, other.x2}, py1{y1, other.y1}, py2{y2, other.y2};
-    for (int i = 0; i < frames; ++i) {
+    int i = 0;
+    // Two frames per round, so that the history shifts become renamings.
+    for (; i + 1 < frames; i += 2) {
+        const Pair xa{left[i], right[i]};
+        const Pair xb{left[i + 1], right[i + 1]};
+        const Pair ya = c0 * xa + c1 * px1 + c2 * px2 - d2 * py2 - d1 * py1;
+        const Pair yb = c0 * xb + c1 * xa + c2 * px1 - d2 * py1 - d1 * ya;
+        px2 = xa;
+        px1 = xb;
+        py2 = ya;
+        py1 = yb;
+        left[i] = ya[0];
+        right[i] = ya[1];
+        left[i + 1] = yb[0];
+        right[i + 1] = yb[1];
+    }
+    if (i < frames) {
         const Pair x{left[i], right[i]};
         const Pair y = c0 * x + c1 * px1 + c2 * px2 - d2 * py2 - d1 * py1;
         px2 = px1;
@@ -225,4 +244,48 @@ void KsFilterBiquad::processStereo(float* left, float* right, int frames, KsFilt
     other.y2 = py2[1];
     guardHistory();
     other.guardHistory();
+}
+
+void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
+                                    KsFilterBiquad& secondRight, float* left, float* right,
+                                    int frames) noexcept
+{
+    first.prepare();
+    firstRight.prepareLike(first);
+    second.prepare();
+    secondRight.prepareLike(second);
+    // Both sections in one loop: their recursions are independent of each other, so the
+    // second one's work overlaps the first one's instead of waiting for a whole pass.
+    typedef float Pair __attribute__((vector_size(8)));
+    const Pair c0{first.b0, firstRight.b0}, c1{first.b1, firstRight.b1}, c2{first.b2, firstRight.b2};
+    const Pair d1{first.a1, firstRight.a1}, d2{first.a2, firstRight.a2};
+    const Pair e0{second.b0, secondRight.b0}, e1{second.b1, secondRight.b1}, e2{second.b2, secondRight.b2};
+    const Pair f1{second.a1, secondRight.a1}, f2{second.a2, secondRight.a2};
+    Pair px1{first.x1, firstRight.x1}, px2{first.x2, firstRight.x2};
+    Pair py1{first.y1, firstRight.y1}, py2{first.y2, firstRight.y2};
+    Pair qx1{second.x1, secondRight.x1}, qx2{second.x2, secondRight.x2};
+    Pair qy1{second.y1, secondRight.y1}, qy2{second.y2, secondRight.y2};
+    for (int i = 0; i < frames; ++i) {
+        const Pair x{left[i], right[i]};
+        const Pair y = c0 * x + c1 * px1 + c2 * px2 - d2 * py2 - d1 * py1;
+        px2 = px1;
+        px1 = x;
+        py2 = py1;
+        py1 = y;
+        const Pair z = e0 * y + e1 * qx1 + e2 * qx2 - f2 * qy2 - f1 * qy1;
+        qx2 = qx1;
+        qx1 = y;
+        qy2 = qy1;
+        qy1 = z;
+        left[i] = z[0];
+        right[i] = z[1];
+    }
+    first.x1 = px1[0], first.x2 = px2[0], first.y1 = py1[0], first.y2 = py2[0];
+    firstRight.x1 = px1[1], firstRight.x2 = px2[1], firstRight.y1 = py1[1], firstRight.y2 = py2[1];
+    second.x1 = qx1[0], second.x2 = qx2[0], second.y1 = qy1[0], second.y2 = qy2[0];
+    secondRight.x1 = qx1[1], secondRight.x2 = qx2[1], secondRight.y1 = qy1[1], secondRight.y2 = qy2[1];
+    first.guardHistory();
+    firstRight.guardHistory();
+    second.guardHistory();
+    secondRight.guardHistory();
 }

@@ -44,11 +44,21 @@ class KsFilterBiquad : public KsFilter
     // Both channels in one pass; the result equals process on each channel in turn.
     void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
 
+    // Two sections in series over a stereo pair in one pass: first/firstRight take the
+    // input, second/secondRight their outputs. Each right section takes over its left
+    // section's design when the settings match. The result equals running the sections
+    // one after the other.
+    static void processCascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
+                               KsFilterBiquad& secondRight, float* left, float* right, int frames) noexcept;
+
     // Computes b0..a2 from sampleRate, cutoffHz, resonance, mode and variant; false (and
     // the coefficients left as they are) when the settings give no usable design.
     bool design() noexcept;
     // Runs the pending design, if any.
-    void prepare() noexcept;
+    void prepare() noexcept
+    {
+        if (dirty) prepareNow();
+    }
     // Runs the pending design, taking the coefficients over from a section that was
     // designed for exactly the same settings (the other channel of a pair) when it can.
     void prepareLike(const KsFilterBiquad& designed) noexcept;
@@ -69,11 +79,22 @@ class KsFilterBiquad : public KsFilter
         bool operator==(const DesignKey&) const = default;
     };
     DesignKey currentKey() const noexcept { return {sampleRate, cutoffHz, resonance, mode, variant}; }
+    void prepareNow() noexcept;
     void guardHistory() noexcept;
 
     DesignKey designKey{}; // settings of the coefficients in place, when hasDesign
     bool hasDesign = false;
+    // The peaking gain factor depends on the resonance only; kept for the next design.
+    double peakGainDb = -1.0, peakA = 1.0;
 };
 
 // Frequency in Hz of a note number (69 = 440 Hz, 12 per octave).
 float noteToHz(float note) noexcept;
+
+// Whether a filter is exactly of class T (the stereo passes pair equal classes only).
+// Comparing the type records' addresses first avoids a name comparison in the usual case.
+template <class T> inline bool isExactly(const KsFilter& f) noexcept
+{
+    const std::type_info& t = typeid(f);
+    return &t == &typeid(T) || t == typeid(T);
+}

@@ -48,8 +48,7 @@ class KsFilterBiquadPair
     // Both channels through both sections, the other pair taking the right channel.
     void processStereo(float* l, float* r, int frames, KsFilterBiquadPair& other) noexcept
     {
-        first.processStereo(l, r, frames, other.first);
-        second.processStereo(l, r, frames, other.second);
+        KsFilterBiquad::processCascade(first, other.first, second, other.second, l, r, frames);
     }
 
     KsFilterBiquad first;
@@ -75,7 +74,7 @@ class KsFilterBiquadBP : public KsFilter
     // Both channels in one pass, sharing the design with the partner of the same class.
     void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
     {
-        if (typeid(partner) != typeid(KsFilterBiquadBP)) {
+        if (!isExactly<KsFilterBiquadBP>(partner)) {
             KsFilter::processStereo(l, r, frames, partner);
             return;
         }

@@ -23,7 +23,7 @@ class KsFilterBiquadBPFat : public KsFilter
     // Both channels in one pass, sharing the design with the partner of the same class.
     void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
     {
-        if (typeid(partner) != typeid(KsFilterBiquadBPFat)) {
+        if (!isExactly<KsFilterBiquadBPFat>(partner)) {
             KsFilter::processStereo(l, r, frames, partner);
             return;
         }

@@ -31,7 +31,7 @@ class KsFilterBiquadFat : public KsFilter
     // Both channels in one pass, sharing the design with the partner of the same class.
     void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
     {
-        if (typeid(partner) != typeid(KsFilterBiquadFat)) {
+        if (!isExactly<KsFilterBiquadFat>(partner)) {
             KsFilter::processStereo(l, r, frames, partner);
             return;
         }

@@ -74,13 +74,12 @@ void KsFilterBiquadLPFat::process(float* buffer, int frames) noexcept
 
 void KsFilterBiquadLPFat::processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept
 {
-    if (typeid(partner) != typeid(KsFilterBiquadLPFat)) {
+    if (!isExactly<KsFilterBiquadLPFat>(partner)) {
         KsFilter::processStereo(left, right, frames, partner);
         return;
     }
     auto& other = static_cast<KsFilterBiquadLPFat&>(partner);
     prepare();
     other.prepareLike(*this);
-    iir.process(left, frames);
-    other.iir.process(right, frames);
+    iir.processStereo(other.iir, left, right, frames);
 }

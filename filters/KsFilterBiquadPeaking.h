@@ -28,7 +28,7 @@ class KsFilterBiquadPeaking : public KsFilter
     // Both channels in one pass, sharing the design with the partner of the same class.
     void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
     {
-        if (typeid(partner) != typeid(KsFilterBiquadPeaking)) {
+        if (!isExactly<KsFilterBiquadPeaking>(partner)) {
             KsFilter::processStereo(l, r, frames, partner);
             return;
         }
