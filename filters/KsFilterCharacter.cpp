@@ -79,20 +79,49 @@ void KsFilterRingMod::setCutoff(float note) noexcept
     phaseStep = (step >= 0.f && step < 200.f) ? step : 0.f;
 }
 
+namespace
+{
+// The sine at a phase of 0..200 table steps, interpolated linearly.
+inline float sineAt(const float* sine, float p) noexcept
+{
+    const int i = static_cast<int>(p);
+    return sine[i] + (sine[i + 1] - sine[i]) * (p - static_cast<float>(i));
+}
+} // namespace
+
 void KsFilterRingMod::process(float* buffer, int frames) noexcept
 {
     const float* sine = table.get();
-    const float sub = subAmount, dc = dcAmount;
+    const float sub = subAmount, dc = dcAmount, step = phaseStep;
     float p = phase;
     for (int i = 0; i < frames; ++i) {
-        p += phaseStep;
+        p += step;
         if (!(p < 200.f)) p = 0.f;
-        const int i1 = static_cast<int>(p);
-        const float s1 = sine[i1] + (sine[i1 + 1] - sine[i1]) * (p - static_cast<float>(i1));
-        const float p2 = p * 0.25f;
-        const int i2 = static_cast<int>(p2);
-        const float s2 = sine[i2] + (sine[i2 + 1] - sine[i2]) * (p2 - static_cast<float>(i2));
+        const float s1 = sineAt(sine, p);
+        const float s2 = sineAt(sine, p * 0.25f);
         buffer[i] = ((s1 * (1.f - sub) + s2 * sub) * (1.f - dc) + dc) * buffer[i];
     }
     phase = p;
+}
+
+void KsFilterRingMod::processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept
+{
+    auto* other = isExactly<KsFilterRingMod>(partner) ? static_cast<KsFilterRingMod*>(&partner) : nullptr;
+    if (!other || other->phase != phase || other->phaseStep != phaseStep || subAmount != 0.f ||
+        dcAmount != 0.f || other->subAmount != 0.f || other->dcAmount != 0.f) {
+        KsFilter::processStereo(left, right, frames, partner);
+        return;
+    }
+    // With no sub-octave and no DC share the output is the input times the sine.
+    const float* sine = table.get();
+    const float step = phaseStep;
+    float p = phase;
+    for (int i = 0; i < frames; ++i) {
+        p += step;
+        if (!(p < 200.f)) p = 0.f;
+        const float s = sineAt(sine, p);
+        left[i] = s * left[i];
+        right[i] = s * right[i];
+    }
+    phase = other->phase = p;
 }

@@ -21,6 +21,9 @@ class KsFilterRingMod : public KsFilter
     // Drive has no effect; the sub-octave share stays 0.
     void setDrive(float) noexcept override { subAmount = 0.f; }
     void process(float* buffer, int frames) noexcept override;
+    // Both channels: when the partner's oscillator runs in step with this one, the sine is
+    // computed once for both.
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
 
     SineTable::Reference table;
     float phase = 0.f;     // 0..200, table steps

@@ -185,6 +185,23 @@ TEST(RingModFilter, MultipliesBySineAtCutoffAndRestartsAtReset)
     float one = 1.f;
     f.process(&one, 1);
     EXPECT_NEAR(one, std::sin(6.283185307179586 * 1000.0 / rate), 2e-3);
+
+    // The stereo pass (one sine for both channels) equals two mono passes.
+    KsFilterRingMod l, r, lm, rm;
+    for (KsFilterRingMod* g : {&l, &r, &lm, &rm}) {
+        g->setSampleRate(2 * rate);
+        g->setCutoff(noteOf(3100.0));
+        g->reset();
+    }
+    std::vector<float> a(300), b(300);
+    for (int i = 0; i < 300; ++i)
+        a[i] = std::sin(0.01f * i), b[i] = std::cos(0.03f * i);
+    auto am = a, bm = b;
+    l.processStereo(a.data(), b.data(), 300, r);
+    lm.process(am.data(), 300);
+    rm.process(bm.data(), 300);
+    EXPECT_EQ(a, am);
+    EXPECT_EQ(b, bm);
 }
 
 TEST(CharacterFilters, ResonanceHasNoEffect)
