@@ -73,6 +73,7 @@ void KsPlugin::setParameter(int index, float value)
     if (!std::isfinite(value)) return;
     value = std::clamp(value, 0.0f, 1.0f);
     changed[index].store(1, relaxed);
+    anyChanged.store(true, std::memory_order_release);
     p->setValue(value);
     parameterChanged(index, value);
 }

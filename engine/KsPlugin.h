@@ -123,6 +123,9 @@ class KsPlugin
     std::atomic<float> tempo{-1.0f};
     std::atomic<double> songPosition{-1.0};
     std::unique_ptr<std::atomic<std::uint8_t>[]> changed;
+    // Set (release) after any changed flag is set, so that the shell's flush can skip the scan
+    // of all flags in the common block where nothing changed.
+    std::atomic<bool> anyChanged{false};
     char shellPath[kPathSize] = {};
     char dataFolder[kPathSize] = {};
     char midiConfigPath[kPathSize] = {};

@@ -151,10 +151,16 @@ void KsPluginVST::updateTimeInfo(bool force) noexcept
 
 void KsPluginVST::flushChangedParameters() noexcept
 {
-    if (!engine) return;
+    // The summary flag pairs with the release in the engine's setParameter: every flag set
+    // before it is seen below, and a flag set from here on raises it again for the next flush.
+    if (!engine || !engine->anyChanged.load(relaxed) ||
+        !engine->anyChanged.exchange(false, std::memory_order_acq_rel))
+        return;
     KsProgram* current = currentProgram();
     for (int i = 0; i < engine->parameterCount; ++i) {
-        if (!engine->changed[i].exchange(0, relaxed)) continue;
+        // A plain load first: most flags are clear, and an exchange on each would cost a
+        // locked instruction per parameter per block.
+        if (!engine->changed[i].load(relaxed) || !engine->changed[i].exchange(0, relaxed)) continue;
         const float value = engine->getParameter(i);
         if (current && i < current->count) current->values[i] = value;
         if (guiEditor) guiEditor->setParameter(i, value);
