@@ -136,9 +136,14 @@ Orvane::Orvane(const char* path) : KsPlugin(kAutomatableCount, kParameterCount, 
     for (int i = 0; i < automatableCount; ++i)
         midiMap->add(parameters[i]->name, -1);
     midiMap->applyDefaults();
+    // Learnt assignments of earlier sessions replace the built-in ones.
+    midiMap->load(midiConfigPath);
 }
 
-Orvane::~Orvane() = default;
+Orvane::~Orvane()
+{
+    midiMap->save(midiConfigPath);
+}
 
 bool Orvane::isSwitch(int index) const noexcept
 {
