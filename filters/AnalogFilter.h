@@ -157,21 +157,16 @@ inline float magnitude(float x) noexcept
     return std::fabs(x);
 }
 
-// Saturator: odd, slope 1 at 0, reaching 1 at |x| >= 2. A NaN input gives a finite value,
-// so a bad input sample cannot poison the state of the models that saturate their states.
-template <class T> inline T saturate(T x) noexcept
-{
-    const T y = lowerLimit(upperLimit(x, 2.f), -2.f);
-    return y + (magnitude(y) * 0.0625f - 0.25f) * (y * y * y);
-}
-
 // The saturator taken apart, for the models' per-sample chains: with y = x limited to -2..2,
 // S(x) = y + (|y| / 16 - 1 / 4) * y^3. addScaled forms acc + a * S(x) with the linear and the
 // cubic part running side by side, which shortens the chain from one stage to the next.
+// |y| and y^2 are taken from x directly (min(|x|, 2) and min(x^2, 4) are the same numbers,
+// NaN included), so they need not wait for the limited y.
 template <class T> struct Saturated {
     T y, mag, cube;
     explicit Saturated(T x) noexcept
-        : y(lowerLimit(upperLimit(x, 2.f), -2.f)), mag(magnitude(y)), cube(y * y * y)
+        : y(lowerLimit(upperLimit(x, 2.f), -2.f)), mag(upperLimit(magnitude(x), 2.f)),
+          cube(upperLimit(x * x, 4.f) * y)
     {
     }
     T value() const noexcept { return y + (mag * 0.0625f - 0.25f) * cube; }
@@ -180,6 +175,13 @@ template <class T> struct Saturated {
         return (acc + y * a) + (mag * (a * 0.0625f) - a * 0.25f) * cube;
     }
 };
+
+// Saturator: odd, slope 1 at 0, reaching 1 at |x| >= 2. A NaN input gives a finite value,
+// so a bad input sample cannot poison the state of the models that saturate their states.
+template <class T> inline T saturate(T x) noexcept
+{
+    return Saturated<T>(x).value();
+}
 
 // Sample access for the two ways of running a model: one channel in lane 0 with scalars,
 // or a stereo pair in lanes 0 and 1 with four-lane vectors.
