@@ -2,6 +2,7 @@
 
 #include "engine/MidiCcMap.h"
 #include "engine/ParamStream.h"
+#include "engine/Random.h"
 #include "platform/os/OsFiles.h"
 #include "platform/os/OsFolders.h"
 #include "shell/ProgramFile.h"
@@ -49,8 +50,10 @@ KsPluginVST::KsPluginVST(audioMasterCallback master, VstInt32 programCount, VstI
     hasVu(false);
     hasClip(false);
     setUniqueID(static_cast<VstInt32>(kUniqueId));
-    // The engine's randomiser draws from the standard generator.
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // The engine's randomiser and random oscillator shapes draw from the shared generator; a
+    // new instance starts it from the clock. (A caller that wants repeatable draws seeds it
+    // again after construction.)
+    ksSrand(static_cast<std::uint32_t>(std::time(nullptr)));
     loadedBank.store(-1, relaxed);
     pendingBank.store(-1, relaxed);
     silentFrames.store(0, relaxed);

@@ -3,6 +3,10 @@
 #pragma once
 
 #include "engine/Orvane.h"
+#include "shell/OrvaneVST.h"
+
+#include <cstdint>
+#include <memory>
 
 #include <string>
 #include <utility>
@@ -45,6 +49,53 @@ struct Options {
     bool randomize = false;             // --randomize after the settings
     bool printState = false;            // --print-state: the 344 stored values as JSON
     std::vector<std::string> midiNotes; // --midi-note BEAT:NOTE, in any order
+    std::string presetFile;             // --preset FILE.fxp into the current program
+    std::string bankFile;               // --bank FILE.fxb into the 64 programs
+    int program = -1;                   // --program N (0..63), -1 when not given
+    std::string savePreset;             // --save-preset FILE.fxp after the set-up
+    std::string saveBank;               // --save-bank FILE.fxb after the set-up
+    bool listPrograms = false;          // --list-programs
+    std::string midiFile;               // --midi FILE.mid
+};
+
+// The plug-in shell hosted by the renderer: its time information is the renderer's transport
+// (tempo, position advancing with the frames, playing).
+class RenderShell : public OrvaneVST
+{
+  public:
+    RenderShell();
+    VstTimeInfo* getTimeInfo(VstInt32 filter) override;
+    void startTransport(double tempo, double position, double rate);
+    void advanceTransport(int frames);
+
+  private:
+    VstTimeInfo time;
+};
+
+// The shell set up as a host leaves it before the first block: sample rate; the bank, program
+// and preset given (or, with none of them, the product defaults); the settings in order; the
+// randomiser; the saves asked for; then transport and resume. Throws UsageError when a file is
+// refused or cannot be written.
+std::unique_ptr<RenderShell> setUpShell(const Options& options, float sampleRate,
+                                        const std::vector<Setting>& settings);
+// Prints the 64 program names of the shell's programs (text or JSON).
+void listPrograms(RenderShell& shell, bool json);
+
+// One MIDI message at a frame from the start of the render.
+struct TimedEvent {
+    long long frame;
+    std::uint8_t bytes[3];
+};
+// The --midi-note notes and the --midi file's channel messages, in frame order, timed at
+// --tempo (the file's tempo map is not used; its beat 0 is the first frame of the render).
+std::vector<TimedEvent> collectMidi(const Options& options, int sampleRate);
+// Hands each event to the shell's processEvents in the block that contains it.
+struct MidiDelivery {
+    std::vector<TimedEvent> events;
+    std::size_t next = 0;
+    std::vector<VstMidiEvent> midi;
+    std::vector<VstEvent*> pointers;
+    void deliver(RenderShell& shell, long long blockStart, int frames);
 };
 
 // Parses NAME=VALUE (NAME a primary name or an index, VALUE a number 0..1);

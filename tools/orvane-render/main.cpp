@@ -1,5 +1,6 @@
-// orvane-render: runs the Orvane engine over an audio file (or a synthesised
-// demo) and writes the result, lists the parameter table, or shows display texts.
+// orvane-render: hosts the Orvane plug-in shell over an audio file (or a synthesised
+// demo) and writes the result; lists the parameter table or the programs, shows display
+// texts, and loads and saves presets and banks.
 #include "Render.h"
 
 #include <CLI/CLI.hpp>
@@ -161,21 +162,17 @@ void render(Source& source, const std::string& outputPath, const render::Options
         throw UsageError{"cannot write output '" + outputPath + "': " + sf_strerror(nullptr)};
     }
 
-    auto engine = std::make_unique<Orvane>();
-    render::setUpEngine(*engine, static_cast<float>(source.rate()), settings, options.tempo,
-                        options.position, options.randomize);
-    if (options.printState) render::printState(*engine);
-
-    // MIDI notes by frame from the start of the render, each delivered in the block holding it.
-    std::vector<std::pair<long long, int>> notes;
-    for (const std::string& text : options.midiNotes) {
-        const render::NoteEvent note = render::parseNote(text);
-        const double frame = (note.beat - options.position) * 60.0 / options.tempo * source.rate();
-        notes.emplace_back(std::llround(frame), note.note);
+    std::unique_ptr<render::RenderShell> shell;
+    render::MidiDelivery midi;
+    try {
+        shell = render::setUpShell(options, static_cast<float>(source.rate()), settings);
+        midi.events = render::collectMidi(options, source.rate());
+    } catch (...) {
+        sf_close(out);
+        unlink(tempPath.c_str());
+        throw;
     }
-    std::stable_sort(notes.begin(), notes.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::size_t nextNote = 0;
+    if (options.printState) render::printState(static_cast<Orvane&>(*shell->getEngine()));
 
     const int block = options.block;
     const long long tailFrames = static_cast<long long>(std::llround(options.tail * source.rate()));
@@ -198,10 +195,12 @@ void render(Source& source, const std::string& outputPath, const render::Options
             std::fill_n(inR.begin(), n, 0.0f);
             tailLeft -= n;
         }
-        for (; nextNote < notes.size() && notes[nextNote].first < done + n; ++nextNote)
-            engine->queueEvent(0x90, static_cast<std::uint8_t>(notes[nextNote].second), 100,
-                               static_cast<int>(notes[nextNote].first - done));
-        engine->process(inL.data(), inR.data(), outL.data(), outR.data(), n, true);
+        // As a host: the block's MIDI events, then the audio, then the transport moves on.
+        midi.deliver(*shell, done, n);
+        float* inputs[2] = {inL.data(), inR.data()};
+        float* outputs[2] = {outL.data(), outR.data()};
+        shell->processReplacing(inputs, outputs, n);
+        shell->advanceTransport(n);
         for (int i = 0; i < n; ++i) {
             interleaved[static_cast<std::size_t>(2 * i)] = outL[static_cast<std::size_t>(i)];
             interleaved[static_cast<std::size_t>(2 * i + 1)] = outR[static_cast<std::size_t>(i)];
@@ -258,6 +257,20 @@ int run(int argc, char** argv)
                    "note-on of NOTE at song position BEAT (beats), e.g. 4:49; patterns follow notes while "
                    "SeqMidiNoteTrigger is on")
         ->allow_extra_args(false);
+    app.add_option("--preset", options.presetFile, "load a preset file (fxp) into the current program");
+    app.add_option("--bank", options.bankFile, "load a bank file (fxb) into the 64 programs");
+    app.add_option("--program", options.program,
+                   "select program N (0..63) of the --bank, or of the data folder's bank 0 without one")
+        ->check(CLI::Range(0, 63));
+    app.add_option("--save-preset", options.savePreset,
+                   "after the set-up, save the current program as a preset file (fxp; the program takes "
+                   "the file's name)");
+    app.add_option("--save-bank", options.saveBank, "after the set-up, save the 64 programs as a bank file (fxb)");
+    app.add_flag("--list-programs", options.listPrograms,
+                 "print the 64 program names of the bank in use after the set-up, then exit");
+    app.add_option("--midi", options.midiFile,
+                   "a Standard MIDI File whose channel messages reach the plug-in at --tempo from the first "
+                   "frame on");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -301,11 +314,14 @@ int run(int argc, char** argv)
         return 0;
     }
 
-    if (options.printState && options.files.empty() && !options.demo) {
-        auto engine = std::make_unique<Orvane>();
-        render::setUpEngine(*engine, 48000.0f, settings, options.tempo, options.position, options.randomize);
-        render::printState(*engine);
-        return 0;
+    // Runs that only set up (and print, list or save) need no audio files.
+    const bool setUpOnly = options.files.empty() && !options.demo;
+    if (options.listPrograms || (setUpOnly && (options.printState || !options.savePreset.empty() ||
+                                               !options.saveBank.empty()))) {
+        auto shell = render::setUpShell(options, 48000.0f, settings);
+        if (options.printState) render::printState(static_cast<Orvane&>(*shell->getEngine()));
+        if (options.listPrograms) render::listPrograms(*shell, options.json);
+        if (options.listPrograms || setUpOnly) return 0;
     }
 
     if (options.demo) {

@@ -1,0 +1,142 @@
+// The renderer as a host of the plug-in shell: transport, programs and banks, MIDI events.
+#include "Render.h"
+#include "engine/KsProgram.h"
+#include "engine/ParameterTable.h"
+
+#include <smf.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace render
+{
+
+RenderShell::RenderShell() : OrvaneVST(nullptr) {}
+
+VstTimeInfo* RenderShell::getTimeInfo(VstInt32)
+{
+    return &time;
+}
+
+void RenderShell::startTransport(double tempo, double position, double rate)
+{
+    time = VstTimeInfo{};
+    time.tempo = tempo;
+    time.ppqPos = position;
+    time.sampleRate = rate;
+    time.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid;
+}
+
+void RenderShell::advanceTransport(int frames)
+{
+    time.samplePos += frames;
+    time.ppqPos += frames * time.tempo / (60.0 * time.sampleRate);
+    time.flags &= ~kVstTransportChanged;
+}
+
+std::unique_ptr<RenderShell> setUpShell(const Options& options, float sampleRate,
+                                        const std::vector<Setting>& settings)
+{
+    auto shell = std::make_unique<RenderShell>();
+    // The shell starts the generator from the clock; the renderer's seed decides instead.
+    seedGenerator(options.seed);
+    shell->setSampleRate(sampleRate);
+
+    if (!options.bankFile.empty() && !shell->loadBankFile(options.bankFile.c_str()))
+        throw UsageError{"cannot load bank '" + options.bankFile + "': not a readable Orvane bank file"};
+    if (options.program >= 0) shell->setProgram(options.program);
+    if (!options.presetFile.empty() && !shell->loadPresetFile(options.presetFile.c_str()))
+        throw UsageError{"cannot load preset '" + options.presetFile +
+                         "': not a readable Orvane preset file"};
+    if (options.bankFile.empty() && options.program < 0 && options.presetFile.empty()) {
+        // No program source: the product defaults, whatever bank the data folder holds.
+        const OrvaneProgram defaults;
+        for (int i = 0; i < defaults.count; ++i)
+            shell->setParameter(i, defaults.values[i]);
+    }
+    for (const Setting& s : settings)
+        shell->setParameter(s.index, s.value);
+    if (options.randomize) {
+        randomizeEngine(static_cast<Orvane&>(*shell->getEngine()));
+        // What the randomiser chose is stored in the current program like any edit.
+        for (int i = 0; i < kAutomatableCount; ++i)
+            shell->setParameter(i, shell->getParameter(i));
+    }
+
+    if (!options.savePreset.empty() && !shell->savePresetFile(options.savePreset.c_str()))
+        throw UsageError{"cannot write preset '" + options.savePreset + "'"};
+    if (!options.saveBank.empty() && !shell->saveBankFile(options.saveBank.c_str()))
+        throw UsageError{"cannot write bank '" + options.saveBank + "'"};
+
+    shell->startTransport(options.tempo, options.position, sampleRate);
+    shell->resume();
+    return shell;
+}
+
+void listPrograms(RenderShell& shell, bool json)
+{
+    char name[kVstTextSize];
+    if (json) std::printf("[");
+    for (int i = 0; i < KsPluginVST::kProgramSlots; ++i) {
+        shell.getProgramNameIndexed(0, i, name);
+        if (json)
+            std::printf("%s%s", i == 0 ? "" : ", ", jsonString(name).c_str());
+        else
+            std::printf("%2d  %s\n", i, name);
+    }
+    if (json) std::printf("]\n");
+}
+
+std::vector<TimedEvent> collectMidi(const Options& options, int sampleRate)
+{
+    std::vector<TimedEvent> events;
+    const double framesPerBeat = 60.0 / options.tempo * sampleRate;
+    for (const std::string& text : options.midiNotes) {
+        const NoteEvent note = parseNote(text);
+        events.push_back({std::llround((note.beat - options.position) * framesPerBeat),
+                          {0x90, static_cast<std::uint8_t>(note.note), 100}});
+    }
+    if (!options.midiFile.empty()) {
+        smf_t* smf = smf_load(options.midiFile.c_str());
+        if (!smf) throw UsageError{"cannot read MIDI file '" + options.midiFile + "'"};
+        const double ppqn = smf->ppqn > 0 ? smf->ppqn : 96;
+        while (smf_event_t* event = smf_get_next_event(smf)) {
+            // Channel messages only: meta events and system exclusive data have no meaning here.
+            if (smf_event_is_metadata(event) || smf_event_is_sysex(event) || event->midi_buffer_length < 1)
+                continue;
+            const std::uint8_t status = event->midi_buffer[0];
+            if (status < 0x80 || status >= 0xF0) continue;
+            TimedEvent timed{std::llround(event->time_pulses / ppqn * framesPerBeat), {status, 0, 0}};
+            for (int i = 1; i < 3 && i < event->midi_buffer_length; ++i)
+                timed.bytes[i] = static_cast<std::uint8_t>(event->midi_buffer[i] & 0x7F);
+            events.push_back(timed);
+        }
+        smf_delete(smf);
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const TimedEvent& a, const TimedEvent& b) { return a.frame < b.frame; });
+    return events;
+}
+
+void MidiDelivery::deliver(RenderShell& shell, long long blockStart, int frames)
+{
+    midi.clear();
+    for (; next < events.size() && events[next].frame < blockStart + frames; ++next) {
+        VstMidiEvent event;
+        event.deltaFrames = static_cast<VstInt32>(std::max(0LL, events[next].frame - blockStart));
+        for (int i = 0; i < 3; ++i)
+            event.midiData[i] = static_cast<char>(events[next].bytes[i]);
+        midi.push_back(event);
+    }
+    if (midi.empty()) return;
+    pointers.clear();
+    for (VstMidiEvent& event : midi)
+        pointers.push_back(reinterpret_cast<VstEvent*>(&event));
+    VstEvents block;
+    block.numEvents = static_cast<VstInt32>(pointers.size());
+    block.events = pointers.data();
+    shell.processEvents(&block);
+}
+
+} // namespace render
