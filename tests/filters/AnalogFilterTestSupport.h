@@ -20,32 +20,16 @@ enum class Model { svf, ms20, ota, moog };
 
 inline const char* modelName(Model m)
 {
-    switch (m) {
-    case Model::svf:
-        return "SVF";
-    case Model::ms20:
-        return "K20";
-    case Model::ota:
-        return "XP";
-    case Model::moog:
-        return "MG";
-    }
-    return "?";
+    const char* names[] = {"SVF", "K20", "XP", "MG"};
+    return names[static_cast<int>(m)];
 }
 
 inline std::unique_ptr<AnalogFilter> makeModel(Model m)
 {
-    switch (m) {
-    case Model::svf:
-        return std::make_unique<SVFAFilter>();
-    case Model::ms20:
-        return std::make_unique<MS20AFilter>();
-    case Model::ota:
-        return std::make_unique<OTAAFilter>();
-    case Model::moog:
-        return std::make_unique<MoogAFilter>();
-    }
-    return nullptr;
+    if (m == Model::svf) return std::make_unique<SVFAFilter>();
+    if (m == Model::ms20) return std::make_unique<MS20AFilter>();
+    if (m == Model::ota) return std::make_unique<OTAAFilter>();
+    return std::make_unique<MoogAFilter>();
 }
 
 // A model after the unit's type set-up: rate, mode, cutoff, resonance, drive 1, reset.
