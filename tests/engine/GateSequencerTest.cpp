@@ -173,18 +173,3 @@ TEST(GateSequencerTest, ChainStepping)
         EXPECT_EQ(GateSequencer::firstActivePattern(p.cycles, chain), p.expected) << p.cycles;
     EXPECT_EQ(GateSequencer::firstActivePattern(5, 0), 0);
 }
-
-TEST(GateSequencerTest, OutOfRangeInputIsLimited)
-{
-    GateSequencer seq;
-    setEnvelope(seq, 0.0f, 0.3f, 0.5f);
-    seq.setStepVolume(0, 0, 7.0f);
-    seq.setStepVolume(9, 0, 1.0f);  // ignored
-    seq.setStepVolume(0, -1, 1.0f); // ignored
-    EXPECT_EQ(seq.getStepVolume(0, 0), 1.0f);
-    seq.setPosition(1.5); // outside the cycle: back to its start
-    EXPECT_EQ(seq.getPosition(), 0.0);
-    seek(seq, 0, 0.2);
-    EXPECT_EQ(seq.gateEnvelope(42), seq.gateEnvelope(7));
-    EXPECT_EQ(seq.gateEnvelope(-3), 1.0f); // limited to pattern 0
-}

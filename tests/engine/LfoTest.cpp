@@ -50,22 +50,6 @@ TEST(LfoTest, TableShapes)
     EXPECT_NEAR(Lfo::shapeValue(Lfo::sine, 0.125), 0.5f + 0.5f * std::sin(0.25 * M_PI), 2e-3);
 }
 
-TEST(LfoTest, ShapeAndDepthAreLimited)
-{
-    Lfo lfo;
-    const struct {
-        int in, out;
-    } shapes[] = {{12, 9}, {-4, 0}, {5, 5}, {9, 9}};
-    for (const auto& s : shapes) {
-        lfo.setShape(s.in);
-        EXPECT_EQ(lfo.getShape(), s.out) << s.in;
-    }
-    lfo.setDepth(3.0f);
-    EXPECT_EQ(lfo.getDepth(), 1.0f);
-    lfo.setDepth(NAN);
-    EXPECT_EQ(lfo.getDepth(), 0.0f);
-}
-
 TEST(LfoTest, SquareStepsAreSlewedOverTenMilliseconds)
 {
     Lfo lfo;
