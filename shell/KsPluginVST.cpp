@@ -472,6 +472,7 @@ void KsPluginVST::scanBanks()
     bankNames = std::move(names);
     bankProgramNameLists = std::move(lists);
     banksScanned = true;
+    scannedBankCount.store(static_cast<int>(bankNames.size()), relaxed);
 }
 
 bool KsPluginVST::loadBank(int n)
@@ -535,7 +536,7 @@ VstInt32 KsPluginVST::processEvents(VstEvents* events)
         const auto data2 = static_cast<std::uint8_t>(midi->midiData[2]);
         const int status = statusByte & 0xF0;
         if (status == 0xB0 && data1 == 0) {
-            pendingBank.store(std::min<int>(data2, bankCount() - 1), relaxed);
+            pendingBank.store(std::min<int>(data2, scannedBankCount.load(relaxed) - 1), relaxed);
         } else if (status == 0xC0) {
             const int bank = pendingBank.exchange(-1, relaxed);
             const int slot = std::min<int>(data1, kProgramSlots - 1);

@@ -150,6 +150,8 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     std::vector<std::string> bankNames;
     std::vector<std::vector<std::string>> bankProgramNameLists;
     bool banksScanned = false;
+    // bankNames.size() for readers on other threads (processEvents limits bank selects by it).
+    std::atomic<int> scannedBankCount{0};
     std::atomic<int> loadedBank{-1};
     std::atomic<int> pendingBank{-1};
 
