@@ -262,12 +262,13 @@ void OrvaneLv2::run(uint32_t frames) noexcept
         list.numEvents = count;
         list.events = eventPointers.get();
         shell.processEvents(&list);
-        // A bank file to read (or the controller file to write) goes to the worker thread.
-        if (schedule && !workPending && shell.hasDeferredWork()) {
-            const uint8_t request = 1;
-            workPending =
-                schedule->schedule_work(schedule->handle, sizeof request, &request) == LV2_WORKER_SUCCESS;
-        }
+    }
+    // A bank file to read (or the controller file to write) goes to the worker thread; a request
+    // the host could not take is offered again in the next block.
+    if (schedule && !workPending && shell.hasDeferredWork()) {
+        const uint8_t request = 1;
+        workPending =
+            schedule->schedule_work(schedule->handle, sizeof request, &request) == LV2_WORKER_SUCCESS;
     }
 
     if (frames > 0 && inputs[0] && inputs[1] && outputs[0] && outputs[1]) {
