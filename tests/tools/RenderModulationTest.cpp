@@ -22,7 +22,9 @@ const std::string kTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-render";
 
 fs::path workDir()
 {
-    const fs::path dir = fs::path(ORVANE_BINARY_DIR) / "render-modulation-test";
+    // One folder per test: CTest runs the tests of this file in parallel.
+    const fs::path dir = fs::path(ORVANE_BINARY_DIR) / "render-modulation-test" /
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::create_directories(dir);
     return dir;
 }

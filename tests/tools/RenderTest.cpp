@@ -27,7 +27,9 @@ struct Result {
 
 fs::path workDir()
 {
-    const fs::path dir = fs::path(ORVANE_BINARY_DIR) / "render-test";
+    // One folder per test: CTest runs the tests of this file in parallel.
+    const fs::path dir = fs::path(ORVANE_BINARY_DIR) / "render-test" /
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::create_directories(dir);
     return dir;
 }
