@@ -431,12 +431,14 @@ void Orvane::stepOscillators(SubBlock& b) noexcept
 
 void Orvane::processGate(const SubBlock& b) noexcept
 {
+    // The gain glides from the start value (first frame) towards the end value; computed from
+    // the frame index rather than accumulated, so the loop vectorises.
+    const float start = b.gateStart;
     const float step = (b.gateEnd - b.gateStart) / static_cast<float>(b.n);
-    float gain = b.gateStart;
     for (int i = 0; i < b.n; ++i) {
+        const float gain = start + step * static_cast<float>(i);
         bufferL[i] *= gain;
         bufferR[i] *= gain;
-        gain += step;
     }
 }
 
@@ -455,15 +457,16 @@ void Orvane::processPan(const SubBlock& b, const Sections& s) noexcept
         start = (b.panSeqStart - 0.5f) * d + 0.5f;
         end = (b.panSeqEnd - 0.5f) * d + 0.5f;
     }
+    // Pan law: p = 1 is fully left, 0.5 unity on both sides; the depth blends each side with
+    // the mid signal. p glides from start (first frame) towards end.
     const float step = (end - start) / static_cast<float>(b.n);
-    float p = start;
     for (int i = 0; i < b.n; ++i) {
+        const float p = start + step * static_cast<float>(i);
         const float l = bufferL[i];
         const float r = bufferR[i];
         const float m = 0.5f * (l + r) * d;
         bufferL[i] = 2.0f * p * ((1.0f - d) * l + m);
         bufferR[i] = 2.0f * (1.0f - p) * ((1.0f - d) * r + m);
-        p += step;
     }
 }
 
