@@ -22,7 +22,7 @@
 // that channel sample for sample (both lanes share one noise value per sample).
 //
 // Threading: one thread at a time. process and processStereo are noexcept, allocate
-// nothing and lock nothing. Setters limit bad values (non-finite values are ignored).
+// nothing and lock nothing. Setters limit out-of-range values and ignore NaN.
 
 #include "filters/KsFilter.h"
 
@@ -40,7 +40,8 @@ namespace analog
 {
 
 // Four single-precision lanes: a GCC vector where the compiler has them, otherwise a plain
-// array with the same operations (the scalar fallback).
+// array with the same operations (the scalar fallback; defining ORVANE_ANALOG_NO_VECTOR
+// selects it on any compiler, which is how its results are checked against the vectors).
 #if defined(__GNUC__) && !defined(ORVANE_ANALOG_NO_VECTOR)
 typedef float Lanes __attribute__((vector_size(16)));
 typedef int32_t LaneInts __attribute__((vector_size(16)));
@@ -275,10 +276,6 @@ class AnalogFilter : public KsFilter
     // Single-buffer entry: runs process on the first buffer; the second is not touched.
     virtual void processSingle(float* first, float* second, int frames) noexcept;
 
-    // Settings as the models hold them (read access for the unit and for tests).
-    float getCutoffTarget() const noexcept { return cutoffTarget; }
-    float getResonanceTarget() const noexcept { return resTarget; }
-    float getDriveTarget() const noexcept { return driveTarget; }
     // Current value of coefficient i of the model (see each model's Coef enum).
     float getCoefficient(int i) const noexcept { return (i >= 0 && i < coefCount) ? coef[i] : 0.f; }
     bool isDirty() const noexcept { return dirty; }
