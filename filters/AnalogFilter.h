@@ -36,6 +36,15 @@
 #include <xmmintrin.h>
 #endif
 
+// The models' sample loops are compiled twice on x86-64 with GCC, for the baseline and for
+// AVX2 (which the loader picks when the processor has it). Both run the same operations
+// with the same rounding; the AVX2 form only encodes them with fewer register moves.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(ORVANE_ANALOG_NO_VECTOR)
+#define ORVANE_ANALOG_LOOP __attribute__((target_clones("default", "avx2")))
+#else
+#define ORVANE_ANALOG_LOOP
+#endif
+
 namespace analog
 {
 

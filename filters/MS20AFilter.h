@@ -41,7 +41,7 @@ class MS20AFilter final : public AnalogFilter
 
   private:
     template <class Io> void run(Io io, int frames) noexcept;
-    template <int M, class Io> void runMode(Io io, int frames) noexcept;
+    template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     const DiodeSegment* table; // the shared diode curve, as segments
     alignas(16) float s1[laneCount] = {};

@@ -30,7 +30,7 @@ class MoogAFilter final : public AnalogFilter
 
   private:
     template <class Io> void run(Io io, int frames) noexcept;
-    template <int M, class Io> void runMode(Io io, int frames) noexcept;
+    template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     // Per lane: stage outputs, their saturated values, and the saturated ladder input of the
     // previous sample (the zero of stage 1).

@@ -30,7 +30,7 @@ class OTAAFilter final : public AnalogFilter
 
   private:
     template <class Io> void run(Io io, int frames) noexcept;
-    template <int M, class Io> void runMode(Io io, int frames) noexcept;
+    template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     // Per lane: stage outputs and the previous sample's ladder input (the zero of stage 1).
     alignas(16) float y[4][laneCount] = {};

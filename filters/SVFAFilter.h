@@ -27,7 +27,7 @@ class SVFAFilter final : public AnalogFilter
 
   private:
     template <class Io> void run(Io io, int frames) noexcept;
-    template <int M, class Io> void runMode(Io io, int frames) noexcept;
+    template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     alignas(16) float low[laneCount] = {};
     alignas(16) float band[laneCount] = {};
