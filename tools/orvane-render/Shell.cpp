@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 
 namespace render
 {
@@ -98,6 +100,17 @@ std::vector<TimedEvent> collectMidi(const Options& options, int sampleRate)
                           {0x90, static_cast<std::uint8_t>(note.note), 100}});
     }
     if (!options.midiFile.empty()) {
+        // libsmf refuses a file whose header it cannot use without releasing what it allocated,
+        // so the header is checked here first: "MThd", length 6, format 0 or 1, at least one
+        // track, and a division in ticks per quarter note.
+        unsigned char header[14] = {};
+        std::ifstream probe(options.midiFile, std::ios::binary);
+        probe.read(reinterpret_cast<char*>(header), sizeof header);
+        const auto be16 = [&](int at) { return (header[at] << 8) | header[at + 1]; };
+        const bool usable = probe.gcount() == sizeof header &&
+                            std::memcmp(header, "MThd\0\0\0\x06", 8) == 0 && be16(8) <= 1 && be16(10) >= 1 &&
+                            (header[12] & 0x80) == 0 && be16(12) > 0;
+        if (!usable) throw UsageError{"cannot read MIDI file '" + options.midiFile + "'"};
         smf_t* smf = smf_load(options.midiFile.c_str());
         if (!smf) throw UsageError{"cannot read MIDI file '" + options.midiFile + "'"};
         const double ppqn = smf->ppqn > 0 ? smf->ppqn : 96;
