@@ -65,6 +65,7 @@ std::vector<std::string> factoryFolders()
     }
     const std::string folder = moduleFolder(modulePath());
     if (!folder.empty()) {
+        folders.push_back(folder); // a plug-in bundle carries its content beside the module
         folders.push_back(folder + "/../share/orvane");
         folders.push_back(folder + "/../data");
         // A plug-in bundle (LV2) carries its factory content beside the module.

@@ -7,8 +7,9 @@
 //   moduleFolder(path)   the folder part of a module path (cut at the last '/')
 //   moduleBaseName(path) the file name of a module path without its extension
 //   factoryFolders()     folders that may hold the installed factory content, in the order they
-//                        are tried: <module folder>/../share/orvane, then <module folder>/../data
-//                        (the build tree); $ORVANE_FACTORY_DIR, when set, is the only one, then the module
+//                        are tried: the module's folder (a plug-in bundle), <module folder>/../share/
+//                        orvane, then <module folder>/../data (the build tree);
+//                        $ORVANE_FACTORY_DIR, when set, is the only one, then the module
 //                        folder itself (an LV2 bundle)
 //   pathSeparator        '/'
 //
