@@ -11,5 +11,6 @@ scripts/build.sh release
 
 scripts/build.sh asan
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 (cd build-asan && ctest --output-on-failure -j "$jobs")
