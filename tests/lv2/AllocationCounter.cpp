@@ -1,128 +1,86 @@
-#include "AllocationCounter.h"
-
+// Counts heap allocations made on the calling thread between startCountingAllocations and
+// stopCountingAllocations. The test executable replaces the global operator new (and, outside
+// sanitizer builds, malloc and its relatives) and exports them, so allocations inside the loaded
+// plug-in module count as well.
 #include <cstdlib>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ORVANE_COUNT_MALLOC 0
-#else
-#define ORVANE_COUNT_MALLOC 1
-#endif
-
 namespace
 {
-
-thread_local int counting = 0;
+thread_local bool counting = false;
 thread_local long allocations = 0;
 
-void noteAllocation() noexcept
+void note() noexcept
 {
-    if (counting > 0) ++allocations;
+    if (counting) ++allocations;
 }
-
 } // namespace
 
-AllocationCounter::AllocationCounter()
+void startCountingAllocations()
 {
-    if (counting++ == 0) allocations = 0;
+    allocations = 0;
+    counting = true;
 }
 
-AllocationCounter::~AllocationCounter()
+long stopCountingAllocations()
 {
-    --counting;
-}
-
-long AllocationCounter::count() const
-{
+    counting = false;
     return allocations;
 }
 
-bool AllocationCounter::countsMalloc()
-{
-    return ORVANE_COUNT_MALLOC != 0;
-}
-
-#if ORVANE_COUNT_MALLOC
-// glibc's own allocator entry points, which the replacements below forward to.
+#if !defined(__SANITIZE_ADDRESS__)
+// glibc's own entry points, which the replacements forward to. The address sanitizer owns malloc,
+// so its builds count operator new only.
 extern "C" {
-void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
-void* __libc_realloc(void* pointer, size_t size);
-void* __libc_memalign(size_t alignment, size_t size);
+#define ORVANE_COUNTED(name, params, args)                                                                   \
+    void* __libc_##name params;                                                                              \
+    void* name params                                                                                        \
+    {                                                                                                        \
+        note();                                                                                              \
+        return __libc_##name args;                                                                           \
+    }
+ORVANE_COUNTED(malloc, (size_t size), (size))
+ORVANE_COUNTED(calloc, (size_t count, size_t size), (count, size))
+ORVANE_COUNTED(realloc, (void* pointer, size_t size), (pointer, size))
+ORVANE_COUNTED(memalign, (size_t alignment, size_t size), (alignment, size))
 void __libc_free(void* pointer);
-
-void* malloc(size_t size)
-{
-    noteAllocation();
-    return __libc_malloc(size);
-}
-
-void* calloc(size_t count, size_t size)
-{
-    noteAllocation();
-    return __libc_calloc(count, size);
-}
-
-void* realloc(void* pointer, size_t size)
-{
-    noteAllocation();
-    return __libc_realloc(pointer, size);
-}
-
-void* memalign(size_t alignment, size_t size)
-{
-    noteAllocation();
-    return __libc_memalign(alignment, size);
-}
-
-void* aligned_alloc(size_t alignment, size_t size)
-{
-    noteAllocation();
-    return __libc_memalign(alignment, size);
-}
-
-int posix_memalign(void** result, size_t alignment, size_t size)
-{
-    noteAllocation();
-    void* p = __libc_memalign(alignment, size);
-    if (!p) return 12; // ENOMEM
-    *result = p;
-    return 0;
-}
-
 void free(void* pointer)
 {
     __libc_free(pointer);
+}
+void* aligned_alloc(size_t alignment, size_t size)
+{
+    return memalign(alignment, size);
+}
+int posix_memalign(void** result, size_t alignment, size_t size)
+{
+    void* p = memalign(alignment, size);
+    if (!p) return 12; // ENOMEM
+    *result = p;
+    return 0;
 }
 }
 #endif
 
 void* operator new(size_t size)
 {
-    noteAllocation();
+    note();
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-
-void* operator new[](size_t size)
-{
-    noteAllocation();
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-
 void* operator new(size_t size, const std::nothrow_t&) noexcept
 {
-    noteAllocation();
+    note();
     return std::malloc(size ? size : 1);
 }
-
-void* operator new[](size_t size, const std::nothrow_t&) noexcept
+void* operator new[](size_t size)
 {
-    noteAllocation();
-    return std::malloc(size ? size : 1);
+    return operator new(size);
 }
-
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
 void operator delete(void* pointer) noexcept
 {
     std::free(pointer);

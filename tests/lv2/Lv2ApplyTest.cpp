@@ -7,7 +7,7 @@
 #include "engine/ParameterTable.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include <sndfile.hh>
 
 #include <cmath>
 #include <cstdlib>
@@ -21,52 +21,20 @@ namespace
 
 namespace fs = std::filesystem;
 
-struct Setting {
-    const char* name;
-    float normalised;
-};
-
-int indexOf(const char* name)
+// Every digit a float needs, so that the value read back is the same float.
+std::string exact(float value)
 {
-    for (int i = 0; i < kAutomatableCount; ++i)
-        if (std::strcmp(parameterInfo(i).name, name) == 0) return i;
-    return -1;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return text;
 }
 
-bool writeInput(const std::string& path, int frames)
+std::vector<float> readAll(const std::string& path)
 {
-    SF_INFO info{};
-    info.samplerate = 48000;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) return false;
-    std::vector<float> data(2 * static_cast<size_t>(frames));
-    for (int i = 0; i < frames; ++i) {
-        const float t = static_cast<float>(i);
-        data[2 * i] = 0.4f * std::sin(0.05f * t) + 0.1f * std::sin(0.31f * t);
-        data[2 * i + 1] = 0.4f * std::sin(0.031f * t) * (i % 4800 < 2400 ? 1.0f : 0.3f);
-    }
-    sf_writef_float(file, data.data(), frames);
-    sf_close(file);
-    return true;
-}
-
-std::vector<float> readOutput(const std::string& path)
-{
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return {};
-    std::vector<float> data(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
-    sf_readf_float(file, data.data(), info.frames);
-    sf_close(file);
+    SndfileHandle file(path);
+    std::vector<float> data(static_cast<size_t>(file.frames() * file.channels()));
+    file.readf(data.data(), file.frames());
     return data;
-}
-
-std::string preloadPrefix()
-{
-    const std::string preload = ORVANE_SANITIZER_PRELOAD;
-    return preload.empty() ? "" : "LD_PRELOAD=" + preload + " ASAN_OPTIONS=detect_leaks=0 ";
 }
 
 TEST(Lv2Apply, ResultEqualsTheRenderer)
@@ -78,9 +46,16 @@ TEST(Lv2Apply, ResultEqualsTheRenderer)
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string input = (dir / "input.wav").string();
-    ASSERT_TRUE(writeInput(input, 24000));
+    std::vector<float> signal(2 * 24000);
+    for (size_t i = 0; i < 24000; ++i) {
+        const float t = static_cast<float>(i);
+        signal[2 * i] = 0.4f * std::sin(0.05f * t) + 0.1f * std::sin(0.31f * t);
+        signal[2 * i + 1] = 0.4f * std::sin(0.031f * t) * (i % 4800 < 2400 ? 1.0f : 0.3f);
+    }
+    SndfileHandle(input, SFM_WRITE, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000).writef(signal.data(), 24000);
 
-    const std::vector<std::vector<Setting>> cases = {
+    using Settings = std::vector<std::pair<const char*, float>>;
+    const Settings cases[] = {
         {},
         {{"TranceGateOn", 1},     {"SeqPat1TGateOn", 1},  {"Seq1Step1Vol", 1},    {"Seq1Step3Vol", 0.6f},
          {"Seq1Step6Vol", 1},     {"SeqLength", 0.75f},   {"PanOn", 1},           {"PanShape", 0.01f},
@@ -96,29 +71,32 @@ TEST(Lv2Apply, ResultEqualsTheRenderer)
          {"CutoffModRateSync", 0},
          {"MasterMix", 0.8f}}};
 
+    // A plug-in module built with the sanitizers needs their run-times preloaded into lv2apply.
+    const std::string preload = ORVANE_SANITIZER_PRELOAD;
     const std::vector<std::string> symbols = OrvaneLv2Ports::controlSymbols();
-    for (size_t c = 0; c < cases.size(); ++c) {
+    for (size_t c = 0; c < std::size(cases); ++c) {
         SCOPED_TRACE(testing::Message() << "case " << c);
         const std::string viaPlugin = (dir / ("lv2apply-" + std::to_string(c) + ".wav")).string();
         const std::string viaRenderer = (dir / ("render-" + std::to_string(c) + ".wav")).string();
-        std::string apply = preloadPrefix() + "LV2_PATH=" + ORVANE_BINARY_DIR + "/lv2 " + ORVANE_LV2APPLY;
+        std::string apply =
+            (preload.empty() ? "" : "LD_PRELOAD=" + preload + " ASAN_OPTIONS=detect_leaks=0 ") +
+            "LV2_PATH=" + ORVANE_BINARY_DIR + "/lv2 " + ORVANE_LV2APPLY;
         std::string render = std::string(ORVANE_RENDER) + " --quiet --block 1";
-        for (const Setting& s : cases[c]) {
-            const int index = indexOf(s.name);
-            ASSERT_GE(index, 0) << s.name;
-            char value[32];
-            std::snprintf(value, sizeof value, "%.9g",
-                          static_cast<double>(OrvaneLv2Ports::valueMapOf(index).toHost(s.normalised)));
-            apply += " -c " + symbols[static_cast<size_t>(index)] + " " + value;
-            std::snprintf(value, sizeof value, "%.9g", static_cast<double>(s.normalised));
-            render += std::string(" --set ") + s.name + "=" + value;
+        for (const auto& [name, normalised] : cases[c]) {
+            int index = 0;
+            while (index < kAutomatableCount && std::strcmp(parameterInfo(index).name, name) != 0)
+                ++index;
+            ASSERT_LT(index, kAutomatableCount) << name;
+            const float port = OrvaneLv2Ports::valueMapOf(index).toHost(normalised);
+            apply += " -c " + symbols[static_cast<size_t>(index)] + " " + exact(port);
+            render += std::string(" --set ") + name + "=" + exact(normalised);
         }
         apply += " -i " + input + " -o " + viaPlugin + " urn:tirsk-audio:orvane 2>/dev/null";
         render += " " + input + " " + viaRenderer;
         ASSERT_EQ(std::system(apply.c_str()), 0) << apply;
         ASSERT_EQ(std::system(render.c_str()), 0) << render;
 
-        const std::vector<float> a = readOutput(viaPlugin), b = readOutput(viaRenderer);
+        const std::vector<float> a = readAll(viaPlugin), b = readAll(viaRenderer);
         ASSERT_EQ(a.size(), 48000u);
         ASSERT_EQ(a.size(), b.size());
         float worst = 0.0f, loudest = 0.0f;
