@@ -1,8 +1,6 @@
 // The engine's modulation side: tempo-locked rates, phase resynchronisation, oscillator links,
 // pattern chains at song positions, and the gate and pan sections of the pipeline.
-#include "engine/KsProgram.h"
-#include "engine/Orvane.h"
-#include "engine/ParameterTable.h"
+#include "EngineRig.h"
 
 #include <gtest/gtest.h>
 
@@ -12,40 +10,6 @@
 
 namespace
 {
-
-// An engine at 48 kHz with the product defaults, as a host would first see it.
-struct Engine {
-    std::unique_ptr<Orvane> o = std::make_unique<Orvane>();
-
-    Engine()
-    {
-        o->setSampleRate(48000.0f);
-        OrvaneProgram defaults;
-        for (int i = 0; i < defaults.count; ++i)
-            o->setParameter(i, defaults.values[i]);
-    }
-    int index(const char* name) const
-    {
-        const int i = o->parameterIndex(name);
-        EXPECT_GE(i, 0) << name;
-        return i;
-    }
-    void set(const char* name, float v) { o->setParameter(index(name), v); }
-    float get(const char* name) const { return o->getParameter(index(name)); }
-    KsParameter& param(const char* name) const { return *o->parameter(index(name)); }
-
-    // Processes a constant input of 1.0 on both channels and returns the output.
-    void run(int frames, std::vector<float>& l, std::vector<float>& r)
-    {
-        std::vector<float> in(frames, 1.0f);
-        l.assign(frames, 0.0f);
-        r.assign(frames, 0.0f);
-        for (int done = 0; done < frames; done += 512) {
-            const int n = std::min(512, frames - done);
-            o->process(in.data() + done, in.data() + done, l.data() + done, r.data() + done, n, true);
-        }
-    }
-};
 
 // Normalised value that selects entry k of a sync table with count entries.
 float syncEntry(int k, int count)
@@ -57,7 +21,7 @@ float syncEntry(int k, int count)
 
 TEST(ModulationEngineTest, OscillatorRatesFreeAndSynced)
 {
-    Engine e;
+    EngineRig e;
     e.set("PanOn", 1.0f);
     e.set("PanSource", 0.0f);
     e.o->setTempo(120.0f, 0.0);
@@ -92,7 +56,7 @@ TEST(ModulationEngineTest, OscillatorRatesFreeAndSynced)
 
 TEST(ModulationEngineTest, PositionChangeResynchronisesPhases)
 {
-    Engine e;
+    EngineRig e;
     e.set("PanOn", 1.0f);
     e.set("PanRateSync", 1.0f);
     e.set("PanRate", syncEntry(16, 33)); // "1/1": 4 beats per cycle
@@ -112,7 +76,7 @@ TEST(ModulationEngineTest, PositionChangeResynchronisesPhases)
 
 TEST(ModulationEngineTest, OscillatorLinksAndShapeLimit)
 {
-    Engine e;
+    EngineRig e;
     KsParameter& position = e.param("PanPosition");
     KsParameter& cutoff = e.param("MmFilterCutoff");
     EXPECT_EQ(position.modulation.load(), nullptr);
@@ -143,7 +107,7 @@ TEST(ModulationEngineTest, OscillatorLinksAndShapeLimit)
 
 TEST(ModulationEngineTest, ChainsFollowSongPosition)
 {
-    Engine e;
+    EngineRig e;
     e.set("SeqLength", 0.73f); // 4 beats per cycle
     for (int p : {2, 5, 7})
         e.set(("SeqPat" + std::to_string(p + 1) + "TGateOn").c_str(), 1.0f);
@@ -162,7 +126,7 @@ TEST(ModulationEngineTest, ChainsFollowSongPosition)
     e.o->setTempo(120.0f, 8.0);
     EXPECT_EQ(e.o->gatePattern.load(), 7);
     std::vector<float> l, r;
-    e.run(96000 + 512, l, r);
+    std::tie(l, r) = e.run(96000 + 512);
     EXPECT_EQ(e.o->gatePattern.load(), 2);
     // Switching a chain on or off chooses the pattern of the present cycle again.
     e.set("SeqPat3TGateOn", 0.0f);
@@ -171,7 +135,7 @@ TEST(ModulationEngineTest, ChainsFollowSongPosition)
 
 TEST(ModulationEngineTest, TranceGateFollowsSteps)
 {
-    Engine e;
+    EngineRig e;
     e.set("TranceGateOn", 1.0f);
     e.set("SeqPat1TGateOn", 1.0f);
     e.set("SeqLength", 0.73f); // 2 s per cycle: one step = 6000 frames
@@ -180,8 +144,8 @@ TEST(ModulationEngineTest, TranceGateFollowsSteps)
     e.o->setTempo(120.0f, 0.0);
     e.o->resume();
     std::vector<float> l, r;
-    e.run(4 * 6000, l, r);
-    const float unity = std::pow(1.001f, 2.737f);
+    std::tie(l, r) = e.run(4 * 6000);
+    const float unity = kUnityGain;
     // Step 0 sustains from 5 % to 35 % of the step; step 1 is silent.
     for (int frame : {1200, 1800}) {
         EXPECT_NEAR(l[frame], unity, 0.01f) << frame;
@@ -193,7 +157,7 @@ TEST(ModulationEngineTest, TranceGateFollowsSteps)
 
     // Without any pattern in the gate chain the gate does not act.
     e.set("SeqPat1TGateOn", 0.0f);
-    e.run(4 * 6000, l, r);
+    std::tie(l, r) = e.run(4 * 6000);
     EXPECT_NEAR(l[6000 + 3000], unity, 1e-3);
 }
 
@@ -202,7 +166,7 @@ TEST(ModulationEngineTest, PanLawAndSources)
     std::vector<float> l, r;
     {
         // A square oscillator at full depth throws the sound hard left, then hard right.
-        Engine e;
+        EngineRig e;
         e.set("PanOn", 1.0f);
         e.set("PanSource", 0.0f);
         e.set("PanShape", 0.04f);
@@ -212,18 +176,18 @@ TEST(ModulationEngineTest, PanLawAndSources)
         e.o->setTempo(120.0f, 0.0);
         e.o->resume();
         e.o->panLfo.setPhase(0.0);
-        e.run(4800, l, r);
+        std::tie(l, r) = e.run(4800);
         // Phase < 0.5: output -0.5, position 0: all of L + R on the right.
         EXPECT_NEAR(l.back(), 0.0f, 1e-4);
-        EXPECT_NEAR(r.back(), 2.0f * std::pow(1.001f, 2.737f), 1e-3);
+        EXPECT_NEAR(r.back(), 2.0f * kUnityGain, 1e-3);
         e.o->panLfo.setPhase(0.6);
-        e.run(4800, l, r);
+        std::tie(l, r) = e.run(4800);
         EXPECT_NEAR(r.back(), 0.0f, 1e-4);
-        EXPECT_NEAR(l.back(), 2.0f * std::pow(1.001f, 2.737f), 1e-3);
+        EXPECT_NEAR(l.back(), 2.0f * kUnityGain, 1e-3);
     }
     {
         // The sequencer pan: a full step at depth 0.5 gives the position 0.75.
-        Engine e;
+        EngineRig e;
         e.set("PanOn", 1.0f);
         e.set("PanSource", 0.01f);
         e.set("PanDepth", 0.5f);
@@ -235,9 +199,9 @@ TEST(ModulationEngineTest, PanLawAndSources)
             e.o->setParameter(stepTieIndex(0, s), 1.0f);
         e.o->setTempo(120.0f, 0.0);
         e.o->resume();
-        e.run(4800, l, r);
+        std::tie(l, r) = e.run(4800);
         // p = 0.75, d = 0.5, L = R = 1: m = 0.5; L' = 1.5 * 1, R' = 0.5 * 1.
-        const float unity = std::pow(1.001f, 2.737f);
+        const float unity = kUnityGain;
         EXPECT_NEAR(l.back(), 1.5f * unity, 1e-3);
         EXPECT_NEAR(r.back(), 0.5f * unity, 1e-3);
     }

@@ -1,5 +1,7 @@
 // The XY pad's refresh signal and MIDI redirection, the step-parameter pushes, and the
 // randomiser's invariants.
+#include "EngineRig.h"
+
 #include "engine/KsProgram.h"
 #include "engine/MidiCcMap.h"
 #include "engine/MorphTargets.h"
@@ -14,35 +16,6 @@
 
 namespace
 {
-
-struct Engine {
-    std::unique_ptr<Orvane> o = std::make_unique<Orvane>();
-
-    Engine()
-    {
-        o->setSampleRate(48000.0f);
-        OrvaneProgram defaults;
-        for (int i = 0; i < defaults.count; ++i)
-            o->setParameter(i, defaults.values[i]);
-        o->setTempo(120.0f, 0.0);
-    }
-    int index(const char* name) const { return o->parameterIndex(name); }
-    void set(const char* name, float v) { o->setParameter(index(name), v); }
-    float get(const char* name) const { return o->getParameter(index(name)); }
-    std::vector<float> stored() const
-    {
-        std::vector<float> v(kAutomatableCount);
-        for (int i = 0; i < kAutomatableCount; ++i)
-            v[i] = o->getParameter(i);
-        return v;
-    }
-    // One block of silence, so that queued MIDI events are handled.
-    void runBlock()
-    {
-        float in[64] = {}, l[64], r[64];
-        o->process(in, in, l, r, 64, true);
-    }
-};
 
 // Records the shell's automated writes and passes them on, as the shell does.
 struct RecordingAutomation : KsAutomation {
@@ -59,7 +32,7 @@ struct RecordingAutomation : KsAutomation {
 
 TEST(MorphRandomizeTest, RefreshSignalFollowsSelectedTargets)
 {
-    Engine e; // defaults: X = "MmFilterCutoff", Y = "MmFilterRes"
+    EngineRig e; // defaults: X = "MmFilterCutoff", Y = "MmFilterRes"
     const struct {
         const char* x; // selector value of "MorphXParam"
         float xValue;
@@ -83,7 +56,7 @@ TEST(MorphRandomizeTest, RefreshSignalFollowsSelectedTargets)
 
 TEST(MorphRandomizeTest, ControllerOnSelectorMovesTarget)
 {
-    Engine e;
+    EngineRig e;
     // A controller that no built-in assignment uses, learnt on "MorphXParam".
     int cc = 0;
     while (e.o->midiMap->findParameter(cc, kAutomatableCount) >= 0)
@@ -99,7 +72,7 @@ TEST(MorphRandomizeTest, ControllerOnSelectorMovesTarget)
     const int square = e.index("MorphSquare");
     e.o->changed[square].store(0);
     e.o->queueEvent(0xB0, cc, 127, 0);
-    e.runBlock();
+    e.run(64, 0.0f, 0.0f);
     EXPECT_FLOAT_EQ(e.get("ReverbMix"), 1.0f);
     EXPECT_FLOAT_EQ(e.get("MorphXParam"), 0.13f); // the selector itself stays
     // The pad hears of it through the refresh signal (toggled by the target's change and again
@@ -110,14 +83,14 @@ TEST(MorphRandomizeTest, ControllerOnSelectorMovesTarget)
     e.set("MorphXParam", 0.25f);
     const std::vector<float> before = e.stored();
     e.o->queueEvent(0xB0, cc, 0, 0);
-    e.runBlock();
+    e.run(64, 0.0f, 0.0f);
     EXPECT_EQ(e.stored(), before);
     learnt = saved;
 }
 
 TEST(MorphRandomizeTest, StepTriggersPushThroughTheShellOnlyWithAnEditor)
 {
-    Engine e;
+    EngineRig e;
     RecordingAutomation automation;
     automation.engine = e.o.get();
     e.o->automation = &automation;
@@ -150,7 +123,7 @@ TEST(MorphRandomizeTest, StepTriggersPushThroughTheShellOnlyWithAnEditor)
 TEST(MorphRandomizeTest, EverythingOffChangesOnlyThePad)
 {
     for (std::uint32_t seed : {1u, 2u, 77u, 12345u}) {
-        Engine e;
+        EngineRig e;
         const std::vector<float> before = e.stored();
         ksSrand(seed);
         e.o->randomize();
@@ -169,7 +142,7 @@ TEST(MorphRandomizeTest, EverythingOffChangesOnlyThePad)
 TEST(MorphRandomizeTest, GatePatternsSoundInEveryGroupOfFour)
 {
     for (std::uint32_t seed : {1u, 3u, 99u, 4242u, 31337u}) {
-        Engine e;
+        EngineRig e;
         e.set("TranceGateOn", 1.0f);
         e.set("PanOn", 1.0f);
         e.set("PanSource", 0.01f); // the pan also follows the sequencer
