@@ -1,129 +1,10 @@
 // Runs the built orvane-render as a user would and checks files, texts and exit codes.
-#include <gtest/gtest.h>
+#include "RenderToolSupport.h"
 
-#include <sys/wait.h>
-
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
-namespace fs = std::filesystem;
+#include <algorithm>
 
 namespace
 {
-
-const std::string kTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-render";
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-fs::path workDir()
-{
-    // One folder per test: CTest runs the tests of this file in parallel.
-    const fs::path dir = fs::path(ORVANE_BINARY_DIR) / "render-test" /
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-Result run(const std::string& args)
-{
-    const fs::path err = workDir() / "stderr.txt";
-    const fs::path out = workDir() / "stdout.txt";
-    const std::string command = kTool + " " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
-}
-
-std::string quoted(const fs::path& p)
-{
-    return "'" + p.string() + "'";
-}
-
-// Minimal WAV writer and reader for the tests (16-bit PCM in, PCM or float out).
-void writeWav(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved)
-{
-    std::ofstream f(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
-    const std::uint32_t bytes = static_cast<std::uint32_t>(interleaved.size() * 2);
-    f.write("RIFF", 4);
-    u32(36 + bytes);
-    f.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(static_cast<std::uint16_t>(channels));
-    u32(static_cast<std::uint32_t>(rate));
-    u32(static_cast<std::uint32_t>(rate * channels * 2));
-    u16(static_cast<std::uint16_t>(channels * 2));
-    u16(16);
-    f.write("data", 4);
-    u32(bytes);
-    for (float x : interleaved)
-        u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(x * 32767.0f))));
-}
-
-struct Wav {
-    int format = 0, channels = 0, rate = 0, bits = 0;
-    std::vector<float> samples; // interleaved
-    std::size_t frames() const { return channels ? samples.size() / static_cast<std::size_t>(channels) : 0; }
-};
-
-Wav readWav(const fs::path& path)
-{
-    const std::string b = readAll(path);
-    Wav w;
-    std::size_t i = 12;
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t v;
-        std::memcpy(&v, b.data() + at, 4);
-        return v;
-    };
-    auto u16 = [&](std::size_t at) {
-        std::uint16_t v;
-        std::memcpy(&v, b.data() + at, 2);
-        return v;
-    };
-    while (b.size() >= 12 && i + 8 <= b.size()) {
-        const std::string id = b.substr(i, 4);
-        const std::uint32_t size = u32(i + 4);
-        if (id == "fmt ") {
-            w.format = u16(i + 8);
-            w.channels = u16(i + 10);
-            w.rate = static_cast<int>(u32(i + 12));
-            w.bits = u16(i + 22);
-            if (w.format == 0xFFFE) w.format = u16(i + 32);
-        } else if (id == "data") {
-            const std::size_t n = std::min<std::size_t>(size, b.size() - i - 8);
-            if (w.format == 3) {
-                w.samples.resize(n / 4);
-                std::memcpy(w.samples.data(), b.data() + i + 8, w.samples.size() * 4);
-            } else if (w.bits == 16) {
-                for (std::size_t k = 0; k + 1 < n; k += 2)
-                    w.samples.push_back(static_cast<float>(static_cast<std::int16_t>(u16(i + 8 + k))) /
-                                        32768.0f);
-            }
-        }
-        i += 8 + size + (size & 1);
-    }
-    return w;
-}
-
-const float kUnityGain = std::pow(1.001f, 2.737f);
 
 TEST(OrvaneRender, RefusedRunsExitWithTwoAndLeaveOutputAlone)
 {
@@ -158,7 +39,7 @@ TEST(OrvaneRender, RefusedRunsExitWithTwoAndLeaveOutputAlone)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        const Result r = run(c.args);
+        const RunResult r = run(c.args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.mentions), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -179,7 +60,7 @@ TEST(OrvaneRender, MonoInputTailAndFormats)
     writeWav(input, 1, 44100, ramp);
 
     const fs::path output = dir / "mono-out.wav";
-    Result r = run("--quiet --tail 0.5 --block 100 " + quoted(input) + " " + quoted(output));
+    RunResult r = run("--quiet --tail 0.5 --block 100 " + quoted(input) + " " + quoted(output));
     ASSERT_EQ(r.status, 0) << r.err;
     const Wav w = readWav(output);
     EXPECT_EQ(w.format, 3); // 32-bit float by default
@@ -209,7 +90,7 @@ TEST(OrvaneRender, SettingsChangeTheSound)
     const fs::path input = dir / "settings-in.wav";
     writeWav(input, 2, 48000, std::vector<float>(2 * 4800, 0.5f));
     // "MasterMix" 0 and "MasterVolume" 0 by index: silence after the glide.
-    const Result r =
+    const RunResult r =
         run("--quiet --set 38=0 --set MasterVolume=0 " + quoted(input) + " " + quoted(dir / "quiet.wav"));
     ASSERT_EQ(r.status, 0) << r.err;
     const Wav w = readWav(dir / "quiet.wav");
@@ -219,7 +100,7 @@ TEST(OrvaneRender, SettingsChangeTheSound)
 
 TEST(OrvaneRender, ListAndShow)
 {
-    Result r = run("--list-params --json");
+    RunResult r = run("--list-params --json");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.front(), '[');
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 366 + 2);

@@ -1,0 +1,118 @@
+// Helpers for the tests that run the built orvane-render as a user would: a work folder of its
+// own per test (CTest runs the tests of one file in parallel), a runner that captures exit
+// status and both output streams, and a small 16-bit WAV writer and PCM/float WAV reader.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+inline const std::string kRenderTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-render";
+
+// "MasterVolume" 0.77 (the default) is unity gain on the curve 1.001^2.737.
+inline const float kUnityGain = std::pow(1.001f, 2.737f);
+
+// <build>/render-test/<suite>.<test>/, created.
+inline fs::path workDir()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path dir = fs::path(ORVANE_BINARY_DIR) / "render-test" /
+                         (std::string(info->test_suite_name()) + "." + info->name());
+    fs::create_directories(dir);
+    return dir;
+}
+
+inline std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string quoted(const fs::path& p)
+{
+    std::string text(1, '\'');
+    return text.append(p.string()).append(1, '\'');
+}
+
+struct RunResult {
+    int status;
+    std::string out, err;
+};
+
+inline RunResult run(const std::string& args)
+{
+    const fs::path out = workDir() / "stdout.txt", err = workDir() / "stderr.txt";
+    const int raw =
+        std::system((kRenderTool + " " + args + " >" + quoted(out) + " 2>" + quoted(err)).c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
+}
+
+// A 16-bit PCM WAV of interleaved samples.
+inline void writeWav(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved)
+{
+    std::ofstream f(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
+    const auto bytes = static_cast<std::uint32_t>(interleaved.size() * 2);
+    f.write("RIFF", 4);
+    u32(36 + bytes);
+    f.write("WAVEfmt ", 8);
+    for (const std::uint32_t v : {16u, 1u | (static_cast<std::uint32_t>(channels) << 16)})
+        u32(v);
+    u32(static_cast<std::uint32_t>(rate));
+    u32(static_cast<std::uint32_t>(rate * channels * 2));
+    u32(static_cast<std::uint32_t>(channels * 2) | (16u << 16));
+    f.write("data", 4);
+    u32(bytes);
+    for (float x : interleaved)
+        u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(x * 32767.0f))));
+}
+
+struct Wav {
+    int format = 0, channels = 0, rate = 0, bits = 0;
+    std::vector<float> samples; // interleaved
+    std::size_t frames() const { return channels ? samples.size() / static_cast<std::size_t>(channels) : 0; }
+};
+
+// Reads the format and the samples of a 16-bit PCM or 32-bit float WAV.
+inline Wav readWav(const fs::path& path)
+{
+    const std::string b = readAll(path);
+    Wav w;
+    auto get = [&](std::size_t at, std::size_t n) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, b.data() + at, n);
+        return v;
+    };
+    for (std::size_t i = 12; i + 8 <= b.size();) {
+        const std::uint32_t size = get(i + 4, 4);
+        if (b.compare(i, 4, "fmt ") == 0) {
+            w.format = static_cast<int>(get(i + 8, 2));
+            w.channels = static_cast<int>(get(i + 10, 2));
+            w.rate = static_cast<int>(get(i + 12, 4));
+            w.bits = static_cast<int>(get(i + 22, 2));
+            if (w.format == 0xFFFE) w.format = static_cast<int>(get(i + 32, 2));
+        } else if (b.compare(i, 4, "data") == 0) {
+            const std::size_t n = std::min<std::size_t>(size, b.size() - i - 8),
+                              width = w.format == 3 ? 4 : 2;
+            for (std::size_t k = 0; k + width <= n && (w.format == 3 || w.bits == 16); k += width) {
+                const std::uint32_t v = get(i + 8 + k, width);
+                w.samples.push_back(width == 4 ? std::bit_cast<float>(v)
+                                               : static_cast<std::int16_t>(v) / 32768.0f);
+            }
+        }
+        i += 8 + size + (size & 1);
+    }
+    return w;
+}
