@@ -135,8 +135,6 @@ TEST(Flanger, DelayChangeKeepsLineContents)
     const std::vector<float> before(f.buffer.get(), f.buffer.get() + f.capacity);
     f.setBaseDelay(0.004f);
     EXPECT_EQ(std::vector<float>(f.buffer.get(), f.buffer.get() + f.capacity), before);
-    EXPECT_EQ(f.length, static_cast<int>((0.0043f + 0.004f) * 48000 + 0.5f));
-    EXPECT_EQ(f.writeIndex, (f.readBase - static_cast<int>(0.0043f * 48000 + 0.5f) + f.length) % f.length);
 }
 
 TEST(Flanger, HostileSettingsStayFiniteAndInBounds)
