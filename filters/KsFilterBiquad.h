@@ -54,6 +54,13 @@ class KsFilterBiquad : public KsFilter
     // Computes b0..a2 from sampleRate, cutoffHz, resonance, mode and variant; false (and
     // the coefficients left as they are) when the settings give no usable design.
     bool design() noexcept;
+    // Sets the cutoff in Hz directly (a section taking over its neighbour's conversion);
+    // marks dirty.
+    void setCutoffHz(float hz) noexcept
+    {
+        cutoffHz = hz;
+        dirty = 1;
+    }
     // Runs the pending design, if any.
     void prepare() noexcept
     {
@@ -62,6 +69,9 @@ class KsFilterBiquad : public KsFilter
     // Runs the pending design, taking the coefficients over from a section that was
     // designed for exactly the same settings (the other channel of a pair) when it can.
     void prepareLike(const KsFilterBiquad& designed) noexcept;
+    // Runs the pending designs of two sections, computing the angle's sine and cosine once
+    // when both are at the same rate and cutoff. The same result as prepare on each.
+    static void prepareBoth(KsFilterBiquad& first, KsFilterBiquad& second) noexcept;
 
     int32_t dirty = 1;
     float designedCutoff = 17000.f;
@@ -78,12 +88,22 @@ class KsFilterBiquad : public KsFilter
         int32_t mode, variant;
         bool operator==(const DesignKey&) const = default;
     };
+    // The angle of the cutoff at the rate, with its sine and cosine.
+    struct Trig {
+        double w = 0.0, s = 0.0, c = 0.0;
+    };
     DesignKey currentKey() const noexcept { return {sampleRate, cutoffHz, resonance, mode, variant}; }
+    bool designable() const noexcept;
+    Trig trig() const noexcept;
+    // The design from a given angle; sets validDesign unless the mode is unknown.
+    void design(const Trig& t) noexcept;
     void prepareNow() noexcept;
+    void prepareNow(const Trig& t) noexcept;
     void guardHistory() noexcept;
 
     DesignKey designKey{}; // settings of the coefficients in place, when hasDesign
     bool hasDesign = false;
+    bool validDesign = false; // the last design call produced coefficients
     // The peaking gain factor depends on the resonance only; kept for the next design.
     double peakGainDb = -1.0, peakA = 1.0;
 };

@@ -25,10 +25,11 @@ class KsFilterBiquadPair
         first.setSampleRate(hz);
         second.setSampleRate(hz);
     }
+    // One note-to-Hz conversion for both sections.
     void setCutoff(float note) noexcept
     {
         first.setCutoff(note);
-        second.setCutoff(note);
+        second.setCutoffHz(first.cutoffHz);
     }
     void setResonance(float r) noexcept
     {

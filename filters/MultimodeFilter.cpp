@@ -13,6 +13,7 @@ float limited(float v, float lo, float hi) noexcept
 {
     return v >= lo ? (v <= hi ? v : hi) : lo;
 }
+
 } // namespace
 
 MultimodeFilter::MultimodeFilter()
@@ -205,8 +206,11 @@ void MultimodeFilter::runFilters(float* l, float* r, int frames, bool ramping, f
 
 void MultimodeFilter::limit(float* l, float* r, int frames) noexcept
 {
-    // The follower step of PeakFollower for a non-negative input, without branches:
-    // the envelope falls by the release step and rises towards s by at most the attack step.
+    // The follower step of PeakFollower for a non-negative input: the envelope falls by
+    // the release step and rises towards s by at most the attack step. While it falls
+    // (s at or below it, the usual case) the rise is skipped rather than added as 0, which
+    // leaves one subtraction on the chain from one frame to the next; the results are the
+    // same, since adding 0 changes nothing here (the envelope is never -0).
     const float attack = limiterFollower.attackStep, release = limiterFollower.releaseStep;
     float env = limiterFollower.value;
     float gain = limiterGain, step = limiterStep;
@@ -214,7 +218,8 @@ void MultimodeFilter::limit(float* l, float* r, int frames) noexcept
     for (int i = 0; i < frames; ++i) {
         const float s = std::max(std::fabs(l[i]), std::fabs(r[i]));
         float e = env - release;
-        e += std::min(std::max(s - e, 0.f), attack);
+        const float d = s - e;
+        if (!(d <= 0.f)) e += std::min(d, attack);
         env = e < 0.f ? 0.f : e;
         if (env > 1.f) {
             const float g = 1.f / env;
