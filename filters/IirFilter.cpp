@@ -22,8 +22,14 @@ void IirFilter::addAnalogSection(double a0, double a1, double a2, double b0, dou
                                  double fc) noexcept
 {
     if (sectionCount >= maxSections) return;
-    // Prewarp so that the analog cutoff lands on fc after the transform.
-    const double wp = 2.0 * fs * std::tan(pi * fc / fs);
+    // Prewarp so that the analog cutoff lands on fc after the transform. The sections of
+    // one design share fs and fc, so the tangent is kept for the next section.
+    if (fs != warpFs || fc != warpFc) {
+        warpFs = fs;
+        warpFc = fc;
+        warp = 2.0 * fs * std::tan(pi * fc / fs);
+    }
+    const double wp = warp;
     a1 /= wp;
     a2 /= wp * wp;
     b1 /= wp;

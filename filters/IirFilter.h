@@ -41,4 +41,5 @@ class IirFilter
 
   private:
     double designGain = 1.0;
+    double warpFs = 0.0, warpFc = 0.0, warp = 0.0; // prewarped cutoff of the last section
 };

@@ -120,6 +120,89 @@ void CombDelayLine::process(float* io, int frames) noexcept
     dcY1 = y1;
 }
 
+bool CombDelayLine::inStepWith(const CombDelayLine& o) const noexcept
+{
+    return length == o.length && capacity == o.capacity && sampleRate == o.sampleRate &&
+           delayTime == o.delayTime && fadeStep == o.fadeStep && fade == o.fade && readIndex == o.readIndex &&
+           newReadIndex == o.newReadIndex && writeIndex == o.writeIndex && changing == o.changing &&
+           pending == o.pending && crossfading == o.crossfading && buffer && o.buffer;
+}
+
+void CombDelayLine::processPair(CombDelayLine& o, float* left, float* right, int frames) noexcept
+{
+    if (length <= 0 || !inStepWith(o)) {
+        process(left, frames);
+        o.process(right, frames);
+        return;
+    }
+    // Both lines move their taps and crossfade identically, so the positions are worked out
+    // once; each channel's samples go through the same operations as in process.
+    float* const bl = buffer.get();
+    float* const br = o.buffer.get();
+    const int len = length;
+    const float fbl = feedback, fbr = o.feedback;
+    for (int i = 0; i < frames; ++i) {
+        const float xl = left[i], xr = right[i];
+        float yl, yr;
+        if (!changing) {
+            yl = bl[readIndex];
+            yr = br[readIndex];
+            bl[writeIndex] = flush(yl * fbl + xl);
+            br[writeIndex] = flush(yr * fbr + xr);
+            if (++readIndex >= len) readIndex = 0;
+            if (++writeIndex >= len) writeIndex = 0;
+        } else {
+            if (pending && !crossfading) {
+                pending = false;
+                crossfading = true;
+                newReadIndex = writeIndex - delaySamples();
+                if (newReadIndex < 0) newReadIndex += len;
+                fade = 0.f;
+            }
+            yl = (1.f - fade) * bl[readIndex] + fade * bl[newReadIndex];
+            yr = (1.f - fade) * br[readIndex] + fade * br[newReadIndex];
+            bl[writeIndex] = flush(yl * fbl + xl);
+            br[writeIndex] = flush(yr * fbr + xr);
+            if (++readIndex >= len) readIndex = 0;
+            if (++newReadIndex >= len) newReadIndex = 0;
+            if (++writeIndex >= len) writeIndex = 0;
+            fade += fadeStep;
+            if (fade >= 1.f) {
+                crossfading = false;
+                fade = 0.f;
+                readIndex = newReadIndex;
+                changing = pending;
+            }
+        }
+        left[i] = yl;
+        right[i] = yr;
+    }
+    o.fade = fade;
+    o.readIndex = readIndex;
+    o.newReadIndex = newReadIndex;
+    o.writeIndex = writeIndex;
+    o.changing = changing;
+    o.pending = pending;
+    o.crossfading = crossfading;
+
+    // Both DC blockers side by side: their recursions overlap.
+    typedef float Pair __attribute__((vector_size(8)));
+    const Pair pole2{pole, o.pole}, tiny{1e-18f, 1e-18f};
+    Pair x1{dcX1, o.dcX1}, y1{dcY1, o.dcY1};
+    for (int i = 0; i < frames; ++i) {
+        const Pair x{left[i], right[i]};
+        Pair y = x - x1 + pole2 * y1;
+        y += tiny;
+        y -= tiny;
+        x1 = x;
+        y1 = y;
+        left[i] = y[0];
+        right[i] = y[1];
+    }
+    dcX1 = x1[0], o.dcX1 = x1[1];
+    dcY1 = y1[0], o.dcY1 = y1[1];
+}
+
 namespace
 {
 float periodOfNote(float note) noexcept
@@ -139,6 +222,15 @@ void KsFilterComb::setCutoff(float note) noexcept
     line.setDelayTime(periodOfNote(note));
 }
 
+void KsFilterComb::processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept
+{
+    if (!isExactly<KsFilterComb>(partner)) {
+        KsFilter::processStereo(left, right, frames, partner);
+        return;
+    }
+    line.processPair(static_cast<KsFilterComb&>(partner).line, left, right, frames);
+}
+
 void KsFilterCombNeg::setSampleRate(float hz) noexcept
 {
     sampleRate = hz;
@@ -148,4 +240,13 @@ void KsFilterCombNeg::setSampleRate(float hz) noexcept
 void KsFilterCombNeg::setCutoff(float note) noexcept
 {
     line.setDelayTime(periodOfNote(note));
+}
+
+void KsFilterCombNeg::processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept
+{
+    if (!isExactly<KsFilterCombNeg>(partner)) {
+        KsFilter::processStereo(left, right, frames, partner);
+        return;
+    }
+    line.processPair(static_cast<KsFilterCombNeg&>(partner).line, left, right, frames);
 }

@@ -31,6 +31,13 @@ class CombDelayLine
     void clear() noexcept;
     // Runs the comb and then the DC blocker over a buffer in place.
     void process(float* buffer, int frames) noexcept;
+    // This line on the left buffer and another on the right one. When both lines stand at
+    // the same positions (as a stereo pair that got the same settings does) the taps are
+    // moved once for both; the result equals process on each.
+    void processPair(CombDelayLine& other, float* left, float* right, int frames) noexcept;
+    // Whether another line's positions, crossfade and settings other than the feedback
+    // equal this one's.
+    bool inStepWith(const CombDelayLine& other) const noexcept;
     // Delay in whole samples for the requested time, limited to the line.
     int delaySamples() const noexcept;
 
@@ -66,6 +73,8 @@ class KsFilterComb : public KsFilter
     // Feedback = r x 0.99.
     void setResonance(float r) noexcept override { line.feedback = r * 0.99f; }
     void process(float* buffer, int frames) noexcept override { line.process(buffer, frames); }
+    // Both channels in one pass when the partner is of the same class; the same result.
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
 
     CombDelayLine line;
 };

@@ -20,6 +20,8 @@ class KsFilterCombNeg : public KsFilter
     // Feedback = r x -0.99.
     void setResonance(float r) noexcept override { line.feedback = r * -0.99f; }
     void process(float* buffer, int frames) noexcept override { line.process(buffer, frames); }
+    // Both channels in one pass when the partner is of the same class; the same result.
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
 
     CombDelayLine line;
 };

@@ -93,6 +93,22 @@ float MultimodeFilter::softClip(float x, float knee, float ceiling) noexcept
     return x;
 }
 
+void MultimodeFilter::softClipBuffer(float* buffer, int frames, float knee, float ceiling) noexcept
+{
+    // softClip on the magnitude, negated for negative input, which is what its two
+    // branches compute; written without branches so that the loop vectorises (the signal crosses
+    // the knee too irregularly for a branch to be predicted).
+    const float span = ceiling - knee, scale = 2.f * (1.f - knee);
+    for (int i = 0; i < frames; ++i) {
+        const float x = buffer[i];
+        const float a = std::fabs(x);
+        const float u = (a - knee) / span;
+        const float y = (1.f - u) * 0.707107f;
+        const float bent = (0.5f - y * y) * scale + knee; // may fall below 0 beyond the ceiling
+        buffer[i] = a > knee ? (x < 0.f ? -bent : bent) : x;
+    }
+}
+
 void MultimodeFilter::pairFor(const FilterTypeInfo& row, KsFilter*& l, KsFilter*& r) noexcept
 {
     switch (row.filterClass) {
@@ -194,10 +210,17 @@ void MultimodeFilter::runFilters(float* l, float* r, int frames, bool ramping, f
         if (follow)
             for (int i = 0; i < n; ++i)
                 envFollower.process((cl[i] + cr[i]) * 0.5f * 0.5f);
+        // The next chunk's note depends on the ramp and the envelope only, not on the
+        // filtering, so it is worked out first: its logarithms then overlap the filter loop
+        // instead of waiting for it.
+        float nextCutoff = lastCutoff, note = 0.f;
+        if (ramping) {
+            nextCutoff += static_cast<float>(n) * cutoffStep;
+            note = noteOf(nextCutoff);
+        }
         left->processStereo(cl, cr, n, *right);
         if (ramping) {
-            lastCutoff += static_cast<float>(n) * cutoffStep;
-            const float note = noteOf(lastCutoff);
+            lastCutoff = nextCutoff;
             left->setCutoff(note);
             right->setCutoff(note);
         }
@@ -311,10 +334,8 @@ void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float
         limit(leftBuffer, rightBuffer, frames);
     } else if (outputStage == outputStageSoftClip) {
         const float ceiling = 1.f + 6.f * resonance;
-        for (int i = 0; i < frames; ++i) {
-            leftBuffer[i] = softClip(leftBuffer[i], 0.7f, ceiling);
-            rightBuffer[i] = softClip(rightBuffer[i], 0.7f, ceiling);
-        }
+        softClipBuffer(leftBuffer, frames, 0.7f, ceiling);
+        softClipBuffer(rightBuffer, frames, 0.7f, ceiling);
     }
 
     if (mixStep == 0.f && lastMix == 1.f) {

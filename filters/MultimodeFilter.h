@@ -63,6 +63,8 @@ class MultimodeFilter
     static float hzToNote(float hz) noexcept;
     // Symmetric soft clip: unchanged within +-knee, bending to 1.0 at +-ceiling.
     static float softClip(float x, float knee, float ceiling) noexcept;
+    // softClip over a buffer in place; the same results.
+    static void softClipBuffer(float* buffer, int frames, float knee, float ceiling) noexcept;
     // The gain limiter stage: the gain drops at once to keep the stereo peak envelope at 1
     // and climbs back to 1 linearly over 7.5 s.
     void limit(float* l, float* r, int frames) noexcept;
