@@ -297,8 +297,9 @@ void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float
     bool ramping = false;
     float cutoffStep = 0.f;
     if (cutoff != lastCutoff || typeChanged) {
-        const float note = std::min(noteOf(cutoff), maxNote);
-        if (typeChanged) setType(type, note, lastResonance, 1.f);
+        // The note of the new cutoff is only needed by a type set-up; the ramp starts from
+        // the last cutoff.
+        if (typeChanged) setType(type, std::min(noteOf(cutoff), maxNote), lastResonance, 1.f);
         ramping = true;
         cutoffStep = (cutoff - lastCutoff) / static_cast<float>(frames * oversampling);
     }
