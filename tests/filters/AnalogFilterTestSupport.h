@@ -2,6 +2,7 @@
 // Helpers shared by the analog model tests: building a model set up the way the multimode
 // unit sets it up, deterministic signals and simple level measurements.
 
+#include "FilterTestSupport.h"
 #include "filters/MS20AFilter.h"
 #include "filters/MoogAFilter.h"
 #include "filters/OTAAFilter.h"
@@ -10,11 +11,12 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
-#include <random>
 #include <vector>
 
 namespace analogtest
 {
+using filtertest::noise;
+using filtertest::noteOf;
 
 enum class Model { svf, ms20, ota, moog };
 
@@ -43,21 +45,6 @@ inline std::unique_ptr<AnalogFilter> setUp(Model m, int mode, float note, float 
     f->setDrive(1.f);
     f->reset();
     return f;
-}
-
-inline float hzToNote(double hz)
-{
-    return static_cast<float>(12.0 * std::log2(hz / 440.0) + 69.0);
-}
-
-inline std::vector<float> noise(int frames, float amplitude, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
-    std::vector<float> v(frames);
-    for (float& x : v)
-        x = dist(rng);
-    return v;
 }
 
 inline std::vector<float> sine(int frames, double hz, double rate, float amplitude)

@@ -56,7 +56,7 @@ double stopBandDb(int poles)
 TEST(AnalogResponse, ShapesMatchTheMode)
 {
     const double cutoffHz = 1000.0;
-    const float note = hzToNote(cutoffHz);
+    const float note = noteOf(cutoffHz);
     for (const Response& r : responses) {
         SCOPED_TRACE(testing::Message() << modelName(r.model) << " mode " << r.mode);
         const double dc = settledDc(r, note, 0.2f);
@@ -95,7 +95,7 @@ TEST(AnalogResponse, ShapesMatchTheMode)
 TEST(AnalogResponse, ResonanceRaisesAPeak)
 {
     const double cutoffHz = 1000.0;
-    const float note = hzToNote(cutoffHz);
+    const float note = noteOf(cutoffHz);
     for (const Response& r : responses) {
         if (r.kind != Kind::lowPass) continue;
         SCOPED_TRACE(testing::Message() << modelName(r.model) << " mode " << r.mode);

@@ -1,9 +1,11 @@
 #pragma once
-// Helpers shared by the filter tests: steady-state gain of a one-channel filter.
+// Helpers shared by the filter tests: note numbers, seeded noise and the steady-state gain of a
+// one-channel filter.
 
 #include "filters/KsFilter.h"
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace filtertest
@@ -14,6 +16,16 @@ constexpr float rate = 48000.f;
 inline float noteOf(double hz)
 {
     return static_cast<float>(69.0 + 12.0 * std::log2(hz / 440.0));
+}
+
+inline std::vector<float> noise(int frames, float amplitude, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
+    std::vector<float> v(frames);
+    for (float& x : v)
+        x = dist(rng);
+    return v;
 }
 
 // Gain of a filter for a sine of the given frequency, measured as peak output over the

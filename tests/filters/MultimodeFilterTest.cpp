@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -27,16 +26,6 @@ int rowNamed(const char* name)
     for (int r = 0; r < filterTypeCount; ++r)
         if (std::strcmp(filterTypes[r].name, name) == 0) return r;
     return -1;
-}
-
-std::vector<float> noise(int n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<float> d(-0.9f, 0.9f);
-    std::vector<float> v(n);
-    for (float& x : v)
-        x = d(gen);
-    return v;
 }
 } // namespace
 
@@ -130,7 +119,7 @@ TEST(MultimodeFilter, MixZeroPassesTheInputExactlyForEveryType)
     auto u = makeUnit();
     for (int type = 0; type < filterTypeCount; ++type) {
         for (int block = 0; block < 3; ++block) {
-            auto l = noise(64, 10 * type + block), r = noise(64, 10 * type + block + 5000);
+            auto l = noise(64, 0.9f, 10 * type + block), r = noise(64, 0.9f, 10 * type + block + 5000);
             const auto dl = l, dr = r;
             u->process(type, 0.3f * block, 1.f, 0.f, 0.f, 0.f, 0.f, l.data(), r.data(), 64);
             EXPECT_EQ(l, dl) << filterTypes[type].name;
@@ -144,20 +133,20 @@ TEST(MultimodeFilter, FormantSilentAtZeroResonanceAndMixRamps)
     // "Formant" at resonance 0 has no wet signal, so the output shows the dry share alone.
     auto u = makeUnit();
     const int formant = rowNamed("Formant");
-    auto l = noise(64, 1), r = noise(64, 2);
+    auto l = noise(64, 0.9f, 1), r = noise(64, 0.9f, 2);
     auto dl = l;
     // First block after a rate change: the mix starts at its own value.
     u->process(formant, 0.5f, 0.f, 0.f, 0.5f, 0.f, 0.f, l.data(), r.data(), 64);
     for (int i = 0; i < 64; ++i)
         EXPECT_FLOAT_EQ(l[i], 0.5f * dl[i]) << i;
 
-    l = noise(64, 3), r = noise(64, 4), dl = l;
+    l = noise(64, 0.9f, 3), r = noise(64, 0.9f, 4), dl = l;
     u->process(formant, 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 64);
     // Linear from the previous mix (0.5) towards 1 over the block.
     for (int i = 0; i < 64; ++i)
         EXPECT_NEAR(l[i], (0.5f - 0.5f * i / 64.f) * dl[i], 1e-6f) << i;
 
-    l = noise(64, 5), r = noise(64, 6);
+    l = noise(64, 0.9f, 5), r = noise(64, 0.9f, 6);
     u->process(formant, 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 64);
     for (int i = 0; i < 64; ++i)
         EXPECT_EQ(l[i], 0.f) << i;
@@ -196,30 +185,6 @@ TEST(MultimodeFilter, SoftClipperKnee)
                           {0.7f, 7.f, 0.7f}, {-7.f, 7.f, -1.f}, {0.85f, 1.f, 0.925f}};
     for (const Case& c : cases)
         EXPECT_NEAR(MultimodeFilter::softClip(c.x, 0.7f, c.ceiling), c.y, 1e-5f) << c.x << " " << c.ceiling;
-}
-
-TEST(MultimodeFilter, LowPassTypesPassDcAndCutHighs)
-{
-    for (const char* name : {"LP2 BQ", "LP2 Fat"}) {
-        auto u = makeUnit();
-        const int type = rowNamed(name);
-        double dc = 0.0, high = 0.0;
-        for (int block = 0; block < 200; ++block) {
-            float l[64], r[64];
-            for (int i = 0; i < 64; ++i) {
-                l[i] = 0.25f;
-                r[i] = 0.25f * static_cast<float>(std::sin(3.14159265 * 0.75 * (block * 64 + i)));
-            }
-            u->process(type, 0.2f, 0.f, 0.f, 1.f, 0.f, 0.f, l, r, 64);
-            if (block >= 100)
-                for (int i = 0; i < 64; ++i) {
-                    dc = std::max(dc, std::fabs(l[i] - 0.25));
-                    high = std::max(high, static_cast<double>(std::fabs(r[i])));
-                }
-        }
-        EXPECT_LT(dc, 1e-3) << name;
-        EXPECT_LT(high, 1e-3) << name;
-    }
 }
 
 TEST(MultimodeFilter, HostileArgumentsStayFinite)
