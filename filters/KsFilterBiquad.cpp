@@ -307,57 +307,36 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
     prepareBoth(first, second);
     firstRight.prepareLike(first);
     secondRight.prepareLike(second);
-    // The second section runs one frame behind the first, so that both sections of both
-    // channels fill the four lanes of one vector: lanes 0 and 1 take frame i through the
-    // first section, lanes 2 and 3 frame i - 1 (the first section's previous outputs)
-    // through the second. Each lane does the operations of process in the same order, so
-    // every channel's result is identical to running the sections one after the other.
+    // Both sections in one loop: their recursions are independent of each other, so the
+    // second one's work overlaps the first one's instead of waiting for a whole pass.
     typedef float Pair __attribute__((vector_size(8)));
-    typedef float Quad __attribute__((vector_size(16)));
-    const Quad c0{first.b0, firstRight.b0, second.b0, secondRight.b0};
-    const Quad c1{first.b1, firstRight.b1, second.b1, secondRight.b1};
-    const Quad c2{first.b2, firstRight.b2, second.b2, secondRight.b2};
-    const Quad d1{first.a1, firstRight.a1, second.a1, secondRight.a1};
-    const Quad d2{first.a2, firstRight.a2, second.a2, secondRight.a2};
-    Quad x1{first.x1, firstRight.x1, second.x1, secondRight.x1};
-    Quad x2{first.x2, firstRight.x2, second.x2, secondRight.x2};
-    Quad y1{first.y1, firstRight.y1, second.y1, secondRight.y1};
-    Quad y2{first.y2, firstRight.y2, second.y2, secondRight.y2};
-    const auto low = [](Quad q) { return Pair{q[0], q[1]}; };
-    const auto high = [](Quad q) { return Pair{q[2], q[3]}; };
-    if (frames > 0) {
-        // Frame 0 through the first section alone.
-        const Pair x{left[0], right[0]};
-        const Pair y =
-            low(c0) * x + low(c1) * low(x1) + low(c2) * low(x2) - low(d2) * low(y2) - low(d1) * low(y1);
-        x2 = Quad{x1[0], x1[1], x2[2], x2[3]};
-        x1 = Quad{x[0], x[1], x1[2], x1[3]};
-        y2 = Quad{y1[0], y1[1], y2[2], y2[3]};
-        y1 = Quad{y[0], y[1], y1[2], y1[3]};
-        for (int i = 1; i < frames; ++i) {
-            const Quad x4{left[i], right[i], y1[0], y1[1]};
-            const Quad y4 = c0 * x4 + c1 * x1 + c2 * x2 - d2 * y2 - d1 * y1;
-            x2 = x1;
-            x1 = x4;
-            y2 = y1;
-            y1 = y4;
-            left[i - 1] = y4[2];
-            right[i - 1] = y4[3];
-        }
-        // The last frame through the second section alone.
-        const Pair z = high(c0) * low(y1) + high(c1) * high(x1) + high(c2) * high(x2) - high(d2) * high(y2) -
-                       high(d1) * high(y1);
-        x2 = Quad{x2[0], x2[1], x1[2], x1[3]};
-        x1 = Quad{x1[0], x1[1], y1[0], y1[1]};
-        y2 = Quad{y2[0], y2[1], y1[2], y1[3]};
-        y1 = Quad{y1[0], y1[1], z[0], z[1]};
-        left[frames - 1] = z[0];
-        right[frames - 1] = z[1];
+    const Pair c0{first.b0, firstRight.b0}, c1{first.b1, firstRight.b1}, c2{first.b2, firstRight.b2};
+    const Pair d1{first.a1, firstRight.a1}, d2{first.a2, firstRight.a2};
+    const Pair e0{second.b0, secondRight.b0}, e1{second.b1, secondRight.b1}, e2{second.b2, secondRight.b2};
+    const Pair f1{second.a1, secondRight.a1}, f2{second.a2, secondRight.a2};
+    Pair px1{first.x1, firstRight.x1}, px2{first.x2, firstRight.x2};
+    Pair py1{first.y1, firstRight.y1}, py2{first.y2, firstRight.y2};
+    Pair qx1{second.x1, secondRight.x1}, qx2{second.x2, secondRight.x2};
+    Pair qy1{second.y1, secondRight.y1}, qy2{second.y2, secondRight.y2};
+    for (int i = 0; i < frames; ++i) {
+        const Pair x{left[i], right[i]};
+        const Pair y = c0 * x + c1 * px1 + c2 * px2 - d2 * py2 - d1 * py1;
+        px2 = px1;
+        px1 = x;
+        py2 = py1;
+        py1 = y;
+        const Pair z = e0 * y + e1 * qx1 + e2 * qx2 - f2 * qy2 - f1 * qy1;
+        qx2 = qx1;
+        qx1 = y;
+        qy2 = qy1;
+        qy1 = z;
+        left[i] = z[0];
+        right[i] = z[1];
     }
-    first.x1 = x1[0], first.x2 = x2[0], first.y1 = y1[0], first.y2 = y2[0];
-    firstRight.x1 = x1[1], firstRight.x2 = x2[1], firstRight.y1 = y1[1], firstRight.y2 = y2[1];
-    second.x1 = x1[2], second.x2 = x2[2], second.y1 = y1[2], second.y2 = y2[2];
-    secondRight.x1 = x1[3], secondRight.x2 = x2[3], secondRight.y1 = y1[3], secondRight.y2 = y2[3];
+    first.x1 = px1[0], first.x2 = px2[0], first.y1 = py1[0], first.y2 = py2[0];
+    firstRight.x1 = px1[1], firstRight.x2 = px2[1], firstRight.y1 = py1[1], firstRight.y2 = py2[1];
+    second.x1 = qx1[0], second.x2 = qx2[0], second.y1 = qy1[0], second.y2 = qy2[0];
+    secondRight.x1 = qx1[1], secondRight.x2 = qx2[1], secondRight.y1 = qy1[1], secondRight.y2 = qy2[1];
     first.guardHistory();
     firstRight.guardHistory();
     second.guardHistory();

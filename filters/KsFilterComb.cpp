@@ -68,6 +68,72 @@ void CombDelayLine::clear() noexcept
     if (buffer) std::fill(buffer.get(), buffer.get() + capacity, 0.f);
 }
 
+template <int channels>
+void CombDelayLine::runLines(CombDelayLine* const* lines, float* const* io, int frames) noexcept
+{
+    // The positions, flags and fade live in locals for the loop: as members they would be
+    // written back and read again around every sample's store into the line (which may
+    // alias them), putting a store and a load on the fade's chain from one sample to the
+    // next.
+    float* bufs[channels];
+    float feedbacks[channels];
+    for (int c = 0; c < channels; ++c) {
+        bufs[c] = lines[c]->buffer.get();
+        feedbacks[c] = lines[c]->feedback;
+    }
+    const int len = length;
+    const float step = fadeStep;
+    int ri = readIndex, nri = newReadIndex, wi = writeIndex;
+    bool isChanging = changing, isPending = pending, isCrossfading = crossfading;
+    float fd = fade;
+    for (int i = 0; i < frames; ++i) {
+        if (!isChanging) {
+            for (int c = 0; c < channels; ++c) {
+                const float x = io[c][i];
+                const float y = bufs[c][ri];
+                bufs[c][wi] = flush(y * feedbacks[c] + x);
+                io[c][i] = y;
+            }
+            if (++ri >= len) ri = 0;
+            if (++wi >= len) wi = 0;
+        } else {
+            if (isPending && !isCrossfading) {
+                isPending = false;
+                isCrossfading = true;
+                nri = wi - delaySamples();
+                if (nri < 0) nri += len;
+                fd = 0.f;
+            }
+            for (int c = 0; c < channels; ++c) {
+                const float x = io[c][i];
+                const float y = (1.f - fd) * bufs[c][ri] + fd * bufs[c][nri];
+                bufs[c][wi] = flush(y * feedbacks[c] + x);
+                io[c][i] = y;
+            }
+            if (++ri >= len) ri = 0;
+            if (++nri >= len) nri = 0;
+            if (++wi >= len) wi = 0;
+            fd += step;
+            if (fd >= 1.f) {
+                isCrossfading = false;
+                fd = 0.f;
+                ri = nri;
+                isChanging = isPending;
+            }
+        }
+    }
+    for (int c = 0; c < channels; ++c) {
+        CombDelayLine& line = *lines[c];
+        line.readIndex = ri;
+        line.newReadIndex = nri;
+        line.writeIndex = wi;
+        line.changing = isChanging;
+        line.pending = isPending;
+        line.crossfading = isCrossfading;
+        line.fade = fd;
+    }
+}
+
 void CombDelayLine::process(float* io, int frames) noexcept
 {
     if (length <= 0) {
@@ -75,39 +141,9 @@ void CombDelayLine::process(float* io, int frames) noexcept
         std::fill(io, io + std::max(frames, 0), 0.f);
         return;
     }
-    float* const buf = buffer.get();
-    const int len = length;
-    for (int i = 0; i < frames; ++i) {
-        const float x = io[i];
-        float y;
-        if (!changing) {
-            y = buf[readIndex];
-            buf[writeIndex] = flush(y * feedback + x);
-            if (++readIndex >= len) readIndex = 0;
-            if (++writeIndex >= len) writeIndex = 0;
-        } else {
-            if (pending && !crossfading) {
-                pending = false;
-                crossfading = true;
-                newReadIndex = writeIndex - delaySamples();
-                if (newReadIndex < 0) newReadIndex += len;
-                fade = 0.f;
-            }
-            y = (1.f - fade) * buf[readIndex] + fade * buf[newReadIndex];
-            buf[writeIndex] = flush(y * feedback + x);
-            if (++readIndex >= len) readIndex = 0;
-            if (++newReadIndex >= len) newReadIndex = 0;
-            if (++writeIndex >= len) writeIndex = 0;
-            fade += fadeStep;
-            if (fade >= 1.f) {
-                crossfading = false;
-                fade = 0.f;
-                readIndex = newReadIndex;
-                changing = pending;
-            }
-        }
-        io[i] = y;
-    }
+    CombDelayLine* const self[1] = {this};
+    float* const ios[1] = {io};
+    runLines<1>(self, ios, frames);
     float x1 = dcX1, y1 = dcY1;
     for (int i = 0; i < frames; ++i) {
         const float x = io[i];
@@ -137,53 +173,9 @@ void CombDelayLine::processPair(CombDelayLine& o, float* left, float* right, int
     }
     // Both lines move their taps and crossfade identically, so the positions are worked out
     // once; each channel's samples go through the same operations as in process.
-    float* const bl = buffer.get();
-    float* const br = o.buffer.get();
-    const int len = length;
-    const float fbl = feedback, fbr = o.feedback;
-    for (int i = 0; i < frames; ++i) {
-        const float xl = left[i], xr = right[i];
-        float yl, yr;
-        if (!changing) {
-            yl = bl[readIndex];
-            yr = br[readIndex];
-            bl[writeIndex] = flush(yl * fbl + xl);
-            br[writeIndex] = flush(yr * fbr + xr);
-            if (++readIndex >= len) readIndex = 0;
-            if (++writeIndex >= len) writeIndex = 0;
-        } else {
-            if (pending && !crossfading) {
-                pending = false;
-                crossfading = true;
-                newReadIndex = writeIndex - delaySamples();
-                if (newReadIndex < 0) newReadIndex += len;
-                fade = 0.f;
-            }
-            yl = (1.f - fade) * bl[readIndex] + fade * bl[newReadIndex];
-            yr = (1.f - fade) * br[readIndex] + fade * br[newReadIndex];
-            bl[writeIndex] = flush(yl * fbl + xl);
-            br[writeIndex] = flush(yr * fbr + xr);
-            if (++readIndex >= len) readIndex = 0;
-            if (++newReadIndex >= len) newReadIndex = 0;
-            if (++writeIndex >= len) writeIndex = 0;
-            fade += fadeStep;
-            if (fade >= 1.f) {
-                crossfading = false;
-                fade = 0.f;
-                readIndex = newReadIndex;
-                changing = pending;
-            }
-        }
-        left[i] = yl;
-        right[i] = yr;
-    }
-    o.fade = fade;
-    o.readIndex = readIndex;
-    o.newReadIndex = newReadIndex;
-    o.writeIndex = writeIndex;
-    o.changing = changing;
-    o.pending = pending;
-    o.crossfading = crossfading;
+    CombDelayLine* const lines[2] = {this, &o};
+    float* const ios[2] = {left, right};
+    runLines<2>(lines, ios, frames);
 
     // Both DC blockers side by side: their recursions overlap.
     typedef float Pair __attribute__((vector_size(8)));

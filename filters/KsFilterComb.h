@@ -41,6 +41,12 @@ class CombDelayLine
     // Delay in whole samples for the requested time, limited to the line.
     int delaySamples() const noexcept;
 
+  private:
+    // The comb over one or two channels whose lines stand at this line's positions (all
+    // lines are left at the same positions afterwards).
+    template <int channels> void runLines(CombDelayLine* const* lines, float* const* io, int frames) noexcept;
+
+  public:
     std::unique_ptr<float[]> buffer;
     int capacity = 0; // allocated samples
     int length = 0;   // samples in use: one second at sampleRate
