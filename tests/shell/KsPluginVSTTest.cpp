@@ -58,13 +58,12 @@ TEST_F(ShellTest, IdentityAndOperationTable)
     for (const auto& c : canDos)
         EXPECT_EQ(shell->canDo(c.text), c.answer) << c.text;
 
-    char text[kVstTextSize];
-    EXPECT_TRUE(shell->getEffectName(text));
-    EXPECT_STREQ(text, "Orvane");
-    EXPECT_TRUE(shell->getProductString(text));
-    EXPECT_STREQ(text, "Orvane");
-    EXPECT_TRUE(shell->getVendorString(text));
-    EXPECT_STREQ(text, "Tirsk Audio");
+    char name[kVstTextSize], product[kVstTextSize], vendor[kVstTextSize], text[kVstTextSize];
+    EXPECT_TRUE(shell->getEffectName(name) && shell->getProductString(product) &&
+                shell->getVendorString(vendor));
+    EXPECT_STREQ(name, "Orvane");
+    EXPECT_STREQ(product, "Orvane");
+    EXPECT_STREQ(vendor, "Tirsk Audio");
     EXPECT_EQ(shell->getVendorVersion(), 1);
     EXPECT_FLOAT_EQ(shell->engineVersion4(), 1597.0f);
 

@@ -2,7 +2,6 @@
 #include "ShellTestSupport.h"
 
 #include "engine/MidiCcMap.h"
-#include "engine/MorphTargets.h"
 
 #include <sstream>
 
@@ -88,25 +87,6 @@ TEST_F(ShellTest, ControllersWhileProcessingAndInPassThrough)
         // What a controller sets reaches the stored program too.
         EXPECT_FLOAT_EQ(shell->currentProgram()->values[xcita], c.expected) << c.what;
     }
-}
-
-TEST_F(ShellTest, Controller16MovesTheXTargetNotTheSelector)
-{
-    auto shell = makeShell();
-    const int selector = index(*shell, "MorphXParam");
-    const int square = index(*shell, "MorphSquare");
-    // Program defaults select entry 1 on the X axis.
-    const int target = index(*shell, morphTargets[1]);
-    ASSERT_GE(target, 0);
-    const float selectorBefore = shell->getParameter(selector);
-    const float squareBefore = shell->getParameter(square);
-    shell->setParameter(target, 0.0f);
-
-    MidiBlock().add(0xB0, 16, 127).sendTo(*shell);
-    runBlock(*shell);
-    EXPECT_FLOAT_EQ(shell->getParameter(target), 1.0f);
-    EXPECT_FLOAT_EQ(shell->getParameter(selector), selectorBefore);
-    EXPECT_NE(shell->getParameter(square), squareBefore);
 }
 
 TEST(MidiCcMapFile, ReadingFollowsTheLineRules)

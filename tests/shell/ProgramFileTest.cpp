@@ -175,39 +175,36 @@ TEST_F(ShellTest, DamagedAndHostileFilesAreRefusedWithoutChange)
     oversizedBank.resize(ProgramFile::kMaxFileSize + 4096, 0);
     cases.push_back({"bank beyond 1536000 bytes", oversizedBank, true});
 
-    auto wrongMagic = preset;
-    std::memcpy(wrongMagic.data(), "RIFF", 4);
-    cases.push_back({"preset with wrong magic", wrongMagic, false});
-    auto wrongBankMagic = bank;
-    std::memcpy(wrongBankMagic.data(), "CcnX", 4);
-    cases.push_back({"bank with wrong magic", wrongBankMagic, true});
-    auto foreign = preset;
-    std::memcpy(foreign.data() + 16, "Abcd", 4);
-    cases.push_back({"preset of another plug-in", foreign, false});
-    auto negativeCount = preset;
-    putBe32(negativeCount, 24, 0xFFFFFFFFu);
-    cases.push_back({"preset with negative value count", negativeCount, false});
-    auto negativeBankCount = bank;
-    putBe32(negativeBankCount, 24, 0x80000000u);
-    cases.push_back({"bank with negative program count", negativeBankCount, true});
-    auto hugeBankCount = bank;
-    putBe32(hugeBankCount, 24, 0x7FFFFFFFu);
+    // Copies of the good files with one 32-bit field replaced, big-endian in the header and
+    // little-endian in the records.
+    const auto be = [](std::vector<std::uint8_t> b, std::size_t at, std::uint32_t v) {
+        putBe32(b, at, v);
+        return b;
+    };
+    const auto le = [](std::vector<std::uint8_t> b, std::size_t at, std::uint32_t v) {
+        putLe32(b, at, v);
+        return b;
+    };
+    const std::size_t recordSize = (bank.size() - 160) / 64;
+    auto hugeBankCount = be(bank, 24, 0x7FFFFFFFu);
     hugeBankCount.resize(hugeBankCount.size() - 10);
-    cases.push_back({"bank with a huge program count and a short last record", hugeBankCount, true});
-    auto negativeVersion = preset;
-    putLe32(negativeVersion, 60, 0xBF800000u); // -1.0f
-    cases.push_back({"preset record with negative version", negativeVersion, false});
-    auto hugeRecordCount = preset;
-    putLe32(hugeRecordCount, 60 + 4 + std::strlen("good") + 1, 0x7FFFFFFFu);
-    cases.push_back({"preset record with a huge value count", hugeRecordCount, false});
     std::vector<std::uint8_t> noTerminator(preset.begin(), preset.begin() + 64);
     noTerminator.resize(4000, 'A');
-    cases.push_back({"preset record name without terminator", noTerminator, false});
-    // A bank whose 40th record is damaged: nothing of the 39 good ones may be taken.
-    auto lateDamage = bank;
-    const std::size_t recordSize = (bank.size() - 160) / 64;
-    putLe32(lateDamage, 160 + 39 * recordSize, 0xBF800000u);
-    cases.push_back({"bank with a damaged 40th record", lateDamage, true});
+    const Case hostile[] = {
+        {"preset with wrong magic", be(preset, 0, 0x52494646u), false}, // "RIFF"
+        {"bank with wrong magic", be(bank, 0, 0x43636E58u), true},      // "CcnX"
+        {"preset of another plug-in", be(preset, 16, 0x41626364u), false},
+        {"preset with negative value count", be(preset, 24, 0xFFFFFFFFu), false},
+        {"bank with negative program count", be(bank, 24, 0x80000000u), true},
+        {"bank with a huge program count and a short last record", hugeBankCount, true},
+        {"preset record with negative version", le(preset, 60, 0xBF800000u), false}, // -1.0f
+        {"preset record with a huge value count", le(preset, 60 + 4 + std::strlen("good") + 1, 0x7FFFFFFFu),
+         false},
+        {"preset record name without terminator", noTerminator, false},
+        // A bank whose 40th record is damaged: nothing of the 39 good ones may be taken.
+        {"bank with a damaged 40th record", le(bank, 160 + 39 * recordSize, 0xBF800000u), true},
+    };
+    cases.insert(cases.end(), std::begin(hostile), std::end(hostile));
 
     for (const Case& c : cases) {
         const auto path = root / (c.isBank ? "case.fxb" : "case.fxp");
