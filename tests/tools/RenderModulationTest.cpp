@@ -46,20 +46,6 @@ TEST(OrvaneRenderModulation, PrintStateAndRandomize)
     EXPECT_NEAR(defaults[39], 0.77, 1e-6); // "MasterVolume"
     EXPECT_NEAR(defaults[40], 0.01, 1e-6); // "MorphXParam"
 
-    // Every section off: the randomiser only picks new XY pad targets among the filter's three.
-    for (const char* seed : {"1", "7", "4242"}) {
-        const std::vector<double> after = state(std::string("--randomize --seed ") + seed);
-        ASSERT_EQ(after.size(), 344u);
-        for (std::size_t i = 0; i < after.size(); ++i) {
-            if (i == 40 || i == 41) {
-                const long selector = std::lround(after[i] * 100.0);
-                EXPECT_TRUE(selector >= 0 && selector <= 2) << seed << ": " << after[i];
-            } else {
-                EXPECT_EQ(after[i], defaults[i]) << "seed " << seed << ", parameter " << i;
-            }
-        }
-    }
-
     // A seed repeats its patch; another seed gives another one.
     const std::string gate = "--set TranceGateOn=1 --set FlangerOn=1 --randomize ";
     EXPECT_EQ(state(gate + "--seed 5"), state(gate + "--seed 5"));

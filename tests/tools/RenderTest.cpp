@@ -14,9 +14,7 @@ TEST(OrvaneRender, RefusedRunsExitWithTwoAndLeaveOutputAlone)
     const fs::path threeChannels = dir / "three.wav";
     writeWav(input, 2, 48000, std::vector<float>(2000, 0.25f));
     writeWav(threeChannels, 3, 48000, std::vector<float>(300, 0.25f));
-    {
-        std::ofstream(output) << "previous";
-    }
+    std::ofstream(output) << "previous";
     struct Case {
         std::string args;
         const char* mentions;
@@ -38,12 +36,11 @@ TEST(OrvaneRender, RefusedRunsExitWithTwoAndLeaveOutputAlone)
         {"--show PanDepth=2", "outside 0..1"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.args);
         const RunResult r = run(c.args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find(c.mentions), std::string::npos) << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_EQ(readAll(output), "previous");
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.err.find(c.mentions), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << ": " << r.err;
+        EXPECT_EQ(readAll(output), "previous") << c.args;
     }
     // No temporary file is left beside the output.
     for (const auto& entry : fs::directory_iterator(dir))
