@@ -36,11 +36,17 @@
 #include <xmmintrin.h>
 #endif
 
-// The models' sample loops are compiled twice on x86-64 with GCC, for the baseline and for
-// AVX2 (which the loader picks when the processor has it). Both run the same operations
-// with the same rounding; the AVX2 form only encodes them with fewer register moves.
+// The models' sample loops are compiled three times on x86-64 with GCC: for the baseline,
+// for x86-64-v3 (AVX2 with fused multiply-add) and for x86-64-v4 (AVX-512, whose 32 vector
+// registers keep the ladders' per-sample state out of the stack); the loader picks the best
+// one the processor has. The loops are bound by the chain of saturators from one stage to
+// the next, and fusing each multiply with the add that follows it (GCC does so by default,
+// -ffp-contract=fast) shortens every link of that chain. A fused multiply-add rounds once
+// instead of twice, so on processors with FMA the output differs from the baseline build
+// within rounding. The scalar and the stereo path of one process always run the same
+// variant, so they stay equal sample for sample.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(ORVANE_ANALOG_NO_VECTOR)
-#define ORVANE_ANALOG_LOOP __attribute__((target_clones("default", "avx2")))
+#define ORVANE_ANALOG_LOOP __attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4")))
 #else
 #define ORVANE_ANALOG_LOOP
 #endif
