@@ -290,9 +290,13 @@ void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float
         envFollower.setReleaseTime(envRelease);
     }
 
+    // The dry signal is kept unless the block is fully wet, which never reads it.
+    const bool fullyWet = mixStep == 0.f && lastMix == 1.f;
     float dryL[maxFrames], dryR[maxFrames];
-    std::memcpy(dryL, leftBuffer, sizeof(float) * static_cast<size_t>(frames));
-    std::memcpy(dryR, rightBuffer, sizeof(float) * static_cast<size_t>(frames));
+    if (!fullyWet) {
+        std::memcpy(dryL, leftBuffer, sizeof(float) * static_cast<size_t>(frames));
+        std::memcpy(dryR, rightBuffer, sizeof(float) * static_cast<size_t>(frames));
+    }
 
     bool ramping = false;
     float cutoffStep = 0.f;
@@ -339,7 +343,7 @@ void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float
         softClipBuffer(rightBuffer, frames, 0.7f, ceiling);
     }
 
-    if (mixStep == 0.f && lastMix == 1.f) {
+    if (fullyWet) {
         // Fully wet: the filtered signal as it is.
     } else if (mixStep == 0.f && lastMix == 0.f) {
         // Fully dry: the input exactly, whatever the filter produced.
