@@ -35,7 +35,9 @@ void MoogAFilter::design(const Settings& s, float* out) const noexcept
 {
     // The limit keeps the tuning polynomial inside its fitted range.
     const double hz = std::min(analog::octavesToHz(s.octaves), 0.27 * s.sampleRate);
-    const double fn = 2.0 * hz / s.sampleRate;
+    // 2 / rate does not wait for the power function; the product equals 2 hz / rate within
+    // double rounding.
+    const double fn = hz * (2.0 / s.sampleRate);
     out[coefG] = static_cast<float>(analog::ladderTuning(fn));
     out[coefK] = static_cast<float>(analog::ladderCompensation(fn) * 4.0 * s.resonance);
     // The low-passes run at full level; the other responses are driven softly and made up
