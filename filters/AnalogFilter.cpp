@@ -12,8 +12,8 @@ double ladderTuning(double fn) noexcept
     // same value within double rounding, with half the chain of dependent steps, which every
     // cutoff change of a sweep waits for before its next chunk can start.
     const double fn2 = fn * fn, fn4 = fn2 * fn2;
-    const double low = (0.99829576883594 + fn * -1.63856842679528) +
-                       fn2 * (3.06924354945255 + fn * -4.82669146268268);
+    const double low =
+        (0.99829576883594 + fn * -1.63856842679528) + fn2 * (3.06924354945255 + fn * -4.82669146268268);
     const double high = (4.92940117812548 + fn * -2.89961224806283) + fn2 * 0.73512564761461;
     return std::numbers::pi * fn * (low + fn4 * high);
 }
