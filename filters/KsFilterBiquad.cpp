@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <typeinfo>
 
 namespace
@@ -9,10 +10,18 @@ namespace
 constexpr double twoPi = 6.283185307179586;
 constexpr double halfLn2 = 0.34657359027997264;
 
+// Whether a float is subnormal (non-zero and below the smallest normal magnitude); a
+// comparison rather than fpclassify, which compiles to a chain of branches.
+inline bool isSubnormal(float f) noexcept
+{
+    const float a = std::fabs(f);
+    return a < std::numeric_limits<float>::min() && a != 0.f;
+}
+
 float flushDenormal(double v) noexcept
 {
     const float f = static_cast<float>(v);
-    return std::fpclassify(f) == FP_SUBNORMAL ? 0.f : f;
+    return isSubnormal(f) ? 0.f : f;
 }
 } // namespace
 
@@ -222,8 +231,7 @@ void KsFilterBiquad::guardHistory() noexcept
 {
     // A runaway section (unstable settings or non-finite input) restarts from silence;
     // the inputs x1, x2 are kept.
-    if (std::fpclassify(y1) == FP_SUBNORMAL || !(std::fabs(y1) <= 1000.f) || !(std::fabs(y2) <= 1000.f))
-        y1 = y2 = 0.f;
+    if (isSubnormal(y1) || !(std::fabs(y1) <= 1000.f) || !(std::fabs(y2) <= 1000.f)) y1 = y2 = 0.f;
 }
 
 void KsFilterBiquad::process(float* buffer, int frames) noexcept
@@ -257,11 +265,18 @@ void KsFilterBiquad::processStereo(float* left, float* right, int frames, KsFilt
     auto& other = static_cast<KsFilterBiquad&>(partner);
     prepare();
     other.prepareLike(*this);
+    filterPair(*this, other, left, right, frames);
+}
+
+void KsFilterBiquad::filterPair(KsFilterBiquad& l, KsFilterBiquad& other, float* left, float* right,
+                                int frames) noexcept
+{
     // Both channels side by side in the lanes of one vector: the same operations in the
     // same order as process, so each channel's result is identical to it.
     typedef float Pair __attribute__((vector_size(8)));
-    const Pair c0{b0, other.b0}, c1{b1, other.b1}, c2{b2, other.b2}, d1{a1, other.a1}, d2{a2, other.a2};
-    Pair px1{x1, other.x1}, px2{x2, other.x2}, py1{y1, other.y1}, py2{y2, other.y2};
+    const Pair c0{l.b0, other.b0}, c1{l.b1, other.b1}, c2{l.b2, other.b2}, d1{l.a1, other.a1},
+        d2{l.a2, other.a2};
+    Pair px1{l.x1, other.x1}, px2{l.x2, other.x2}, py1{l.y1, other.y1}, py2{l.y2, other.y2};
     int i = 0;
     // Two frames per round, so that the history shifts become renamings.
     for (; i + 1 < frames; i += 2) {
@@ -288,15 +303,15 @@ void KsFilterBiquad::processStereo(float* left, float* right, int frames, KsFilt
         left[i] = y[0];
         right[i] = y[1];
     }
-    x1 = px1[0];
-    x2 = px2[0];
-    y1 = py1[0];
-    y2 = py2[0];
+    l.x1 = px1[0];
+    l.x2 = px2[0];
+    l.y1 = py1[0];
+    l.y2 = py2[0];
     other.x1 = px1[1];
     other.x2 = px2[1];
     other.y1 = py1[1];
     other.y2 = py2[1];
-    guardHistory();
+    l.guardHistory();
     other.guardHistory();
 }
 
@@ -307,38 +322,8 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
     prepareBoth(first, second);
     firstRight.prepareLike(first);
     secondRight.prepareLike(second);
-    // Both sections in one loop: their recursions are independent of each other, so the
-    // second one's work overlaps the first one's instead of waiting for a whole pass.
-    typedef float Pair __attribute__((vector_size(8)));
-    const Pair c0{first.b0, firstRight.b0}, c1{first.b1, firstRight.b1}, c2{first.b2, firstRight.b2};
-    const Pair d1{first.a1, firstRight.a1}, d2{first.a2, firstRight.a2};
-    const Pair e0{second.b0, secondRight.b0}, e1{second.b1, secondRight.b1}, e2{second.b2, secondRight.b2};
-    const Pair f1{second.a1, secondRight.a1}, f2{second.a2, secondRight.a2};
-    Pair px1{first.x1, firstRight.x1}, px2{first.x2, firstRight.x2};
-    Pair py1{first.y1, firstRight.y1}, py2{first.y2, firstRight.y2};
-    Pair qx1{second.x1, secondRight.x1}, qx2{second.x2, secondRight.x2};
-    Pair qy1{second.y1, secondRight.y1}, qy2{second.y2, secondRight.y2};
-    for (int i = 0; i < frames; ++i) {
-        const Pair x{left[i], right[i]};
-        const Pair y = c0 * x + c1 * px1 + c2 * px2 - d2 * py2 - d1 * py1;
-        px2 = px1;
-        px1 = x;
-        py2 = py1;
-        py1 = y;
-        const Pair z = e0 * y + e1 * qx1 + e2 * qx2 - f2 * qy2 - f1 * qy1;
-        qx2 = qx1;
-        qx1 = y;
-        qy2 = qy1;
-        qy1 = z;
-        left[i] = z[0];
-        right[i] = z[1];
-    }
-    first.x1 = px1[0], first.x2 = px2[0], first.y1 = py1[0], first.y2 = py2[0];
-    firstRight.x1 = px1[1], firstRight.x2 = px2[1], firstRight.y1 = py1[1], firstRight.y2 = py2[1];
-    second.x1 = qx1[0], second.x2 = qx2[0], second.y1 = qy1[0], second.y2 = qy2[0];
-    secondRight.x1 = qx1[1], secondRight.x2 = qx2[1], secondRight.y1 = qy1[1], secondRight.y2 = qy2[1];
-    first.guardHistory();
-    firstRight.guardHistory();
-    second.guardHistory();
-    secondRight.guardHistory();
+    // One section after the other over the chunk, each with both channels side by side:
+    // each loop keeps all its coefficients and history in registers.
+    filterPair(first, firstRight, left, right, frames);
+    filterPair(second, secondRight, left, right, frames);
 }

@@ -99,6 +99,10 @@ class KsFilterBiquad : public KsFilter
     void design(const Trig& t) noexcept;
     void prepareNow() noexcept;
     void prepareNow(const Trig& t) noexcept;
+    // Filters the left buffer with l and the right one with r (both designed), then guards
+    // both histories.
+    static void filterPair(KsFilterBiquad& l, KsFilterBiquad& r, float* left, float* right,
+                           int frames) noexcept;
     void guardHistory() noexcept;
 
     DesignKey designKey{}; // settings of the coefficients in place, when hasDesign
