@@ -322,8 +322,70 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
     prepareBoth(first, second);
     firstRight.prepareLike(first);
     secondRight.prepareLike(second);
-    // One section after the other over the chunk, each with both channels side by side:
-    // each loop keeps all its coefficients and history in registers.
-    filterPair(first, firstRight, left, right, frames);
-    filterPair(second, secondRight, left, right, frames);
+    // Both sections of both channels in the four lanes of one vector: lanes 0 and 1 take
+    // frame i through the first section, lanes 2 and 3 frame i - lag through the second.
+    // The first section's output waits in the buffer until the second takes it, lag
+    // frames later; with that lag the second section's input is ready long before it is
+    // needed, so the only chain from one frame to the next is each section's own
+    // recursion. Every lane does the operations of process in the same order, so each
+    // channel's result is identical to running the sections one after the other.
+    typedef float Quad __attribute__((vector_size(16)));
+    typedef int Lanes __attribute__((vector_size(16)));
+    constexpr int lag = 4;
+    const Quad c0{first.b0, firstRight.b0, second.b0, secondRight.b0};
+    const Quad c1{first.b1, firstRight.b1, second.b1, secondRight.b1};
+    const Quad c2{first.b2, firstRight.b2, second.b2, secondRight.b2};
+    const Quad d1{first.a1, firstRight.a1, second.a1, secondRight.a1};
+    const Quad d2{first.a2, firstRight.a2, second.a2, secondRight.a2};
+    Quad x1{first.x1, firstRight.x1, second.x1, secondRight.x1};
+    Quad x2{first.x2, firstRight.x2, second.x2, secondRight.x2};
+    Quad y1{first.y1, firstRight.y1, second.y1, secondRight.y1};
+    Quad y2{first.y2, firstRight.y2, second.y2, secondRight.y2};
+    // Takes lanes 0 and 1 from a and lanes 2 and 3 from b.
+    const auto join = [](Quad a, Quad b) { return __builtin_shuffle(a, b, Lanes{0, 1, 6, 7}); };
+    const auto step = [&](Quad x) { return c0 * x + c1 * x1 + c2 * x2 - d2 * y2 - d1 * y1; };
+
+    const int head = frames < lag ? frames : lag;
+    for (int i = 0; i < head; ++i) {
+        // The first section alone; the second's lanes keep their history.
+        const Quad x{left[i], right[i], 0.f, 0.f};
+        const Quad y = step(x);
+        x2 = join(x1, x2);
+        x1 = join(x, x1);
+        y2 = join(y1, y2);
+        y1 = join(y, y1);
+        left[i] = y[0];
+        right[i] = y[1];
+    }
+    for (int i = lag; i < frames; ++i) {
+        const Quad x{left[i], right[i], left[i - lag], right[i - lag]};
+        const Quad y = step(x);
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        left[i] = y[0];
+        right[i] = y[1];
+        left[i - lag] = y[2];
+        right[i - lag] = y[3];
+    }
+    for (int i = frames - head; i < frames; ++i) {
+        // The second section alone on the last frames; the first's lanes keep their history.
+        const Quad x{0.f, 0.f, left[i], right[i]};
+        const Quad y = step(x);
+        x2 = join(x2, x1);
+        x1 = join(x1, x);
+        y2 = join(y2, y1);
+        y1 = join(y1, y);
+        left[i] = y[2];
+        right[i] = y[3];
+    }
+    first.x1 = x1[0], first.x2 = x2[0], first.y1 = y1[0], first.y2 = y2[0];
+    firstRight.x1 = x1[1], firstRight.x2 = x2[1], firstRight.y1 = y1[1], firstRight.y2 = y2[1];
+    second.x1 = x1[2], second.x2 = x2[2], second.y1 = y1[2], second.y2 = y2[2];
+    secondRight.x1 = x1[3], secondRight.x2 = x2[3], secondRight.y1 = y1[3], secondRight.y2 = y2[3];
+    first.guardHistory();
+    firstRight.guardHistory();
+    second.guardHistory();
+    secondRight.guardHistory();
 }

@@ -110,7 +110,8 @@ TEST(BiquadFamily, RunawaySectionRestartsFromSilenceKeepingInputs)
 }
 
 // The stereo pass shares one design between the channels when their settings match; it
-// must give exactly what two mono passes give, whether they match or not.
+// must give exactly what two mono passes give, whether they match or not, and for block
+// lengths shorter than the cascade's lag between its sections as well as longer ones.
 TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
 {
     const std::function<KsFilter*()> builders[] = {
@@ -122,16 +123,18 @@ TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
         for (float rightRes : {0.7f, 0.2f}) {
             auto l = make(build, 0, 0.7f), r = make(build, 0, rightRes);
             auto lm = make(build, 0, 0.7f), rm = make(build, 0, rightRes);
-            for (int block = 0; block < 4; ++block) {
+            const int lengths[] = {64, 3, 1, 17, 4, 64};
+            for (int block = 0; block < 6; ++block) {
+                const int n = lengths[block];
                 const float note = noteOf(500.0 * (block + 1));
                 for (KsFilter* f : {l.get(), r.get(), lm.get(), rm.get()})
                     f->setCutoff(note);
                 float a[64], b[64], am[64], bm[64];
                 for (int i = 0; i < 64; ++i)
                     am[i] = a[i] = d(gen), bm[i] = b[i] = d(gen);
-                l->processStereo(a, b, 64, *r);
-                lm->process(am, 64);
-                rm->process(bm, 64);
+                l->processStereo(a, b, n, *r);
+                lm->process(am, n);
+                rm->process(bm, n);
                 for (int i = 0; i < 64; ++i) {
                     ASSERT_EQ(a[i], am[i]);
                     ASSERT_EQ(b[i], bm[i]);

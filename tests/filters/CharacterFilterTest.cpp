@@ -168,6 +168,37 @@ TEST(BitRedFilter, OneBitGivesFiveLevelsAndBitsFollowCutoff)
     EXPECT_EQ(KsFilterBitRed::bitsForNote(noteOf(20000.0)), 1);
 }
 
+// The stereo pass moves both lines' taps once; through cutoff changes (crossfades, one
+// gathered while another runs) and different feedback per channel it must give exactly
+// what two mono passes give.
+template <class Comb> void expectCombStereoEqualsMono()
+{
+    Comb l, r, lm, rm;
+    for (Comb* c : {&l, &r, &lm, &rm})
+        setUpComb(*c, 800.0, c == &r || c == &rm ? 0.3f : 0.9f);
+    std::vector<float> a(200), b(200);
+    for (int block = 0; block < 40; ++block) {
+        if (block % 3 == 0)
+            for (Comb* c : {&l, &r, &lm, &rm})
+                c->setCutoff(noteOf(600.0 + 97.0 * block));
+        const int n = block % 5 == 4 ? 7 : 200;
+        for (int i = 0; i < n; ++i)
+            a[i] = std::sin(0.05f * (i + n * block)), b[i] = std::cos(0.07f * (i + n * block));
+        std::vector<float> am(a.begin(), a.begin() + n), bm(b.begin(), b.begin() + n);
+        l.processStereo(a.data(), b.data(), n, r);
+        lm.process(am.data(), n);
+        rm.process(bm.data(), n);
+        ASSERT_EQ(std::vector<float>(a.begin(), a.begin() + n), am) << block;
+        ASSERT_EQ(std::vector<float>(b.begin(), b.begin() + n), bm) << block;
+    }
+}
+
+TEST(CombFilter, StereoPassEqualsTwoMonoPasses)
+{
+    expectCombStereoEqualsMono<KsFilterComb>();
+    expectCombStereoEqualsMono<KsFilterCombNeg>();
+}
+
 TEST(RingModFilter, MultipliesBySineAtCutoffAndRestartsAtReset)
 {
     KsFilterRingMod f;
