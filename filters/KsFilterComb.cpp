@@ -21,6 +21,17 @@ inline float flush(float v) noexcept
     v += 1e-18f;
     return v - 1e-18f;
 }
+
+// Above 2^-35 in magnitude adding and removing 1e-18 gives the value back exactly (half a
+// unit in the last place exceeds 1e-18 on both sides of it), so only smaller values (and
+// not-a-number) need the additions. Testing first keeps the two additions off the DC
+// blocker's chain from one sample to the next; the branch is almost never taken.
+constexpr float flushFree = 0x1p-35f;
+inline float flushSmall(float v) noexcept
+{
+    if (__builtin_expect(std::fabs(v) > flushFree, 1)) return v;
+    return flush(v);
+}
 } // namespace
 
 void CombDelayLine::allocate(float maxSampleRate)
@@ -147,7 +158,7 @@ void CombDelayLine::process(float* io, int frames) noexcept
     float x1 = dcX1, y1 = dcY1;
     for (int i = 0; i < frames; ++i) {
         const float x = io[i];
-        const float y = flush(x - x1 + pole * y1);
+        const float y = flushSmall(x - x1 + pole * y1);
         x1 = x;
         y1 = y;
         io[i] = y;
@@ -184,8 +195,10 @@ void CombDelayLine::processPair(CombDelayLine& o, float* left, float* right, int
     for (int i = 0; i < frames; ++i) {
         const Pair x{left[i], right[i]};
         Pair y = x - x1 + pole2 * y1;
-        y += tiny;
-        y -= tiny;
+        if (__builtin_expect(!(std::fabs(y[0]) > flushFree && std::fabs(y[1]) > flushFree), 0)) {
+            y += tiny;
+            y -= tiny;
+        }
         x1 = x;
         y1 = y;
         left[i] = y[0];
