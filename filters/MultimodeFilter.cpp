@@ -234,27 +234,44 @@ void MultimodeFilter::limit(float* l, float* r, int frames) noexcept
     // (s at or below it, the usual case) the rise is skipped rather than added as 0, which
     // leaves one subtraction on the chain from one frame to the next; the results are the
     // same, since adding 0 changes nothing here (the envelope is never -0).
+    //
+    // Up to 64 frames at a time: the peaks first (a loop that vectorises), then the
+    // envelope alone, and the gain only when the envelope went above 1 or the gain is still
+    // recovering, which leaves the envelope's loop nothing else to do in the usual case.
     const float attack = limiterFollower.attackStep, release = limiterFollower.releaseStep;
+    const float recoverySamples = sampleRate * 7.5f;
     float env = limiterFollower.value;
     float gain = limiterGain, step = limiterStep;
-    const float recoverySamples = sampleRate * 7.5f;
-    for (int i = 0; i < frames; ++i) {
-        const float s = std::max(std::fabs(l[i]), std::fabs(r[i]));
-        float e = env - release;
-        const float d = s - e;
-        if (!(d <= 0.f)) e += std::min(d, attack);
-        env = e < 0.f ? 0.f : e;
-        if (env > 1.f) {
-            const float g = 1.f / env;
-            if (g < gain) {
-                gain = g;
-                step = (1.f - g) / recoverySamples;
-            }
+    float peaks[maxFrames], envs[maxFrames];
+    for (int start = 0; start < frames; start += maxFrames) {
+        const int n = std::min(maxFrames, frames - start);
+        float* const cl = l + start;
+        float* const cr = r + start;
+        for (int i = 0; i < n; ++i)
+            peaks[i] = std::max(std::fabs(cl[i]), std::fabs(cr[i]));
+        bool over = false;
+        for (int i = 0; i < n; ++i) {
+            float e = env - release;
+            const float d = peaks[i] - e;
+            if (!(d <= 0.f)) e += std::min(d, attack);
+            env = e < 0.f ? 0.f : e;
+            envs[i] = env;
+            over |= env > 1.f;
         }
-        if (gain < 1.f) {
-            l[i] *= gain;
-            r[i] *= gain;
-            gain += step;
+        if (!over && !(gain < 1.f)) continue;
+        for (int i = 0; i < n; ++i) {
+            if (envs[i] > 1.f) {
+                const float g = 1.f / envs[i];
+                if (g < gain) {
+                    gain = g;
+                    step = (1.f - g) / recoverySamples;
+                }
+            }
+            if (gain < 1.f) {
+                cl[i] *= gain;
+                cr[i] *= gain;
+                gain += step;
+            }
         }
     }
     limiterFollower.value = env;
