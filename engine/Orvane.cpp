@@ -202,14 +202,14 @@ void Orvane::setSampleRate(float rate)
     if (!std::isfinite(rate) || rate <= 0.0f) return;
     KsPlugin::setSampleRate(rate);
     // Effect units, the sequencer clock and the oscillators take the rate here.
-    sequencer.setSampleRate(rate);
-    panLfo.setSampleRate(rate);
-    cutoffLfo.setSampleRate(rate);
     exciter.setSampleRate(rate);
     filter.setSampleRate(rate);
     flanger.setSampleRate(rate);
     delay.setSampleRate(rate);
     reverb.setSampleRate(rate);
+    sequencer.setSampleRate(rate);
+    panLfo.setSampleRate(rate);
+    cutoffLfo.setSampleRate(rate);
     for (auto& p : parameters)
         p->setSampleRate(rate);
 }
