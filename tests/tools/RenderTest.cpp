@@ -1,6 +1,8 @@
 // Runs the built orvane-render as a user would and checks files, texts and exit codes.
 #include "RenderToolSupport.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace
@@ -72,6 +74,10 @@ TEST(OrvaneRender, MonoInputTailAndFormats)
         ASSERT_EQ(w.samples[2 * i], w.samples[2 * i + 1]) << i;
     }
     EXPECT_EQ(w.samples.back(), 0.0f);
+    // The output gets the permissions of any new file, not the temporary file's private ones.
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(output).permissions()) & 0777, 0666 & ~mask);
 
     r = run("--quiet --format pcm16 " + quoted(input) + " " + quoted(dir / "mono16.wav"));
     ASSERT_EQ(r.status, 0) << r.err;

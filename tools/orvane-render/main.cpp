@@ -155,6 +155,11 @@ void render(Source& source, const std::string& outputPath, const render::Options
     std::string tempPath = outputPath + ".tmp-XXXXXX";
     const int fd = mkstemp(tempPath.data());
     if (fd < 0) throw UsageError{"cannot create a temporary file beside '" + outputPath + "'"};
+    // mkstemp makes the file private to the user; the finished render gets the permissions
+    // any new file would get under the user's umask.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
     SNDFILE* out = sf_open_fd(fd, SFM_WRITE, &outInfo, SF_TRUE);
     if (!out) {
         close(fd);
