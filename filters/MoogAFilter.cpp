@@ -64,6 +64,8 @@ template <int M, class Io> void MoogAFilter::runMode(Io io, int frames) noexcept
     const float gStep = coefStep[coefG], kStep = coefStep[coefK];
     const float giStep = coefStep[coefGainIn], goStep = coefStep[coefGainOut];
     uint32_t seed = noiseSeed;
+    // Ladder input of the first sample; the loop forms each following one from stage 4's parts.
+    T u = io.load(0) * gi - y4 * k;
 
     for (int i = 0; i < frames; ++i) {
         seed = analog::nextNoise(seed);
@@ -74,7 +76,6 @@ template <int M, class Io> void MoogAFilter::runMode(Io io, int frames) noexcept
         // saturated output of the stage before. The terms that do not wait on that stage
         // are summed first, keeping the per-sample chain short.
         const float gw = g * stageWeight;
-        const T u = io.load(i) * gi - y4 * k;
         const Saturated<T> t1(u);
         y1 = t1.addScaled(y1 + (t1Prev * stageZeroWeight - s1 + n1) * g, gw);
         const Saturated<T> q1(y1);
@@ -82,17 +83,23 @@ template <int M, class Io> void MoogAFilter::runMode(Io io, int frames) noexcept
         const Saturated<T> q2(y2);
         y3 = q2.addScaled(y3 + (s2 * stageZeroWeight - s3 + n3) * g, gw);
         const Saturated<T> q3(y3);
-        y4 = q3.addScaled(y4 + (s3 * stageZeroWeight - s4) * g, gw);
+        const T acc4 = y4 + (s3 * stageZeroWeight - s4) * g;
+        y4 = q3.addScaled(acc4, gw);
+        if constexpr (M >= 0) io.store(i, analog::ladderOutput<M>(u, y1, y2, y3, y4) * go);
         s4 = saturate(y4);
         t1Prev = t1.value();
         s1 = q1.value();
         s2 = q2.value();
         s3 = q3.value();
-        if constexpr (M >= 0) io.store(i, analog::ladderOutput<M>(u, y1, y2, y3, y4) * go);
         g += gStep;
         k += kStep;
         gi += giStep;
         go += goStep;
+        // The next ladder input gi x - k y4, with y4 = acc4 + gw S(y3) expanded: the
+        // feedback waits on stage 3's saturator only, not on y4 and a multiply-add after it
+        // (the same value within rounding). The last sample reloads its own input, unused.
+        const int next = i + 1 < frames ? i + 1 : i;
+        u = q3.addScaled(io.load(next) * gi - acc4 * k, -(k * gw));
     }
 
     Io::keep(y[0], y1);
