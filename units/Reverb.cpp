@@ -26,24 +26,174 @@ inline void flushTiny(float& x) noexcept
     if (x > -1e-15f && x < 1e-15f) x = 0.0f;
 }
 
-// Runs four combs over a chunk, adding each output to acc in comb order. The four
-// recursions are independent, so interleaving them keeps the pipeline busy.
-void runCombGroup(CombFilter* c, const float* __restrict u, float* __restrict acc, int frames,
-                  bool first) noexcept
+// The hot loops are compiled for the baseline, x86-64-v3 (AVX2) and x86-64-v4 (AVX-512) with
+// GCC on x86-64; the loader picks the best one the processor has. Multiplies and adds are
+// kept separate (no fused multiply-add), so every variant rounds exactly like the per-sample
+// steps of CombFilter and BiquadFilter.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define ORVANE_REVERB_LOOP                                                                                   \
+    __attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4"), optimize("fp-contract="     \
+                                                                                          "off")))
+#else
+#define ORVANE_REVERB_LOOP
+#endif
+
+typedef float v8sf __attribute__((vector_size(32)));
+typedef int v8si __attribute__((vector_size(32)));
+
+constexpr int lanes = 2 * Reverb::numCombs; // left combs, then right combs
+
+// Loads and stores through an unaligned, aliasing view of eight floats, so each is one
+// vector move. Vectors are passed by reference: the baseline variant has no 32-byte
+// registers.
+typedef float v8sfUnaligned __attribute__((vector_size(32), aligned(4), may_alias));
+
+inline void load8(v8sf& v, const float* p) noexcept
 {
-    CombFilter c0 = c[0], c1 = c[1], c2 = c[2], c3 = c[3];
-    for (int n = 0; n < frames; ++n) {
-        const float y0 = c0.process(u[n]);
-        const float y1 = c1.process(u[n]);
-        const float y2 = c2.process(u[n]);
-        const float y3 = c3.process(u[n]);
-        const float base = first ? y0 : acc[n] + y0;
-        acc[n] = ((base + y1) + y2) + y3;
+    v = *reinterpret_cast<const v8sfUnaligned*>(p);
+}
+
+inline void store8(float* p, const v8sf& v) noexcept
+{
+    *reinterpret_cast<v8sfUnaligned*>(p) = v;
+}
+
+// Transposes the 8x8 block at `in` (rows `inStride` floats apart) into `out`.
+inline void transpose8(const float* in, int inStride, float* out, int outStride) noexcept
+{
+    v8sf r[8];
+    for (int i = 0; i < 8; ++i)
+        load8(r[i], in + i * inStride);
+    const v8si lo = {0, 8, 1, 9, 4, 12, 5, 13}, hi = {2, 10, 3, 11, 6, 14, 7, 15};
+    v8sf t[8];
+    for (int i = 0; i < 4; ++i) {
+        t[2 * i] = __builtin_shuffle(r[2 * i], r[2 * i + 1], lo);
+        t[2 * i + 1] = __builtin_shuffle(r[2 * i], r[2 * i + 1], hi);
     }
-    c[0] = c0;
-    c[1] = c1;
-    c[2] = c2;
-    c[3] = c3;
+    const v8si pairLo = {0, 1, 8, 9, 4, 5, 12, 13}, pairHi = {2, 3, 10, 11, 6, 7, 14, 15};
+    v8sf q[8];
+    for (int h = 0; h < 2; ++h) { // rows 0..3, then rows 4..7
+        q[4 * h + 0] = __builtin_shuffle(t[4 * h], t[4 * h + 2], pairLo);
+        q[4 * h + 1] = __builtin_shuffle(t[4 * h], t[4 * h + 2], pairHi);
+        q[4 * h + 2] = __builtin_shuffle(t[4 * h + 1], t[4 * h + 3], pairLo);
+        q[4 * h + 3] = __builtin_shuffle(t[4 * h + 1], t[4 * h + 3], pairHi);
+    }
+    const v8si halfLo = {0, 1, 2, 3, 8, 9, 10, 11}, halfHi = {4, 5, 6, 7, 12, 13, 14, 15};
+    for (int i = 0; i < 4; ++i) {
+        const v8sf low = __builtin_shuffle(q[i], q[i + 4], halfLo);
+        const v8sf high = __builtin_shuffle(q[i], q[i + 4], halfHi);
+        store8(out + i * outStride, low);
+        store8(out + (i + 4) * outStride, high);
+    }
+}
+
+// Runs all sixteen combs over a chunk no longer than the shortest comb line, so every line
+// slot read in the chunk is written back only after it has been read. A comb's only serial
+// dependency is its damping state; that recursion runs for all combs at once, one frame per
+// step, on a frame-major copy of the damped line outputs. Reading the lines, summing the comb
+// outputs into the wet paths (in comb order) and writing the lines back are per-comb loops
+// over contiguous stretches. Every sample gets the same operations in the same order as
+// CombFilter::process.
+ORVANE_REVERB_LOOP
+void runCombs(CombFilter* const* combs, const float* __restrict u, float* __restrict wetL,
+              float* __restrict wetR, int frames) noexcept
+{
+    alignas(32) float perComb[lanes][chunkFrames];  // comb-major
+    alignas(32) float perFrame[chunkFrames][lanes]; // frame-major
+    const int blocks = (frames + 7) / 8;
+
+    for (int k = 0; k < lanes; ++k) {
+        const CombFilter& c = *combs[k];
+        float* __restrict acc = k < Reverb::numCombs ? wetL : wetR;
+        float* __restrict damped = perComb[k];
+        const bool first = k % Reverb::numCombs == 0;
+        const float d2 = c.damp2;
+        int index = c.index;
+        int n = 0;
+        while (n < frames) {
+            const int stretch = std::min(frames - n, c.size - index);
+            const float* __restrict y = c.line + index;
+            float* __restrict a = acc + n;
+            if (first)
+                for (int j = 0; j < stretch; ++j)
+                    a[j] = y[j];
+            else
+                for (int j = 0; j < stretch; ++j)
+                    a[j] = a[j] + y[j];
+            for (int j = 0; j < stretch; ++j)
+                damped[n + j] = y[j] * d2;
+            n += stretch;
+            index += stretch;
+            if (index >= c.size) index = 0;
+        }
+        for (int j = frames; j < blocks * 8; ++j)
+            damped[j] = 0.0f; // keeps the unused tail of the last block defined
+    }
+    for (int b = 0; b < blocks; ++b)
+        for (int h = 0; h < 2; ++h)
+            transpose8(&perComb[8 * h][8 * b], chunkFrames, &perFrame[8 * b][8 * h], lanes);
+
+    static_assert(lanes == 16, "the recursion runs in two vectors of eight lanes");
+    v8sf s0, s1, d0, d1;
+    for (int k = 0; k < 8; ++k) {
+        s0[k] = combs[k]->store;
+        s1[k] = combs[k + 8]->store;
+        d0[k] = combs[k]->damp1;
+        d1[k] = combs[k + 8]->damp1;
+    }
+    for (int n = 0; n < frames; ++n) {
+        v8sf t0, t1;
+        load8(t0, &perFrame[n][0]);
+        load8(t1, &perFrame[n][8]);
+        s0 = t0 + s0 * d0;
+        s1 = t1 + s1 * d1;
+        store8(&perFrame[n][0], s0);
+        store8(&perFrame[n][8], s1);
+    }
+    for (int b = 0; b < blocks; ++b)
+        for (int h = 0; h < 2; ++h)
+            transpose8(&perFrame[8 * b][8 * h], lanes, &perComb[8 * h][8 * b], chunkFrames);
+
+    for (int k = 0; k < lanes; ++k) {
+        CombFilter& c = *combs[k];
+        const float* __restrict stores = perComb[k];
+        const float fb = c.feedback;
+        int index = c.index;
+        int n = 0;
+        while (n < frames) {
+            const int stretch = std::min(frames - n, c.size - index);
+            float* __restrict line = c.line + index;
+            for (int j = 0; j < stretch; ++j)
+                line[j] = u[n + j] + stores[n + j] * fb;
+            n += stretch;
+            index += stretch;
+            if (index >= c.size) index = 0;
+        }
+        c.index = index;
+        c.store = stores[frames - 1];
+    }
+}
+
+// Passes both wet paths through their high-pass and then their low-pass and mixes them
+// with the dry input, in place. The x86-64-v4 variant has registers enough to keep all
+// four filters' coefficients and histories out of memory.
+ORVANE_REVERB_LOOP
+void runWetFilters(BiquadFilter& highL, BiquadFilter& highR, BiquadFilter& lowL, BiquadFilter& lowR,
+                   const float* __restrict wetL, const float* __restrict wetR, float* left, float* right,
+                   int frames, float w1, float w2, float d, float trim) noexcept
+{
+    BiquadFilter hpL = highL, hpR = highR, lpL = lowL, lpR = lowR;
+    for (int n = 0; n < frames; ++n) {
+        const float l = lpL.processSample(hpL.processSample(wetL[n]));
+        const float r = lpR.processSample(hpR.processSample(wetR[n]));
+        const float xL = left[n], xR = right[n];
+        left[n] = l * w1 + r * w2 + xL * d;
+        right[n] = (r * w1 + l * w2) * trim + xR * d;
+    }
+    highL = hpL;
+    highR = hpR;
+    lowL = lpL;
+    lowR = lpR;
 }
 
 // Runs one all-pass over a chunk in place. Within a stretch that does not wrap, every
@@ -201,8 +351,13 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     highPassR.guardOutput();
     lowPassL.guardOutput();
     lowPassR.guardOutput();
-    for (int n = 0; n < frames; n += chunkFrames)
-        processChunk(left + n, right + n, std::min(chunkFrames, frames - n));
+    // A chunk never exceeds the shortest comb line (see runCombs); at very low rates
+    // that is below the usual chunk length.
+    int chunk = chunkFrames;
+    for (int k = 0; k < numCombs; ++k)
+        chunk = std::min({chunk, combL[k].size, combR[k].size});
+    for (int n = 0; n < frames; n += chunk)
+        processChunk(left + n, right + n, std::min(chunk, frames - n));
     clearDenormalLines();
 }
 
@@ -211,36 +366,26 @@ void Reverb::processChunk(float* left, float* right, int frames) noexcept
     // Each stage runs over the whole chunk before the next: a comb, all-pass or filter
     // at sample n depends only on its own history and on earlier stages at sample n,
     // so the result is the same as running the chain sample by sample.
-    alignas(16) float u[chunkFrames];
-    alignas(16) float wetL[chunkFrames];
-    alignas(16) float wetR[chunkFrames];
+    alignas(32) float u[chunkFrames];
+    alignas(32) float wetL[chunkFrames];
+    alignas(32) float wetR[chunkFrames];
     for (int n = 0; n < frames; ++n)
         u[n] = (left[n] + right[n]) * gain;
 
-    static_assert(numCombs == 8, "combs run in two groups of four");
-    runCombGroup(combL, u, wetL, frames, true);
-    runCombGroup(combL + 4, u, wetL, frames, false);
-    runCombGroup(combR, u, wetR, frames, true);
-    runCombGroup(combR + 4, u, wetR, frames, false);
+    CombFilter* combs[lanes];
+    for (int k = 0; k < numCombs; ++k) {
+        combs[k] = &combL[k];
+        combs[numCombs + k] = &combR[k];
+    }
+    runCombs(combs, u, wetL, wetR, frames);
 
     for (int k = 0; k < numAllpasses; ++k) {
         runAllpass(allpassL[k], wetL, frames);
         runAllpass(allpassR[k], wetR, frames);
     }
 
-    BiquadFilter hpL = highPassL, hpR = highPassR, lpL = lowPassL, lpR = lowPassR;
-    const float w1 = wet1, w2 = wet2, d = dry, trim = sizeTrim;
-    for (int n = 0; n < frames; ++n) {
-        const float l = lpL.processSample(hpL.processSample(wetL[n]));
-        const float r = lpR.processSample(hpR.processSample(wetR[n]));
-        const float xL = left[n], xR = right[n];
-        left[n] = l * w1 + r * w2 + xL * d;
-        right[n] = (r * w1 + l * w2) * trim + xR * d;
-    }
-    highPassL = hpL;
-    highPassR = hpR;
-    lowPassL = lpL;
-    lowPassR = lpR;
+    runWetFilters(highPassL, highPassR, lowPassL, lowPassR, wetL, wetR, left, right, frames, wet1, wet2, dry,
+                  sizeTrim);
 }
 
 void Reverb::clearDenormalLines() noexcept
