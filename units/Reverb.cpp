@@ -3,7 +3,9 @@
 #include "units/Limit.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <new>
 
 namespace
@@ -16,9 +18,11 @@ constexpr double octaves = 1.5;
 // Lines are sized for at most this rate; faster hosts get proportionally shorter tanks.
 constexpr float maxLineRate = 768000.0f;
 
+// Exponent bits all zero, mantissa not zero.
 inline bool isDenormal(float x) noexcept
 {
-    return std::fpclassify(x) == FP_SUBNORMAL;
+    const uint32_t bits = std::bit_cast<uint32_t>(x);
+    return (bits & 0x7f800000u) == 0 && (bits & 0x007fffffu) != 0;
 }
 
 inline void flushTiny(float& x) noexcept
@@ -87,17 +91,89 @@ inline void transpose8(const float* in, int inStride, float* out, int outStride)
     }
 }
 
-// Runs all sixteen combs over a chunk no longer than the shortest comb line, so every line
-// slot read in the chunk is written back only after it has been read. A comb's only serial
-// dependency is its damping state; that recursion runs for all combs at once, one frame per
-// step, on a frame-major copy of the damped line outputs. Reading the lines, summing the comb
-// outputs into the wet paths (in comb order) and writing the lines back are per-comb loops
-// over contiguous stretches. Every sample gets the same operations in the same order as
-// CombFilter::process.
-ORVANE_REVERB_LOOP
-void runCombs(CombFilter* const* combs, const float* __restrict u, float* __restrict wetL,
-              float* __restrict wetR, int frames) noexcept
+// Runs one all-pass over a chunk in place. Within a stretch that does not wrap, every
+// sample reads and writes its own line slot, so the stretch vectorises.
+void runAllpass(AllpassFilter& a, float* __restrict io, int frames) noexcept
 {
+    float* __restrict line = a.line;
+    const float fb = a.feedback;
+    int index = a.index;
+    int n = 0;
+    while (n < frames) {
+        const int stretch = std::min(frames - n, a.size - index);
+        float* __restrict l = line + index;
+        float* __restrict x = io + n;
+        for (int j = 0; j < stretch; ++j) {
+            const float b = l[j];
+            const float u = x[j];
+            l[j] = u + b * fb;
+            x[j] = b - u;
+        }
+        n += stretch;
+        index += stretch;
+        if (index >= a.size) index = 0;
+    }
+    a.index = index;
+}
+
+// One chunk's wet paths and its wet filtering and mixing: both wet paths pass their
+// high-pass and then their low-pass and are mixed with the dry input in place.
+struct WetJob {
+    BiquadFilter* filters[4]; // left high-pass, right high-pass, left low-pass, right low-pass
+    float* wetL = nullptr;
+    float* wetR = nullptr;
+    float* left = nullptr;
+    float* right = nullptr;
+    int frames = 0;
+    float w1 = 0.0f, w2 = 0.0f, dry = 0.0f, trim = 0.0f;
+};
+
+// Runs a WetJob frame by frame on local copies of the four filters.
+struct WetRunner {
+    const WetJob& job;
+    BiquadFilter hpL, hpR, lpL, lpR;
+
+    explicit WetRunner(const WetJob& j) noexcept
+        : job(j), hpL(*j.filters[0]), hpR(*j.filters[1]), lpL(*j.filters[2]), lpR(*j.filters[3])
+    {
+    }
+
+    void step(int n) noexcept
+    {
+        const float l = lpL.processSample(hpL.processSample(job.wetL[n]));
+        const float r = lpR.processSample(hpR.processSample(job.wetR[n]));
+        const float xL = job.left[n], xR = job.right[n];
+        job.left[n] = l * job.w1 + r * job.w2 + xL * job.dry;
+        job.right[n] = (r * job.w1 + l * job.w2) * job.trim + xR * job.dry;
+    }
+
+    void finish() noexcept
+    {
+        *job.filters[0] = hpL;
+        *job.filters[1] = hpR;
+        *job.filters[2] = lpL;
+        *job.filters[3] = lpR;
+    }
+};
+
+// Runs the whole chain over a chunk no longer than the shortest comb line, so every comb
+// line slot read in the chunk is written back only after it has been read.
+//
+// A comb's output at a frame is its line sample, known before the chunk starts; only the
+// line writes depend on the comb's damping state. So the comb outputs are summed into the
+// wet paths (in comb order) and the wet paths pass the all-passes first; then the damping
+// recursion of all sixteen combs (two eight-lane vectors, one frame per step, on a
+// frame-major copy of the damped line outputs) runs interleaved with the wet filters, two
+// chains of dependent arithmetic that on their own would leave the processor idle; last,
+// the lines are written back. Every sample gets the same operations in the same order as
+// the per-sample steps of CombFilter, AllpassFilter and BiquadFilter.
+ORVANE_REVERB_LOOP
+void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* allpassR,
+              const float* __restrict u, const WetJob& job) noexcept
+{
+    float* __restrict wetL = job.wetL;
+    float* __restrict wetR = job.wetR;
+    const int frames = job.frames;
     alignas(32) float perComb[lanes][chunkFrames];  // comb-major
     alignas(32) float perFrame[chunkFrames][lanes]; // frame-major
     const int blocks = (frames + 7) / 8;
@@ -141,7 +217,12 @@ void runCombs(CombFilter* const* combs, const float* __restrict u, float* __rest
         d0[k] = combs[k]->damp1;
         d1[k] = combs[k + 8]->damp1;
     }
-    for (int n = 0; n < frames; ++n) {
+    for (int k = 0; k < Reverb::numAllpasses; ++k) {
+        runAllpass(allpassL[k], wetL, frames);
+        runAllpass(allpassR[k], wetR, frames);
+    }
+
+    const auto recurse = [&](int n) {
         v8sf t0, t1;
         load8(t0, &perFrame[n][0]);
         load8(t1, &perFrame[n][8]);
@@ -149,7 +230,13 @@ void runCombs(CombFilter* const* combs, const float* __restrict u, float* __rest
         s1 = t1 + s1 * d1;
         store8(&perFrame[n][0], s0);
         store8(&perFrame[n][8], s1);
+    };
+    WetRunner wet(job);
+    for (int n = 0; n < frames; ++n) {
+        recurse(n);
+        wet.step(n);
     }
+    wet.finish();
     for (int b = 0; b < blocks; ++b)
         for (int h = 0; h < 2; ++h)
             transpose8(&perFrame[8 * b][8 * h], lanes, &perComb[8 * h][8 * b], chunkFrames);
@@ -172,53 +259,6 @@ void runCombs(CombFilter* const* combs, const float* __restrict u, float* __rest
         c.index = index;
         c.store = stores[frames - 1];
     }
-}
-
-// Passes both wet paths through their high-pass and then their low-pass and mixes them
-// with the dry input, in place. The x86-64-v4 variant has registers enough to keep all
-// four filters' coefficients and histories out of memory.
-ORVANE_REVERB_LOOP
-void runWetFilters(BiquadFilter& highL, BiquadFilter& highR, BiquadFilter& lowL, BiquadFilter& lowR,
-                   const float* __restrict wetL, const float* __restrict wetR, float* left, float* right,
-                   int frames, float w1, float w2, float d, float trim) noexcept
-{
-    BiquadFilter hpL = highL, hpR = highR, lpL = lowL, lpR = lowR;
-    for (int n = 0; n < frames; ++n) {
-        const float l = lpL.processSample(hpL.processSample(wetL[n]));
-        const float r = lpR.processSample(hpR.processSample(wetR[n]));
-        const float xL = left[n], xR = right[n];
-        left[n] = l * w1 + r * w2 + xL * d;
-        right[n] = (r * w1 + l * w2) * trim + xR * d;
-    }
-    highL = hpL;
-    highR = hpR;
-    lowL = lpL;
-    lowR = lpR;
-}
-
-// Runs one all-pass over a chunk in place. Within a stretch that does not wrap, every
-// sample reads and writes its own line slot, so the stretch vectorises.
-void runAllpass(AllpassFilter& a, float* __restrict io, int frames) noexcept
-{
-    float* __restrict line = a.line;
-    const float fb = a.feedback;
-    int index = a.index;
-    int n = 0;
-    while (n < frames) {
-        const int stretch = std::min(frames - n, a.size - index);
-        float* __restrict l = line + index;
-        float* __restrict x = io + n;
-        for (int j = 0; j < stretch; ++j) {
-            const float b = l[j];
-            const float u = x[j];
-            l[j] = u + b * fb;
-            x[j] = b - u;
-        }
-        n += stretch;
-        index += stretch;
-        if (index >= a.size) index = 0;
-    }
-    a.index = index;
 }
 
 } // namespace
@@ -351,56 +391,70 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     highPassR.guardOutput();
     lowPassL.guardOutput();
     lowPassR.guardOutput();
-    // A chunk never exceeds the shortest comb line (see runCombs); at very low rates
+    // A chunk never exceeds the shortest comb line (see runChunk); at very low rates
     // that is below the usual chunk length.
     int chunk = chunkFrames;
     for (int k = 0; k < numCombs; ++k)
         chunk = std::min({chunk, combL[k].size, combR[k].size});
-    for (int n = 0; n < frames; n += chunk)
-        processChunk(left + n, right + n, std::min(chunk, frames - n));
-    clearDenormalLines();
-}
-
-void Reverb::processChunk(float* left, float* right, int frames) noexcept
-{
-    // Each stage runs over the whole chunk before the next: a comb, all-pass or filter
-    // at sample n depends only on its own history and on earlier stages at sample n,
-    // so the result is the same as running the chain sample by sample.
-    alignas(32) float u[chunkFrames];
-    alignas(32) float wetL[chunkFrames];
-    alignas(32) float wetR[chunkFrames];
-    for (int n = 0; n < frames; ++n)
-        u[n] = (left[n] + right[n]) * gain;
 
     CombFilter* combs[lanes];
     for (int k = 0; k < numCombs; ++k) {
         combs[k] = &combL[k];
         combs[numCombs + k] = &combR[k];
     }
-    runCombs(combs, u, wetL, wetR, frames);
-
-    for (int k = 0; k < numAllpasses; ++k) {
-        runAllpass(allpassL[k], wetL, frames);
-        runAllpass(allpassR[k], wetR, frames);
+    alignas(32) float u[chunkFrames];
+    alignas(32) float wetL[chunkFrames];
+    alignas(32) float wetR[chunkFrames];
+    WetJob job;
+    job.filters[0] = &highPassL;
+    job.filters[1] = &highPassR;
+    job.filters[2] = &lowPassL;
+    job.filters[3] = &lowPassR;
+    job.wetL = wetL;
+    job.wetR = wetR;
+    job.w1 = wet1;
+    job.w2 = wet2;
+    job.dry = dry;
+    job.trim = sizeTrim;
+    for (int start = 0; start < frames; start += chunk) {
+        const int n = std::min(chunk, frames - start);
+        job.left = left + start;
+        job.right = right + start;
+        job.frames = n;
+        for (int i = 0; i < n; ++i)
+            u[i] = (job.left[i] + job.right[i]) * gain;
+        runChunk(combs, allpassL, allpassR, u, job);
     }
-
-    runWetFilters(highPassL, highPassR, lowPassL, lowPassR, wetL, wetR, left, right, frames, wet1, wet2, dry,
-                  sizeTrim);
+    clearDenormalLines();
 }
 
 void Reverb::clearDenormalLines() noexcept
 {
     // Once per block, only the sample at each line's current index is tested: a tail that
-    // has decayed into denormals there is over, and the whole line is cleared.
-    for (CombFilter* side : {combL, combR})
-        for (int k = 0; k < numCombs; ++k) {
-            CombFilter& c = side[k];
-            flushTiny(c.store);
-            if (isDenormal(c.line[c.index])) std::fill_n(c.line, c.size, 0.0f);
-        }
-    for (AllpassFilter* side : {allpassL, allpassR})
-        for (int k = 0; k < numAllpasses; ++k) {
-            AllpassFilter& a = side[k];
-            if (isDenormal(a.line[a.index])) std::fill_n(a.line, a.size, 0.0f);
-        }
+    // has decayed into denormals there is over, and the whole line is cleared. The samples
+    // are fetched first, all at once, since each is usually a cache miss.
+    CombFilter* combs[2 * numCombs];
+    AllpassFilter* allpasses[2 * numAllpasses];
+    for (int k = 0; k < numCombs; ++k) {
+        combs[2 * k] = &combL[k];
+        combs[2 * k + 1] = &combR[k];
+    }
+    for (int k = 0; k < numAllpasses; ++k) {
+        allpasses[2 * k] = &allpassL[k];
+        allpasses[2 * k + 1] = &allpassR[k];
+    }
+    float probe[numLines];
+    for (int i = 0; i < 2 * numCombs; ++i)
+        probe[i] = combs[i]->line[combs[i]->index];
+    for (int i = 0; i < 2 * numAllpasses; ++i)
+        probe[2 * numCombs + i] = allpasses[i]->line[allpasses[i]->index];
+    for (int i = 0; i < 2 * numCombs; ++i) {
+        CombFilter& c = *combs[i];
+        flushTiny(c.store);
+        if (isDenormal(probe[i])) std::fill_n(c.line, c.size, 0.0f);
+    }
+    for (int i = 0; i < 2 * numAllpasses; ++i) {
+        AllpassFilter& a = *allpasses[i];
+        if (isDenormal(probe[2 * numCombs + i])) std::fill_n(a.line, a.size, 0.0f);
+    }
 }

@@ -103,7 +103,6 @@ class Reverb
     BiquadFilter lowPassL, lowPassR, highPassL, highPassR;
 
   private:
-    void processChunk(float* left, float* right, int frames) noexcept;
     void clearDenormalLines() noexcept;
 
     std::unique_ptr<float[]> storage; // all 24 lines, one after the other
