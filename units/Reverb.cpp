@@ -315,10 +315,15 @@ void Reverb::setSampleRate(float sr)
     width = 1.0f;
     updateGains();
     if (sampleRate > 0.0f) {
-        lowPassL.setLowPass(sampleRate, lowPassHz, octaves, false);
-        lowPassR.setLowPass(sampleRate, lowPassHz, octaves, false);
-        highPassL.setHighPass(sampleRate, highPassHz, octaves, false);
-        highPassR.setHighPass(sampleRate, highPassHz, octaves, false);
+        // At very low rates the fixed corners would lie above Nyquist, where the design has no
+        // stable solution; keep them below it as the delay's low-pass does.
+        const double nyquistLimit = 0.45 * sampleRate;
+        const double lowHz = std::min(lowPassHz, nyquistLimit);
+        const double highHz = std::min(highPassHz, nyquistLimit);
+        lowPassL.setLowPass(sampleRate, lowHz, octaves, false);
+        lowPassR.setLowPass(sampleRate, lowHz, octaves, false);
+        highPassL.setHighPass(sampleRate, highHz, octaves, false);
+        highPassR.setHighPass(sampleRate, highHz, octaves, false);
     }
     reset();
 }
