@@ -3,7 +3,7 @@
 // peaking section of 3..21 dB at the same frequency (variant 1). Modes and variants are
 // fixed; every other operation goes to the first section, then to the second.
 
-#include "filters/KsFilterBiquad.h"
+#include "filters/KsFilterWrapper.h"
 
 // Two sections in series with fixed modes; the two public classes differ in variant.
 class KsFilterBiquadPair
@@ -56,31 +56,8 @@ class KsFilterBiquadPair
     KsFilterBiquad second;
 };
 
-class KsFilterBiquadBP : public KsFilter
+class KsFilterBiquadBP : public KsFilterWrapper<KsFilterBiquadBP, KsFilterBiquadPair>
 {
   public:
-    KsFilterBiquadBP() noexcept : sections(1) { classId = 1; }
-
-    void reset() noexcept override { sections.reset(); }
-    void setSampleRate(float hz) noexcept override
-    {
-        sampleRate = hz;
-        sections.setSampleRate(hz);
-    }
-    void setCutoff(float note) noexcept override { sections.setCutoff(note); }
-    void setResonance(float r) noexcept override { sections.setResonance(r); }
-    void setDrive(float d) noexcept override { sections.setDrive(d); }
-    void setMode(int32_t) noexcept override {}
-    void process(float* buffer, int frames) noexcept override { sections.process(buffer, frames); }
-    // Both channels in one pass, sharing the design with the partner of the same class.
-    void processStereo(float* l, float* r, int frames, KsFilter& partner) noexcept override
-    {
-        if (!isExactly<KsFilterBiquadBP>(partner)) {
-            KsFilter::processStereo(l, r, frames, partner);
-            return;
-        }
-        sections.processStereo(l, r, frames, static_cast<KsFilterBiquadBP&>(partner).sections);
-    }
-
-    KsFilterBiquadPair sections;
+    KsFilterBiquadBP() noexcept : KsFilterWrapper(1, 1) {}
 };

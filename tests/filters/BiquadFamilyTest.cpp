@@ -153,11 +153,11 @@ TEST(BiquadFamily, CompositesKeepTheirVariants)
     fat.setVariant(0);
     peaking.setVariant(0);
     peaking.setMode(0);
-    EXPECT_EQ(bp.sections.first.variant, 1);
-    EXPECT_EQ(bp.sections.second.variant, 1);
-    EXPECT_EQ(fat.section.variant, 3);
-    EXPECT_EQ(peaking.section.variant, 2);
-    EXPECT_EQ(peaking.section.mode, KsFilterBiquad::peaking);
+    EXPECT_EQ(bp.inner.first.variant, 1);
+    EXPECT_EQ(bp.inner.second.variant, 1);
+    EXPECT_EQ(fat.inner.variant, 3);
+    EXPECT_EQ(peaking.inner.variant, 2);
+    EXPECT_EQ(peaking.inner.mode, KsFilterBiquad::peaking);
 }
 
 TEST(BiquadFamily, LpFatNeverBelow40Hz)
