@@ -180,14 +180,65 @@ void KsFilterBiquad::prepareNow() noexcept
 
 void KsFilterBiquad::prepareNow(const Trig& t) noexcept
 {
+    validDesign = false;
+    if (designable()) design(t);
+    designed();
+}
+
+void KsFilterBiquad::designBandPassPeaking(KsFilterBiquad& bp, KsFilterBiquad& pk, const Trig& t) noexcept
+{
+    // The operations of design for the two modes, in the same order, with the band-pass in
+    // lane 0 and the peaking section in lane 1 of two-lane vectors: the bandwidth-form
+    // arguments, the sinh reciprocals and the ten normalising divisions then take one
+    // vector division each instead of one scalar division per lane. Every lane rounds
+    // exactly as the scalar code does, so the coefficients are the same.
+    typedef double Two __attribute__((vector_size(16)));
+    typedef float TwoF __attribute__((vector_size(8)));
+    const double w = t.w, s = t.s, c = t.c;
+
+    const double qBp = 1.0 + 6.0 * bp.resonance;
+    const double bandwidth = bp.variant == 4 ? qBp * 3.0 : qBp;
+    const double qPk = 1.0 + 6.0 * pk.resonance;
+    const double gainDb =
+        (pk.variant == 1 || pk.variant == 2) ? qPk * 3.0 : (pk.variant == 4 ? qPk * 4.0 : qPk);
+    if (gainDb != pk.peakGainDb) {
+        pk.peakGainDb = gainDb;
+        pk.peakA = std::sqrt(std::pow(10.0, gainDb / 20.0));
+    }
+    const double A = pk.peakA;
+
+    // bandwidthForm: s x fastSinh(halfLn2 x B x w / s), B = bandwidth and 1.0.
+    const Two x = Two{halfLn2, halfLn2} * Two{bandwidth, 1.0} * w / s;
+    const bool fast0 = x[0] >= 0.1 && x[0] <= 20.0, fast1 = x[1] >= 0.1 && x[1] <= 20.0;
+    const Two e{fast0 ? std::exp(x[0]) : 1.0, fast1 ? std::exp(x[1]) : 1.0};
+    const Two viaExp = 0.5 * (e - 1.0 / e);
+    const Two sh{fast0 ? viaExp[0] : std::sinh(x[0]), fast1 ? viaExp[1] : std::sinh(x[1])};
+    const Two alpha = s * sh;
+
+    const double alphaBp = alpha[0], alphaA = alpha[1] * A, alphaOverA = alpha[1] / A;
+    const Two a0{1.0 + alphaBp, 1.0 + alphaOverA};
+    const Two nb0{alphaBp, 1.0 + alphaA};
+    const Two nb1{0.0, -2.0 * c};
+    const Two nb2{-alphaBp, 1.0 - alphaA};
+    const Two na1 = Two{-2.0, -2.0} * c;
+    const Two na2{1.0 - alphaBp, 1.0 - alphaOverA};
+    const auto flushed = [](Two v) {
+        const TwoF f = __builtin_convertvector(v, TwoF);
+        return TwoF{isSubnormal(f[0]) ? 0.f : f[0], isSubnormal(f[1]) ? 0.f : f[1]};
+    };
+    const TwoF fb0 = flushed(nb0 / a0), fb1 = flushed(nb1 / a0), fb2 = flushed(nb2 / a0);
+    const TwoF fa1 = flushed(na1 / a0), fa2 = flushed(na2 / a0);
+    bp.b0 = fb0[0], bp.b1 = fb1[0], bp.b2 = fb2[0], bp.a1 = fa1[0], bp.a2 = fa2[0];
+    pk.b0 = fb0[1], pk.b1 = fb1[1], pk.b2 = fb2[1], pk.a1 = fa1[1], pk.a2 = fa2[1];
+    bp.validDesign = pk.validDesign = true;
+}
+
+void KsFilterBiquad::designed() noexcept
+{
     dirty = 0;
-    if (designable()) {
-        validDesign = false;
-        design(t);
-        if (validDesign) {
-            designKey = currentKey();
-            hasDesign = true;
-        }
+    if (validDesign) {
+        designKey = currentKey();
+        hasDesign = true;
     }
     designedCutoff = cutoffHz;
     designedResonance = resonance;
@@ -199,6 +250,12 @@ void KsFilterBiquad::prepareBoth(KsFilterBiquad& first, KsFilterBiquad& second) 
     if (first.dirty && second.dirty && first.sampleRate == second.sampleRate &&
         first.cutoffHz == second.cutoffHz && first.designable()) {
         const Trig t = first.trig();
+        if (first.mode == bandPass && second.mode == peaking) {
+            designBandPassPeaking(first, second, t);
+            first.designed();
+            second.designed();
+            return;
+        }
         first.prepareNow(t);
         second.prepareNow(t);
         return;
@@ -207,21 +264,24 @@ void KsFilterBiquad::prepareBoth(KsFilterBiquad& first, KsFilterBiquad& second) 
     second.prepare();
 }
 
-void KsFilterBiquad::prepareLike(const KsFilterBiquad& designed) noexcept
+void KsFilterBiquad::prepareLike(const KsFilterBiquad& source) noexcept
 {
     if (!dirty) return;
-    const DesignKey key = currentKey();
-    if (!designed.hasDesign || !(designed.designKey == key)) {
+    // The fields compared one by one: a key built on the stack and compared as a whole
+    // costs a store-forwarding stall on every chunk.
+    const DesignKey& k = source.designKey;
+    if (!source.hasDesign || k.sampleRate != sampleRate || k.cutoffHz != cutoffHz ||
+        k.resonance != resonance || k.mode != mode || k.variant != variant) {
         prepareNow();
         return;
     }
     dirty = 0;
-    b0 = designed.b0;
-    b1 = designed.b1;
-    b2 = designed.b2;
-    a1 = designed.a1;
-    a2 = designed.a2;
-    designKey = key;
+    b0 = source.b0;
+    b1 = source.b1;
+    b2 = source.b2;
+    a1 = source.a1;
+    a2 = source.a2;
+    designKey = currentKey();
     hasDesign = true;
     designedCutoff = cutoffHz;
     designedResonance = resonance;
@@ -343,6 +403,7 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
     Quad y2{first.y2, firstRight.y2, second.y2, secondRight.y2};
     // Takes lanes 0 and 1 from a and lanes 2 and 3 from b.
     const auto join = [](Quad a, Quad b) { return __builtin_shuffle(a, b, Lanes{0, 1, 6, 7}); };
+    const auto absolute = [](Quad v) { return (Quad)((Lanes)v & 0x7fffffff); };
     const auto step = [&](Quad x) { return c0 * x + c1 * x1 + c2 * x2 - d2 * y2 - d1 * y1; };
 
     const int head = frames < lag ? frames : lag;
@@ -380,12 +441,15 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
         left[i] = y[2];
         right[i] = y[3];
     }
+    // guardHistory on the four lanes at once: a lane whose y1 is subnormal or whose y1 or y2
+    // is beyond +-1000 or not a number restarts from silence.
+    const Quad ay1 = absolute(y1), ay2 = absolute(y2);
+    const Lanes runaway =
+        (ay1 < std::numeric_limits<float>::min() && ay1 != 0.f) | ~(ay1 <= 1000.f) | ~(ay2 <= 1000.f);
+    y1 = (Quad)((Lanes)y1 & ~runaway);
+    y2 = (Quad)((Lanes)y2 & ~runaway);
     first.x1 = x1[0], first.x2 = x2[0], first.y1 = y1[0], first.y2 = y2[0];
     firstRight.x1 = x1[1], firstRight.x2 = x2[1], firstRight.y1 = y1[1], firstRight.y2 = y2[1];
     second.x1 = x1[2], second.x2 = x2[2], second.y1 = y1[2], second.y2 = y2[2];
     secondRight.x1 = x1[3], secondRight.x2 = x2[3], secondRight.y1 = y1[3], secondRight.y2 = y2[3];
-    first.guardHistory();
-    firstRight.guardHistory();
-    second.guardHistory();
-    secondRight.guardHistory();
 }

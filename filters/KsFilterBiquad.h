@@ -68,7 +68,7 @@ class KsFilterBiquad : public KsFilter
     }
     // Runs the pending design, taking the coefficients over from a section that was
     // designed for exactly the same settings (the other channel of a pair) when it can.
-    void prepareLike(const KsFilterBiquad& designed) noexcept;
+    void prepareLike(const KsFilterBiquad& source) noexcept;
     // Runs the pending designs of two sections, computing the angle's sine and cosine once
     // when both are at the same rate and cutoff. The same result as prepare on each.
     static void prepareBoth(KsFilterBiquad& first, KsFilterBiquad& second) noexcept;
@@ -99,6 +99,11 @@ class KsFilterBiquad : public KsFilter
     void design(const Trig& t) noexcept;
     void prepareNow() noexcept;
     void prepareNow(const Trig& t) noexcept;
+    // Clears dirty and records the settings of the design just made.
+    void designed() noexcept;
+    // design for a band-pass section and a peaking section at the same angle in one pass;
+    // the same coefficients as design on each.
+    static void designBandPassPeaking(KsFilterBiquad& bp, KsFilterBiquad& pk, const Trig& t) noexcept;
     // Filters the left buffer with l and the right one with r (both designed), then guards
     // both histories.
     static void filterPair(KsFilterBiquad& l, KsFilterBiquad& r, float* left, float* right,
