@@ -1,5 +1,6 @@
 #include "units/Reverb.h"
 
+#include "units/BiquadCascade.h"
 #include "units/Limit.h"
 
 #include <algorithm>
@@ -43,7 +44,6 @@ inline void flushTiny(float& x) noexcept
 #endif
 
 typedef float v8sf __attribute__((vector_size(32)));
-typedef int v4si __attribute__((vector_size(16)));
 typedef int v8si __attribute__((vector_size(32)));
 
 constexpr int lanes = 2 * Reverb::numCombs; // left combs, then right combs
@@ -129,61 +129,6 @@ struct WetJob {
     float w1 = 0.0f, w2 = 0.0f, dry = 0.0f, trim = 0.0f;
 };
 
-typedef float v4sf __attribute__((vector_size(16)));
-
-// The four wet filters in the lanes of one vector: left high-pass, right high-pass, left
-// low-pass, right low-pass. Each lane computes exactly what BiquadFilter::processSample does.
-struct WetLanes {
-    v4sf b0, b1, b2, a1, a2, x1, x2, y1, y2;
-
-    explicit WetLanes(BiquadFilter* const* f) noexcept
-    {
-        for (int k = 0; k < 4; ++k) {
-            b0[k] = f[k]->b0;
-            b1[k] = f[k]->b1;
-            b2[k] = f[k]->b2;
-            a1[k] = f[k]->a1;
-            a2[k] = f[k]->a2;
-            x1[k] = f[k]->x1;
-            x2[k] = f[k]->x2;
-            y1[k] = f[k]->y1;
-            y2[k] = f[k]->y2;
-        }
-    }
-
-    v4sf step(v4sf x) noexcept
-    {
-        const v4sf y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        return y;
-    }
-
-    // Steps only the lanes whose mask is set; the others keep their state.
-    v4sf stepLanes(v4sf x, v4si mask) noexcept
-    {
-        const v4sf keepX1 = x1, keepX2 = x2, keepY1 = y1, keepY2 = y2;
-        const v4sf y = step(x);
-        x1 = mask ? x1 : keepX1;
-        x2 = mask ? x2 : keepX2;
-        y1 = mask ? y1 : keepY1;
-        y2 = mask ? y2 : keepY2;
-        return y;
-    }
-
-    void store(BiquadFilter* const* f) const noexcept
-    {
-        for (int k = 0; k < 4; ++k) {
-            f[k]->x1 = x1[k];
-            f[k]->x2 = x2[k];
-            f[k]->y1 = y1[k];
-            f[k]->y2 = y2[k];
-        }
-    }
-};
-
 // Runs the whole chain over a chunk no longer than the shortest comb line, so every comb
 // line slot read in the chunk is written back only after it has been read.
 //
@@ -259,24 +204,8 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
         store8(&perFrame[n][0], s0);
         store8(&perFrame[n][8], s1);
     };
-    // The wet filters run skewed by one frame: the step that high-passes frame n low-passes
-    // frame n - 1, whose high-passed value the step before produced. The first step runs the
-    // high-passes only, the last the low-passes only. Each low-passed pair replaces the wet
-    // samples it came from, consumed by then.
-    WetLanes filters(job.filters);
-    const v4si highOnly = {-1, -1, 0, 0}, lowOnly = {0, 0, -1, -1};
-    recurse(0);
-    v4sf y = filters.stepLanes(v4sf{wetL[0], wetR[0], 0.0f, 0.0f}, highOnly);
-    for (int n = 1; n < frames; ++n) {
-        recurse(n);
-        y = filters.step(v4sf{wetL[n], wetR[n], y[0], y[1]});
-        wetL[n - 1] = y[2];
-        wetR[n - 1] = y[3];
-    }
-    y = filters.stepLanes(v4sf{0.0f, 0.0f, y[0], y[1]}, lowOnly);
-    wetL[frames - 1] = y[2];
-    wetR[frames - 1] = y[3];
-    filters.store(job.filters);
+    // The wet filters, with the comb recursion in the same loop.
+    biquad_cascade::run(job.filters, wetL, wetR, frames, recurse);
     {
         float* __restrict left = job.left;
         float* __restrict right = job.right;

@@ -1,5 +1,6 @@
 #include "units/StereoDelay.h"
 
+#include "units/BiquadCascade.h"
 #include "units/Limit.h"
 
 #include <algorithm>
@@ -180,16 +181,8 @@ void StereoDelay::processChunk(float* left, float* right, int frames, int length
     readLine(leftBuffer.get(), leftIndex, lengthL, left, sendL, frames, mix, feedback);
     readLine(rightBuffer.get(), rightIndex, lengthR, right, sendR, frames, mix, feedback);
 
-    // The two channels share nothing; one loop lets their recursions overlap.
-    BiquadFilter hpL = highPassL, hpR = highPassR, lpL = lowPassL, lpR = lowPassR;
-    for (int n = 0; n < frames; ++n) {
-        sendL[n] = lpL.processSample(hpL.processSample(sendL[n]));
-        sendR[n] = lpR.processSample(hpR.processSample(sendR[n]));
-    }
-    highPassL = hpL;
-    highPassR = hpR;
-    lowPassL = lpL;
-    lowPassR = lpR;
+    BiquadFilter* const filters[4] = {&highPassL, &highPassR, &lowPassL, &lowPassR};
+    biquad_cascade::run(filters, sendL, sendR, frames, [](int) {});
 
     leftIndex = writeLine(leftBuffer.get(), leftIndex, lengthL, sendL, frames);
     rightIndex = writeLine(rightBuffer.get(), rightIndex, lengthR, sendR, frames);
