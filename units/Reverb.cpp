@@ -376,6 +376,7 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     highPassR.guardOutput();
     lowPassL.guardOutput();
     lowPassR.guardOutput();
+    clearDenormalLines();
     // A chunk never exceeds the shortest comb line (see runChunk); at very low rates
     // that is below the usual chunk length.
     int chunk = chunkFrames;
@@ -410,14 +411,16 @@ void Reverb::process(float* left, float* right, int frames) noexcept
             u[i] = (job.left[i] + job.right[i]) * gain;
         runChunk(combs, allpassL, allpassR, u, job);
     }
-    clearDenormalLines();
 }
 
 void Reverb::clearDenormalLines() noexcept
 {
     // Once per block, only the sample at each line's current index is tested: a tail that
-    // has decayed into denormals there is over, and the whole line is cleared. The samples
-    // are fetched first, all at once, since each is usually a cache miss.
+    // has decayed into denormals there is over, and the whole line is cleared. It runs at the
+    // start of a block on what the block before left, which is the same as running at the end
+    // of that block (nothing touches the lines in between), and is cheaper: the samples it
+    // fetches are the first ones the block then reads. They are fetched all at once, since
+    // each is usually a cache miss.
     CombFilter* combs[2 * numCombs];
     AllpassFilter* allpasses[2 * numAllpasses];
     for (int k = 0; k < numCombs; ++k) {
