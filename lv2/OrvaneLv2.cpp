@@ -70,6 +70,7 @@ OrvaneLv2::OrvaneLv2(double rate, const LV2_Feature* const* features)
     for (uint32_t i = 0; i < controlCount; ++i) {
         valueMaps[i] = valueMapOf(static_cast<int>(i));
         applied[i].store(NAN, std::memory_order_relaxed);
+        controls[i] = &unconnected;
     }
 
     if (const LV2_Feature* f = findFeature(features, LV2_URID__map))
@@ -112,7 +113,7 @@ OrvaneLv2::~OrvaneLv2() = default;
 void OrvaneLv2::connectPort(uint32_t port, void* data) noexcept
 {
     if (port < controlCount) {
-        controls[port] = static_cast<const float*>(data);
+        controls[port] = data ? static_cast<const float*>(data) : &unconnected;
         return;
     }
     switch (port) {
@@ -157,10 +158,11 @@ void OrvaneLv2::deactivate()
 
 void OrvaneLv2::applyControlPorts() noexcept
 {
+    // Runs over every port in every block, so the usual case (unchanged) is one comparison;
+    // an unconnected port reads NaN, which is never applied.
     for (uint32_t i = 0; i < controlCount; ++i) {
-        if (!controls[i]) continue;
         const float value = *controls[i];
-        if (std::isnan(value) || value == applied[i].load(std::memory_order_relaxed)) continue;
+        if (value == applied[i].load(std::memory_order_relaxed) || std::isnan(value)) continue;
         applied[i].store(value, std::memory_order_relaxed);
         effect->setParameter(static_cast<VstInt32>(i), valueMaps[i].toNormalised(value));
     }
@@ -347,7 +349,7 @@ LV2_State_Status OrvaneLv2::restore(LV2_State_Retrieve_Function retrieve, LV2_St
     }
     // Without saved port values every port now counts as applied at its present value.
     for (uint32_t i = 0; i < controlCount; ++i)
-        if (controls[i]) applied[i].store(*controls[i], std::memory_order_relaxed);
+        if (controls[i] != &unconnected) applied[i].store(*controls[i], std::memory_order_relaxed);
     return LV2_STATE_SUCCESS;
 }
 

@@ -85,6 +85,8 @@ class OrvaneLv2
     LV2_Worker_Schedule* schedule = nullptr;
     Uris uris;
 
+    // What an unconnected control port reads: NaN, never applied.
+    static constexpr float unconnected = __builtin_nanf("");
     std::array<const float*, OrvaneLv2Ports::controlCount> controls{};
     std::array<OrvaneLv2Ports::ValueMap, OrvaneLv2Ports::controlCount> valueMaps{};
     // Port value last written to the shell (NaN: none yet, so the first block applies it).
