@@ -1,6 +1,7 @@
 #include "units/Flanger.h"
 
 #include "units/Limit.h"
+#include "units/LoopTargets.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,7 +92,9 @@ void Flanger::process(float* left, float* right, int frames, float mix, float ra
         processChunk(left + n, right + n, std::min(maxChunk, frames - n));
 }
 
-void Flanger::processChunk(float* left, float* right, int frames) noexcept
+__attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4"),
+               optimize("fp-contract=off"))) void
+Flanger::processChunk(float* left, float* right, int frames) noexcept
 {
     // The block runs in passes: the LFO positions, then the tap offsets (independent per
     // sample, so the conversions and arithmetic vectorise), then the line itself, which
@@ -159,21 +162,45 @@ void Flanger::processChunk(float* left, float* right, int frames) noexcept
         }
     }
 
-    // Pass 3: read both taps, feed the mono sum back and blend.
+    // Pass 3: read both taps, feed the mono sum back and blend. When the line is long enough
+    // that no tap of this chunk can reach a slot the chunk writes (the taps lie at least
+    // length - depth samples behind the write position), every read comes before every write
+    // in effect, and the reads and the arithmetic run as one loop that vectorises; the line is
+    // written after it. Otherwise the chunk goes sample by sample.
     const float fbk = feedback;
     const float w = wet, dry = 1.0f - wet;
     int wi = writeIndex;
-    for (int n = 0; n < frames; ++n) {
-        const float xL = left[n], xR = right[n];
-        const float fL = weight[0][n], fR = weight[1][n];
-        const float tapL = (1.0f - fL) * line[newer[0][n]] + fL * line[older[0][n]];
-        const float tapR = (1.0f - fR) * line[newer[1][n]] + fR * line[older[1][n]];
-        float v = (tapL + tapR) * fbk * 0.5f + (xL + xR) * 0.5f;
-        if (v > -1e-15f && v < 1e-15f) v = 0.0f;
-        line[wi] = v;
-        left[n] = tapL * w + xL * dry;
-        right[n] = tapR * w + xR * dry;
-        if (++wi >= len) wi = 0;
+    const auto tap = [&](int t, int n) noexcept {
+        const float f = weight[t][n];
+        return (1.0f - f) * line[newer[t][n]] + f * line[older[t][n]];
+    };
+    const auto feed = [&](float tapL, float tapR, float xL, float xR) noexcept {
+        const float v = (tapL + tapR) * fbk * 0.5f + (xL + xR) * 0.5f;
+        return (v > -1e-15f && v < 1e-15f) ? 0.0f : v;
+    };
+    if (len - depthSamples() - 1 >= frames) {
+        alignas(16) float fed[maxChunk];
+        for (int n = 0; n < frames; ++n) {
+            const float xL = left[n], xR = right[n];
+            const float tapL = tap(0, n), tapR = tap(1, n);
+            fed[n] = feed(tapL, tapR, xL, xR);
+            left[n] = tapL * w + xL * dry;
+            right[n] = tapR * w + xR * dry;
+        }
+        const int first = std::min(frames, len - wi);
+        std::copy_n(fed, first, line + wi);
+        std::copy_n(fed + first, frames - first, line);
+        wi += frames;
+        if (wi >= len) wi -= len;
+    } else {
+        for (int n = 0; n < frames; ++n) {
+            const float xL = left[n], xR = right[n];
+            const float tapL = tap(0, n), tapR = tap(1, n);
+            line[wi] = feed(tapL, tapR, xL, xR);
+            left[n] = tapL * w + xL * dry;
+            right[n] = tapR * w + xR * dry;
+            if (++wi >= len) wi = 0;
+        }
     }
     writeIndex = wi;
 }

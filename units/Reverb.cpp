@@ -2,6 +2,7 @@
 
 #include "units/BiquadCascade.h"
 #include "units/Limit.h"
+#include "units/LoopTargets.h"
 
 #include <algorithm>
 #include <bit>
@@ -30,18 +31,6 @@ inline void flushTiny(float& x) noexcept
 {
     if (x > -1e-15f && x < 1e-15f) x = 0.0f;
 }
-
-// The hot loops are compiled for the baseline, x86-64-v3 (AVX2) and x86-64-v4 (AVX-512) with
-// GCC on x86-64; the loader picks the best one the processor has. Multiplies and adds are
-// kept separate (no fused multiply-add), so every variant rounds exactly like the per-sample
-// steps of CombFilter and BiquadFilter.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define ORVANE_REVERB_LOOP                                                                                   \
-    __attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4"), optimize("fp-contract="     \
-                                                                                          "off")))
-#else
-#define ORVANE_REVERB_LOOP
-#endif
 
 typedef float v8sf __attribute__((vector_size(32)));
 typedef int v8si __attribute__((vector_size(32)));
@@ -140,7 +129,7 @@ struct WetJob {
 // chains of dependent arithmetic that on their own would leave the processor idle; last,
 // the lines are written back. Every sample gets the same operations in the same order as
 // the per-sample steps of CombFilter, AllpassFilter and BiquadFilter.
-ORVANE_REVERB_LOOP
+ORVANE_UNIT_LOOP
 void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* allpassR,
               const float* __restrict u, const WetJob& job) noexcept
 {

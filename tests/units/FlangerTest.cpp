@@ -57,11 +57,11 @@ TEST(Flanger, BlockProcessingMatchesTheFormulaSampleBySample)
         float sampleRate, delay, depth, rate;
         int block;
     };
-    const Case cases[] = {{48000, 0.0012f, 0.0043f, 2.0f, 64},
-                          {48000, 0.0001f, 0.001f, 8.0f, 100},
-                          {44100, 0.01f, 0.0f, 0.5f, 37},
-                          {8000, 0.0001f, 0.001f, 8.0f, 1},
-                          {48000, 0.0001f, 0.0f, 3.0f, 64}}; // the last line is shorter than a block
+    const Case cases[] = {
+        {48000, 0.0012f, 0.0043f, 2.0f, 64}, // taps reach into the block
+        {48000, 0.005f, 0.0043f, 2.0f, 64},  // taps behind the block: vector path
+        {48000, 0.0001f, 0.001f, 8.0f, 100}, {44100, 0.01f, 0.0f, 0.5f, 37}, {8000, 0.0001f, 0.001f, 8.0f, 1},
+        {48000, 0.0001f, 0.0f, 3.0f, 64}}; // the last line is shorter than a block
     unsigned seed = 10;
     for (const Case& c : cases) {
         Flanger fast, slow;
