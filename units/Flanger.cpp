@@ -92,9 +92,8 @@ void Flanger::process(float* left, float* right, int frames, float mix, float ra
         processChunk(left + n, right + n, std::min(maxChunk, frames - n));
 }
 
-__attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4"),
-               optimize("fp-contract=off"))) void
-Flanger::processChunk(float* left, float* right, int frames) noexcept
+ORVANE_UNIT_LOOP
+void Flanger::processChunk(float* left, float* right, int frames) noexcept
 {
     // The block runs in passes: the LFO positions, then the tap offsets (independent per
     // sample, so the conversions and arithmetic vectorise), then the line itself, which
