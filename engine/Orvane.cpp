@@ -296,8 +296,8 @@ void Orvane::process(const float* inL, const float* inR, float* outL, float* out
         // At most one event per sub-block: the next one, if it falls within it.
         if (next < queued && eventDeltas[next] <= start + n) handleEvent(next++, false);
 
-        SubBlock b{n, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
-        stepSequencer(b);
+        SubBlock b{n, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+        stepSequencer(b, sections);
         stepOscillators(b);
         if (sections.gateOn) processGate(b);
         if (sections.panOn) processPan(b, sections);
@@ -401,23 +401,26 @@ void Orvane::handleNoteOn(int note) noexcept
     setParameter(chain[pattern], 1.0f);
 }
 
-void Orvane::stepSequencer(SubBlock& b) noexcept
+void Orvane::stepSequencer(SubBlock& b, const Sections& s) noexcept
 {
-    b.gateStart = sequencer.gateEnvelope(gatePattern.load(relaxed));
-    b.filterStart = sequencer.gateEnvelope(filterPattern.load(relaxed));
-    b.panSeqStart = sequencer.gateEnvelope(panPattern.load(relaxed));
+    // Only the envelopes a section on this sub-block will hear are looked up.
+    const bool gate = s.gateOn;
+    const bool filter = s.filterOn && s.filterBySequencer;
+    const bool pan = s.panOn && s.panBySequencer;
+    if (gate) b.gateStart = sequencer.gateEnvelope(gatePattern.load(relaxed));
+    if (pan) b.panSeqStart = sequencer.gateEnvelope(panPattern.load(relaxed));
     if (sequencer.advanceClock(b.n)) {
         // A new cycle: each chain moves on to its next switched-on pattern.
-        auto moveOn = [this](std::atomic<int>& pattern, const int (&chain)[kPatternCount]) {
+        auto moveOn = [this](std::atomic<int>& pattern, const int(&chain)[kPatternCount]) {
             pattern.store(GateSequencer::nextPattern(pattern.load(relaxed), chainMask(chain)), relaxed);
         };
         moveOn(filterPattern, id.seqPatFiltOn);
         moveOn(panPattern, id.seqPatPanOn);
         moveOn(gatePattern, id.seqPatTGateOn);
     }
-    b.gateEnd = sequencer.gateEnvelope(gatePattern.load(relaxed));
-    b.filterEnd = sequencer.gateEnvelope(filterPattern.load(relaxed));
-    b.panSeqEnd = sequencer.gateEnvelope(panPattern.load(relaxed));
+    if (gate) b.gateEnd = sequencer.gateEnvelope(gatePattern.load(relaxed));
+    if (filter) b.filterEnd = sequencer.gateEnvelope(filterPattern.load(relaxed));
+    if (pan) b.panSeqEnd = sequencer.gateEnvelope(panPattern.load(relaxed));
 }
 
 void Orvane::stepOscillators(SubBlock& b) noexcept

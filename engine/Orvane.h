@@ -110,7 +110,7 @@ class Orvane : public KsPlugin
     struct SubBlock {
         int n;
         float gateStart, gateEnd;     // gate envelope of gatePattern
-        float filterStart, filterEnd; // envelope of filterPattern (cutoff modulation)
+        float filterEnd;              // envelope of filterPattern (cutoff modulation)
         float panSeqStart, panSeqEnd; // envelope of panPattern
         float panPosStart, panPosEnd; // "PanPosition" before and after the oscillators moved
     };
@@ -122,7 +122,7 @@ class Orvane : public KsPlugin
     // A controller learnt on "MorphXParam"/"MorphYParam" moves the selected target instead.
     void redirectMorphController(int selectorIndex, float value) noexcept;
     void handleNoteOn(int note) noexcept;
-    void stepSequencer(SubBlock& b) noexcept;
+    void stepSequencer(SubBlock& b, const Sections& s) noexcept;
     void stepOscillators(SubBlock& b) noexcept;
     void processGate(const SubBlock& b) noexcept;
     void processPan(const SubBlock& b, const Sections& s) noexcept;
