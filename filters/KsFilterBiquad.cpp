@@ -85,7 +85,12 @@ bool KsFilterBiquad::designable() const noexcept
 
 KsFilterBiquad::Trig KsFilterBiquad::trig() const noexcept
 {
-    const double w = twoPi * cutoffHz / sampleRate;
+    return trigAt(cutoffHz);
+}
+
+KsFilterBiquad::Trig KsFilterBiquad::trigAt(float hz) const noexcept
+{
+    const double w = twoPi * hz / sampleRate;
     return {w, std::sin(w), std::cos(w)};
 }
 
@@ -185,52 +190,76 @@ void KsFilterBiquad::prepareNow(const Trig& t) noexcept
     designed();
 }
 
-void KsFilterBiquad::designBandPassPeaking(KsFilterBiquad& bp, KsFilterBiquad& pk, const Trig& t) noexcept
+namespace
 {
-    // The operations of design for the two modes, in the same order, with the band-pass in
-    // lane 0 and the peaking section in lane 1 of two-lane vectors: the bandwidth-form
-    // arguments, the sinh reciprocals and the ten normalising divisions then take one
-    // vector division each instead of one scalar division per lane. Every lane rounds
-    // exactly as the scalar code does, so the coefficients are the same.
-    typedef double Two __attribute__((vector_size(16)));
-    typedef float TwoF __attribute__((vector_size(8)));
-    const double w = t.w, s = t.s, c = t.c;
+typedef double Two __attribute__((vector_size(16)));
+} // namespace
 
-    const double qBp = 1.0 + 6.0 * bp.resonance;
-    const double bandwidth = bp.variant == 4 ? qBp * 3.0 : qBp;
-    const double qPk = 1.0 + 6.0 * pk.resonance;
-    const double gainDb =
-        (pk.variant == 1 || pk.variant == 2) ? qPk * 3.0 : (pk.variant == 4 ? qPk * 4.0 : qPk);
-    if (gainDb != pk.peakGainDb) {
-        pk.peakGainDb = gainDb;
-        pk.peakA = std::sqrt(std::pow(10.0, gainDb / 20.0));
+// The operations of design for a band-pass and a peaking section, in the same order, with
+// the band-pass in lane 0 and the peaking section in lane 1 of two-lane vectors: the
+// bandwidth-form arguments, the sinh reciprocals and the ten normalising divisions then take
+// one vector division each instead of one scalar division per lane. Every lane rounds
+// exactly as the scalar code does, so the coefficients are the same. The work comes in two
+// stages (the alphas, then the coefficients), so that a caller can place other work between
+// them; of the sections only pk's peaking gain cache changes.
+struct KsFilterBiquad::BandPassPeaking {
+    double c = 0.0, A = 1.0;
+    Two alpha{};
+
+    void alphas(const KsFilterBiquad& bp, KsFilterBiquad& pk, const Trig& t) noexcept
+    {
+        const double w = t.w, s = t.s;
+        c = t.c;
+        const double qBp = 1.0 + 6.0 * bp.resonance;
+        const double bandwidth = bp.variant == 4 ? qBp * 3.0 : qBp;
+        const double qPk = 1.0 + 6.0 * pk.resonance;
+        const double gainDb =
+            (pk.variant == 1 || pk.variant == 2) ? qPk * 3.0 : (pk.variant == 4 ? qPk * 4.0 : qPk);
+        if (gainDb != pk.peakGainDb) {
+            pk.peakGainDb = gainDb;
+            pk.peakA = std::sqrt(std::pow(10.0, gainDb / 20.0));
+        }
+        A = pk.peakA;
+        // bandwidthForm: s x fastSinh(halfLn2 x B x w / s), B = bandwidth and 1.0.
+        const Two x = Two{halfLn2, halfLn2} * Two{bandwidth, 1.0} * w / s;
+        const bool fast0 = x[0] >= 0.1 && x[0] <= 20.0, fast1 = x[1] >= 0.1 && x[1] <= 20.0;
+        const Two e{fast0 ? std::exp(x[0]) : 1.0, fast1 ? std::exp(x[1]) : 1.0};
+        const Two viaExp = 0.5 * (e - 1.0 / e);
+        const Two sh{fast0 ? viaExp[0] : std::sinh(x[0]), fast1 ? viaExp[1] : std::sinh(x[1])};
+        alpha = s * sh;
     }
-    const double A = pk.peakA;
 
-    // bandwidthForm: s x fastSinh(halfLn2 x B x w / s), B = bandwidth and 1.0.
-    const Two x = Two{halfLn2, halfLn2} * Two{bandwidth, 1.0} * w / s;
-    const bool fast0 = x[0] >= 0.1 && x[0] <= 20.0, fast1 = x[1] >= 0.1 && x[1] <= 20.0;
-    const Two e{fast0 ? std::exp(x[0]) : 1.0, fast1 ? std::exp(x[1]) : 1.0};
-    const Two viaExp = 0.5 * (e - 1.0 / e);
-    const Two sh{fast0 ? viaExp[0] : std::sinh(x[0]), fast1 ? viaExp[1] : std::sinh(x[1])};
-    const Two alpha = s * sh;
+    void coefficients(Coefficients& bpOut, Coefficients& pkOut) const noexcept
+    {
+        typedef float TwoF __attribute__((vector_size(8)));
+        const double alphaBp = alpha[0], alphaA = alpha[1] * A, alphaOverA = alpha[1] / A;
+        const Two a0{1.0 + alphaBp, 1.0 + alphaOverA};
+        const Two nb0{alphaBp, 1.0 + alphaA};
+        const Two nb1{0.0, -2.0 * c};
+        const Two nb2{-alphaBp, 1.0 - alphaA};
+        const Two na1 = Two{-2.0, -2.0} * c;
+        const Two na2{1.0 - alphaBp, 1.0 - alphaOverA};
+        const auto flushed = [](Two v) {
+            const TwoF f = __builtin_convertvector(v, TwoF);
+            return TwoF{isSubnormal(f[0]) ? 0.f : f[0], isSubnormal(f[1]) ? 0.f : f[1]};
+        };
+        const TwoF fb0 = flushed(nb0 / a0), fb1 = flushed(nb1 / a0), fb2 = flushed(nb2 / a0);
+        const TwoF fa1 = flushed(na1 / a0), fa2 = flushed(na2 / a0);
+        bpOut = {fb0[0], fb1[0], fb2[0], fa1[0], fa2[0]};
+        pkOut = {fb0[1], fb1[1], fb2[1], fa1[1], fa2[1]};
+    }
+};
 
-    const double alphaBp = alpha[0], alphaA = alpha[1] * A, alphaOverA = alpha[1] / A;
-    const Two a0{1.0 + alphaBp, 1.0 + alphaOverA};
-    const Two nb0{alphaBp, 1.0 + alphaA};
-    const Two nb1{0.0, -2.0 * c};
-    const Two nb2{-alphaBp, 1.0 - alphaA};
-    const Two na1 = Two{-2.0, -2.0} * c;
-    const Two na2{1.0 - alphaBp, 1.0 - alphaOverA};
-    const auto flushed = [](Two v) {
-        const TwoF f = __builtin_convertvector(v, TwoF);
-        return TwoF{isSubnormal(f[0]) ? 0.f : f[0], isSubnormal(f[1]) ? 0.f : f[1]};
-    };
-    const TwoF fb0 = flushed(nb0 / a0), fb1 = flushed(nb1 / a0), fb2 = flushed(nb2 / a0);
-    const TwoF fa1 = flushed(na1 / a0), fa2 = flushed(na2 / a0);
-    bp.b0 = fb0[0], bp.b1 = fb1[0], bp.b2 = fb2[0], bp.a1 = fa1[0], bp.a2 = fa2[0];
-    pk.b0 = fb0[1], pk.b1 = fb1[1], pk.b2 = fb2[1], pk.a1 = fa1[1], pk.a2 = fa2[1];
-    bp.validDesign = pk.validDesign = true;
+void KsFilterBiquad::install(const Coefficients& k) noexcept
+{
+    b0 = k.b0, b1 = k.b1, b2 = k.b2, a1 = k.a1, a2 = k.a2;
+    validDesign = true;
+    designed();
+}
+
+bool KsFilterBiquad::sameSettings(const KsFilterBiquad& o) const noexcept
+{
+    return sampleRate == o.sampleRate && resonance == o.resonance && mode == o.mode && variant == o.variant;
 }
 
 void KsFilterBiquad::designed() noexcept
@@ -251,9 +280,12 @@ void KsFilterBiquad::prepareBoth(KsFilterBiquad& first, KsFilterBiquad& second) 
         first.cutoffHz == second.cutoffHz && first.designable()) {
         const Trig t = first.trig();
         if (first.mode == bandPass && second.mode == peaking) {
-            designBandPassPeaking(first, second, t);
-            first.designed();
-            second.designed();
+            BandPassPeaking d;
+            Coefficients bp, pk;
+            d.alphas(first, second, t);
+            d.coefficients(bp, pk);
+            first.install(bp);
+            second.install(pk);
             return;
         }
         first.prepareNow(t);
@@ -375,6 +407,82 @@ void KsFilterBiquad::filterPair(KsFilterBiquad& l, KsFilterBiquad& other, float*
     other.guardHistory();
 }
 
+// Two sections in series over a stereo pair: both channels side by side in the lanes of one
+// vector, each frame through the first section and at once through the second; two frames
+// per round, so that the history shifts become renamings. The second section's input is its
+// neighbour's output of the same frame, a chain that leads nowhere else, so consecutive
+// frames overlap and the only chain from one frame to the next is each section's own
+// recursion. Every lane does the operations of process in the same order, so each
+// channel's result is identical to running the sections one after the other.
+class KsFilterBiquad::Cascade
+{
+  public:
+    typedef float Pair __attribute__((vector_size(8)));
+
+    Cascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
+            KsFilterBiquad& secondRight) noexcept
+        : f(first), fr(firstRight), s(second),
+          sr(secondRight), p0{f.b0, fr.b0}, p1{f.b1, fr.b1}, p2{f.b2, fr.b2}, e1{f.a1, fr.a1},
+          e2{f.a2, fr.a2}, q0{s.b0, sr.b0}, q1{s.b1, sr.b1}, q2{s.b2, sr.b2}, f1{s.a1, sr.a1},
+          f2{s.a2, sr.a2}, ax1{f.x1, fr.x1}, ax2{f.x2, fr.x2}, ay1{f.y1, fr.y1}, ay2{f.y2, fr.y2},
+          bx1{s.x1, sr.x1}, bx2{s.x2, sr.x2}, by1{s.y1, sr.y1}, by2{s.y2, sr.y2}
+    {
+    }
+
+    // Frames from..to - 1 (from even; an odd count only at the end of the buffer).
+    void run(float* left, float* right, int from, int to) noexcept
+    {
+        int i = from;
+        for (; i + 1 < to; i += 2) {
+            const Pair xa{left[i], right[i]};
+            const Pair xb{left[i + 1], right[i + 1]};
+            const Pair ya = p0 * xa + p1 * ax1 + p2 * ax2 - e2 * ay2 - e1 * ay1;
+            const Pair yb = p0 * xb + p1 * xa + p2 * ax1 - e2 * ay1 - e1 * ya;
+            const Pair za = q0 * ya + q1 * bx1 + q2 * bx2 - f2 * by2 - f1 * by1;
+            const Pair zb = q0 * yb + q1 * ya + q2 * bx1 - f2 * by1 - f1 * za;
+            ax2 = xa, ax1 = xb, ay2 = ya, ay1 = yb;
+            bx2 = ya, bx1 = yb, by2 = za, by1 = zb;
+            left[i] = za[0];
+            right[i] = za[1];
+            left[i + 1] = zb[0];
+            right[i + 1] = zb[1];
+        }
+        if (i < to) {
+            const Pair x{left[i], right[i]};
+            const Pair y = p0 * x + p1 * ax1 + p2 * ax2 - e2 * ay2 - e1 * ay1;
+            const Pair z = q0 * y + q1 * bx1 + q2 * bx2 - f2 * by2 - f1 * by1;
+            ax2 = ax1, ax1 = x, ay2 = ay1, ay1 = y;
+            bx2 = bx1, bx1 = y, by2 = by1, by1 = z;
+            left[i] = z[0];
+            right[i] = z[1];
+        }
+    }
+
+    // Stores the histories, with guardHistory on the four sections at once: a section whose
+    // y1 is subnormal or whose y1 or y2 is beyond +-1000 or not a number restarts from silence.
+    void finish() noexcept
+    {
+        typedef float Quad __attribute__((vector_size(16)));
+        typedef int Lanes __attribute__((vector_size(16)));
+        const auto absolute = [](Quad v) { return (Quad)((Lanes)v & 0x7fffffff); };
+        Quad y1{ay1[0], ay1[1], by1[0], by1[1]}, y2{ay2[0], ay2[1], by2[0], by2[1]};
+        const Quad m1 = absolute(y1), m2 = absolute(y2);
+        const Lanes runaway =
+            (m1 < std::numeric_limits<float>::min() && m1 != 0.f) | ~(m1 <= 1000.f) | ~(m2 <= 1000.f);
+        y1 = (Quad)((Lanes)y1 & ~runaway);
+        y2 = (Quad)((Lanes)y2 & ~runaway);
+        f.x1 = ax1[0], f.x2 = ax2[0], f.y1 = y1[0], f.y2 = y2[0];
+        fr.x1 = ax1[1], fr.x2 = ax2[1], fr.y1 = y1[1], fr.y2 = y2[1];
+        s.x1 = bx1[0], s.x2 = bx2[0], s.y1 = y1[2], s.y2 = y2[2];
+        sr.x1 = bx1[1], sr.x2 = bx2[1], sr.y1 = y1[3], sr.y2 = y2[3];
+    }
+
+  private:
+    KsFilterBiquad &f, &fr, &s, &sr;
+    const Pair p0, p1, p2, e1, e2, q0, q1, q2, f1, f2;
+    Pair ax1, ax2, ay1, ay2, bx1, bx2, by1, by2;
+};
+
 void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
                                     KsFilterBiquad& secondRight, float* left, float* right,
                                     int frames) noexcept
@@ -382,74 +490,55 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
     prepareBoth(first, second);
     firstRight.prepareLike(first);
     secondRight.prepareLike(second);
-    // Both sections of both channels in the four lanes of one vector: lanes 0 and 1 take
-    // frame i through the first section, lanes 2 and 3 frame i - lag through the second.
-    // The first section's output waits in the buffer until the second takes it, lag
-    // frames later; with that lag the second section's input is ready long before it is
-    // needed, so the only chain from one frame to the next is each section's own
-    // recursion. Every lane does the operations of process in the same order, so each
-    // channel's result is identical to running the sections one after the other.
-    typedef float Quad __attribute__((vector_size(16)));
-    typedef int Lanes __attribute__((vector_size(16)));
-    constexpr int lag = 4;
-    const Quad c0{first.b0, firstRight.b0, second.b0, secondRight.b0};
-    const Quad c1{first.b1, firstRight.b1, second.b1, secondRight.b1};
-    const Quad c2{first.b2, firstRight.b2, second.b2, secondRight.b2};
-    const Quad d1{first.a1, firstRight.a1, second.a1, secondRight.a1};
-    const Quad d2{first.a2, firstRight.a2, second.a2, secondRight.a2};
-    Quad x1{first.x1, firstRight.x1, second.x1, secondRight.x1};
-    Quad x2{first.x2, firstRight.x2, second.x2, secondRight.x2};
-    Quad y1{first.y1, firstRight.y1, second.y1, secondRight.y1};
-    Quad y2{first.y2, firstRight.y2, second.y2, secondRight.y2};
-    // Takes lanes 0 and 1 from a and lanes 2 and 3 from b.
-    const auto join = [](Quad a, Quad b) { return __builtin_shuffle(a, b, Lanes{0, 1, 6, 7}); };
-    const auto absolute = [](Quad v) { return (Quad)((Lanes)v & 0x7fffffff); };
-    const auto step = [&](Quad x) { return c0 * x + c1 * x1 + c2 * x2 - d2 * y2 - d1 * y1; };
+    Cascade cascade(first, firstRight, second, secondRight);
+    cascade.run(left, right, 0, frames);
+    cascade.finish();
+}
 
-    const int head = frames < lag ? frames : lag;
-    for (int i = 0; i < head; ++i) {
-        // The first section alone; the second's lanes keep their history.
-        const Quad x{left[i], right[i], 0.f, 0.f};
-        const Quad y = step(x);
-        x2 = join(x1, x2);
-        x1 = join(x, x1);
-        y2 = join(y1, y2);
-        y1 = join(y, y1);
-        left[i] = y[0];
-        right[i] = y[1];
+void KsFilterBiquad::processCascadeThenSetCutoff(KsFilterBiquad& first, KsFilterBiquad& firstRight,
+                                                 KsFilterBiquad& second, KsFilterBiquad& secondRight,
+                                                 float* left, float* right, int frames, float hz) noexcept
+{
+    prepareBoth(first, second);
+    firstRight.prepareLike(first);
+    secondRight.prepareLike(second);
+    // The next design (the one prepareBoth on the left sections would make after
+    // setCutoffHz, with the right ones taking it over) depends on hz and the settings only.
+    // Made after the filtering, its long chain of dependent steps (sine, exponentials,
+    // divisions) and the filter recursion would wait on each other; so its stages go between
+    // pieces of the filtering, where the two chains run side by side. It is installed as
+    // that design; any later setting marks the sections dirty again as usual.
+    const bool ahead = first.mode == bandPass && second.mode == peaking &&
+                       first.sampleRate == second.sampleRate && first.sampleRate > 0.f && hz > 0.f &&
+                       std::isfinite(hz) && firstRight.sameSettings(first) &&
+                       secondRight.sameSettings(second);
+    Cascade cascade(first, firstRight, second, secondRight);
+    if (!ahead) {
+        cascade.run(left, right, 0, frames);
+        cascade.finish();
+        first.setCutoffHz(hz);
+        second.setCutoffHz(hz);
+        firstRight.setCutoffHz(hz);
+        secondRight.setCutoffHz(hz);
+        return;
     }
-    for (int i = lag; i < frames; ++i) {
-        const Quad x{left[i], right[i], left[i - lag], right[i - lag]};
-        const Quad y = step(x);
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        left[i] = y[0];
-        right[i] = y[1];
-        left[i - lag] = y[2];
-        right[i - lag] = y[3];
-    }
-    for (int i = frames - head; i < frames; ++i) {
-        // The second section alone on the last frames; the first's lanes keep their history.
-        const Quad x{0.f, 0.f, left[i], right[i]};
-        const Quad y = step(x);
-        x2 = join(x2, x1);
-        x1 = join(x1, x);
-        y2 = join(y2, y1);
-        y1 = join(y1, y);
-        left[i] = y[2];
-        right[i] = y[3];
-    }
-    // guardHistory on the four lanes at once: a lane whose y1 is subnormal or whose y1 or y2
-    // is beyond +-1000 or not a number restarts from silence.
-    const Quad ay1 = absolute(y1), ay2 = absolute(y2);
-    const Lanes runaway =
-        (ay1 < std::numeric_limits<float>::min() && ay1 != 0.f) | ~(ay1 <= 1000.f) | ~(ay2 <= 1000.f);
-    y1 = (Quad)((Lanes)y1 & ~runaway);
-    y2 = (Quad)((Lanes)y2 & ~runaway);
-    first.x1 = x1[0], first.x2 = x2[0], first.y1 = y1[0], first.y2 = y2[0];
-    firstRight.x1 = x1[1], firstRight.x2 = x2[1], firstRight.y1 = y1[1], firstRight.y2 = y2[1];
-    second.x1 = x1[2], second.x2 = x2[2], second.y1 = y1[2], second.y2 = y2[2];
-    secondRight.x1 = x1[3], secondRight.x2 = x2[3], secondRight.y1 = y1[3], secondRight.y2 = y2[3];
+    const int piece = std::min(frames, 4);
+    const int middle = std::min(frames, 8);
+    cascade.run(left, right, 0, piece);
+    const Trig t = first.trigAt(hz);
+    cascade.run(left, right, piece, middle);
+    BandPassPeaking d;
+    d.alphas(first, second, t);
+    cascade.run(left, right, middle, frames);
+    Coefficients bp, pk;
+    d.coefficients(bp, pk);
+    cascade.finish();
+    first.setCutoffHz(hz);
+    second.setCutoffHz(hz);
+    firstRight.setCutoffHz(hz);
+    secondRight.setCutoffHz(hz);
+    first.install(bp);
+    firstRight.install(bp);
+    second.install(pk);
+    secondRight.install(pk);
 }

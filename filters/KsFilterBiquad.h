@@ -51,6 +51,13 @@ class KsFilterBiquad : public KsFilter
     static void processCascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
                                KsFilterBiquad& secondRight, float* left, float* right, int frames) noexcept;
 
+    // processCascade, then setCutoffHz(hz) on the four sections: the same results. For a
+    // band-pass and a peaking section whose right sections have the left ones' settings, the
+    // design for hz is made during the filtering rather than at the next call.
+    static void processCascadeThenSetCutoff(KsFilterBiquad& first, KsFilterBiquad& firstRight,
+                                            KsFilterBiquad& second, KsFilterBiquad& secondRight, float* left,
+                                            float* right, int frames, float hz) noexcept;
+
     // Computes b0..a2 from sampleRate, cutoffHz, resonance, mode and variant; false (and
     // the coefficients left as they are) when the settings give no usable design.
     bool design() noexcept;
@@ -92,6 +99,16 @@ class KsFilterBiquad : public KsFilter
     struct Trig {
         double w = 0.0, s = 0.0, c = 0.0;
     };
+    struct Coefficients {
+        float b0, b1, b2, a1, a2;
+    };
+    struct BandPassPeaking;
+    class Cascade;
+    Trig trigAt(float hz) const noexcept;
+    // Same rate, resonance, mode and variant (the cutoff aside).
+    bool sameSettings(const KsFilterBiquad& o) const noexcept;
+    // Takes coefficients designed for the current settings, as prepare would.
+    void install(const Coefficients& k) noexcept;
     DesignKey currentKey() const noexcept { return {sampleRate, cutoffHz, resonance, mode, variant}; }
     bool designable() const noexcept;
     Trig trig() const noexcept;
@@ -101,9 +118,6 @@ class KsFilterBiquad : public KsFilter
     void prepareNow(const Trig& t) noexcept;
     // Clears dirty and records the settings of the design just made.
     void designed() noexcept;
-    // design for a band-pass section and a peaking section at the same angle in one pass;
-    // the same coefficients as design on each.
-    static void designBandPassPeaking(KsFilterBiquad& bp, KsFilterBiquad& pk, const Trig& t) noexcept;
     // Filters the left buffer with l and the right one with r (both designed), then guards
     // both histories.
     static void filterPair(KsFilterBiquad& l, KsFilterBiquad& r, float* left, float* right,

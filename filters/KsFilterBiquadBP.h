@@ -51,6 +51,14 @@ class KsFilterBiquadPair
     {
         KsFilterBiquad::processCascade(first, other.first, second, other.second, l, r, frames);
     }
+    // processStereo, then setCutoff(note) on this pair and the other one; the same results,
+    // with the sections' design for the note made while the frames are filtered.
+    void processStereoThenSetCutoff(float* l, float* r, int frames, KsFilterBiquadPair& other,
+                                    float note) noexcept
+    {
+        KsFilterBiquad::processCascadeThenSetCutoff(first, other.first, second, other.second, l, r, frames,
+                                                    noteToHz(note));
+    }
 
     KsFilterBiquad first;
     KsFilterBiquad second;

@@ -174,6 +174,13 @@ void MultimodeFilter::setType(int32_t type, float note, float resonance, float d
     const FilterTypeInfo& row = filterTypes[type];
     currentType = type;
     pairFor(row, left, right);
+    if (left == &biquadBPL) {
+        pairLeft = &biquadBPL.inner, pairRight = &biquadBPR.inner;
+    } else if (left == &biquadBPFatL) {
+        pairLeft = &biquadBPFatL.inner, pairRight = &biquadBPFatR.inner;
+    } else {
+        pairLeft = pairRight = nullptr;
+    }
     oversampling = row.oversampling;
     outputStage = row.outputStage;
 
@@ -203,6 +210,23 @@ void MultimodeFilter::runFilters(float* l, float* r, int frames, bool ramping, f
     // The envelope only moves while it has an attack or is still falling; otherwise
     // feeding it would leave it at 0, so the loop is skipped.
     const bool follow = envFollower.attackStep != 0.f || envFollower.value != 0.f;
+    if (ramping && pairLeft && !follow) {
+        // Without the envelope every chunk's note is known before any filtering, so the notes
+        // come first (their chains overlap one another); then each chunk is filtered and
+        // the pairs retuned in one call, which designs the sections for the next chunk while
+        // this one is filtered. The same results as the loop below.
+        float notes[2 * maxFrames / chunkFrames];
+        float cutoff = lastCutoff;
+        for (int start = 0, k = 0; start < frames; start += chunkFrames, ++k) {
+            cutoff += static_cast<float>(std::min(chunkFrames, frames - start)) * cutoffStep;
+            notes[k] = noteOf(cutoff);
+        }
+        for (int start = 0, k = 0; start < frames; start += chunkFrames, ++k)
+            pairLeft->processStereoThenSetCutoff(l + start, r + start, std::min(chunkFrames, frames - start),
+                                                 *pairRight, notes[k]);
+        lastCutoff = cutoff;
+        return;
+    }
     for (int start = 0; start < frames; start += chunkFrames) {
         const int n = std::min(chunkFrames, frames - start);
         float* cl = l + start;

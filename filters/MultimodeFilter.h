@@ -117,4 +117,9 @@ class MultimodeFilter
     void pairFor(const FilterTypeInfo& row, KsFilter*& l, KsFilter*& r) noexcept;
     float noteOf(float cutoff) const noexcept { return hzToNote(cutoffToHz(cutoff)); }
     void runFilters(float* l, float* r, int frames, bool ramping, float cutoffStep) noexcept;
+
+    // The section pairs inside left and right while a "BP2" biquad type is selected, else
+    // empty: each chunk of a ramp is filtered and retuned in one call.
+    KsFilterBiquadPair* pairLeft = nullptr;
+    KsFilterBiquadPair* pairRight = nullptr;
 };
