@@ -407,80 +407,105 @@ void KsFilterBiquad::filterPair(KsFilterBiquad& l, KsFilterBiquad& other, float*
     other.guardHistory();
 }
 
-// Two sections in series over a stereo pair: both channels side by side in the lanes of one
-// vector, each frame through the first section and at once through the second; two frames
-// per round, so that the history shifts become renamings. The second section's input is its
-// neighbour's output of the same frame, a chain that leads nowhere else, so consecutive
-// frames overlap and the only chain from one frame to the next is each section's own
-// recursion. Every lane does the operations of process in the same order, so each
-// channel's result is identical to running the sections one after the other.
+// Two sections in series over a stereo pair, both sections of both channels in the four
+// lanes of one vector: lanes 0 and 1 take frame i through the first section, lanes 2 and 3
+// frame i - lag through the second. The first section's output waits in the buffer until
+// the second takes it, lag frames later; with that lag the second section's input is ready
+// long before it is needed, so the only chain from one frame to the next is each section's
+// own recursion. Every lane does the operations of process in the same order, so each
+// channel's result is identical to running the sections one after the other. A block is
+// head, then middle over lag..frames (in as many pieces as the caller likes, in order),
+// then tail and finish.
 class KsFilterBiquad::Cascade
 {
   public:
-    typedef float Pair __attribute__((vector_size(8)));
+    typedef float Quad __attribute__((vector_size(16)));
+    typedef int Lanes __attribute__((vector_size(16)));
+    static constexpr int lag = 4;
 
     Cascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
             KsFilterBiquad& secondRight) noexcept
         : f(first), fr(firstRight), s(second),
-          sr(secondRight), p0{f.b0, fr.b0}, p1{f.b1, fr.b1}, p2{f.b2, fr.b2}, e1{f.a1, fr.a1},
-          e2{f.a2, fr.a2}, q0{s.b0, sr.b0}, q1{s.b1, sr.b1}, q2{s.b2, sr.b2}, f1{s.a1, sr.a1},
-          f2{s.a2, sr.a2}, ax1{f.x1, fr.x1}, ax2{f.x2, fr.x2}, ay1{f.y1, fr.y1}, ay2{f.y2, fr.y2},
-          bx1{s.x1, sr.x1}, bx2{s.x2, sr.x2}, by1{s.y1, sr.y1}, by2{s.y2, sr.y2}
+          sr(secondRight), c0{f.b0, fr.b0, s.b0, sr.b0}, c1{f.b1, fr.b1, s.b1, sr.b1}, c2{f.b2, fr.b2, s.b2,
+                                                                                          sr.b2},
+          d1{f.a1, fr.a1, s.a1, sr.a1}, d2{f.a2, fr.a2, s.a2, sr.a2}, x1{f.x1, fr.x1, s.x1, sr.x1},
+          x2{f.x2, fr.x2, s.x2, sr.x2}, y1{f.y1, fr.y1, s.y1, sr.y1}, y2{f.y2, fr.y2, s.y2, sr.y2}
     {
     }
 
-    // Frames from..to - 1 (from even; an odd count only at the end of the buffer).
-    void run(float* left, float* right, int from, int to) noexcept
+    // The first section alone on the first frames; the second's lanes keep their history.
+    void head(float* left, float* right, int frames) noexcept
     {
-        int i = from;
-        for (; i + 1 < to; i += 2) {
-            const Pair xa{left[i], right[i]};
-            const Pair xb{left[i + 1], right[i + 1]};
-            const Pair ya = p0 * xa + p1 * ax1 + p2 * ax2 - e2 * ay2 - e1 * ay1;
-            const Pair yb = p0 * xb + p1 * xa + p2 * ax1 - e2 * ay1 - e1 * ya;
-            const Pair za = q0 * ya + q1 * bx1 + q2 * bx2 - f2 * by2 - f1 * by1;
-            const Pair zb = q0 * yb + q1 * ya + q2 * bx1 - f2 * by1 - f1 * za;
-            ax2 = xa, ax1 = xb, ay2 = ya, ay1 = yb;
-            bx2 = ya, bx1 = yb, by2 = za, by1 = zb;
-            left[i] = za[0];
-            right[i] = za[1];
-            left[i + 1] = zb[0];
-            right[i + 1] = zb[1];
-        }
-        if (i < to) {
-            const Pair x{left[i], right[i]};
-            const Pair y = p0 * x + p1 * ax1 + p2 * ax2 - e2 * ay2 - e1 * ay1;
-            const Pair z = q0 * y + q1 * bx1 + q2 * bx2 - f2 * by2 - f1 * by1;
-            ax2 = ax1, ax1 = x, ay2 = ay1, ay1 = y;
-            bx2 = bx1, bx1 = y, by2 = by1, by1 = z;
-            left[i] = z[0];
-            right[i] = z[1];
+        const int n = frames < lag ? frames : lag;
+        for (int i = 0; i < n; ++i) {
+            const Quad x{left[i], right[i], 0.f, 0.f};
+            const Quad y = step(x);
+            x2 = join(x1, x2);
+            x1 = join(x, x1);
+            y2 = join(y1, y2);
+            y1 = join(y, y1);
+            left[i] = y[0];
+            right[i] = y[1];
         }
     }
 
-    // Stores the histories, with guardHistory on the four sections at once: a section whose
-    // y1 is subnormal or whose y1 or y2 is beyond +-1000 or not a number restarts from silence.
+    // Both sections, frames from..to - 1 (from lag on).
+    void middle(float* left, float* right, int from, int to) noexcept
+    {
+        for (int i = from; i < to; ++i) {
+            const Quad x{left[i], right[i], left[i - lag], right[i - lag]};
+            const Quad y = step(x);
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            left[i] = y[0];
+            right[i] = y[1];
+            left[i - lag] = y[2];
+            right[i - lag] = y[3];
+        }
+    }
+
+    // The second section alone on the last frames; the first's lanes keep their history.
+    void tail(float* left, float* right, int frames) noexcept
+    {
+        const int n = frames < lag ? frames : lag;
+        for (int i = frames - n; i < frames; ++i) {
+            const Quad x{0.f, 0.f, left[i], right[i]};
+            const Quad y = step(x);
+            x2 = join(x2, x1);
+            x1 = join(x1, x);
+            y2 = join(y2, y1);
+            y1 = join(y1, y);
+            left[i] = y[2];
+            right[i] = y[3];
+        }
+    }
+
+    // Stores the histories, with guardHistory on the four lanes at once: a section whose y1
+    // is subnormal or whose y1 or y2 is beyond +-1000 or not a number restarts from silence.
     void finish() noexcept
     {
-        typedef float Quad __attribute__((vector_size(16)));
-        typedef int Lanes __attribute__((vector_size(16)));
         const auto absolute = [](Quad v) { return (Quad)((Lanes)v & 0x7fffffff); };
-        Quad y1{ay1[0], ay1[1], by1[0], by1[1]}, y2{ay2[0], ay2[1], by2[0], by2[1]};
         const Quad m1 = absolute(y1), m2 = absolute(y2);
         const Lanes runaway =
             (m1 < std::numeric_limits<float>::min() && m1 != 0.f) | ~(m1 <= 1000.f) | ~(m2 <= 1000.f);
         y1 = (Quad)((Lanes)y1 & ~runaway);
         y2 = (Quad)((Lanes)y2 & ~runaway);
-        f.x1 = ax1[0], f.x2 = ax2[0], f.y1 = y1[0], f.y2 = y2[0];
-        fr.x1 = ax1[1], fr.x2 = ax2[1], fr.y1 = y1[1], fr.y2 = y2[1];
-        s.x1 = bx1[0], s.x2 = bx2[0], s.y1 = y1[2], s.y2 = y2[2];
-        sr.x1 = bx1[1], sr.x2 = bx2[1], sr.y1 = y1[3], sr.y2 = y2[3];
+        f.x1 = x1[0], f.x2 = x2[0], f.y1 = y1[0], f.y2 = y2[0];
+        fr.x1 = x1[1], fr.x2 = x2[1], fr.y1 = y1[1], fr.y2 = y2[1];
+        s.x1 = x1[2], s.x2 = x2[2], s.y1 = y1[2], s.y2 = y2[2];
+        sr.x1 = x1[3], sr.x2 = x2[3], sr.y1 = y1[3], sr.y2 = y2[3];
     }
 
   private:
+    Quad step(Quad x) const noexcept { return c0 * x + c1 * x1 + c2 * x2 - d2 * y2 - d1 * y1; }
+    // Lanes 0 and 1 from a, lanes 2 and 3 from b.
+    static Quad join(Quad a, Quad b) noexcept { return __builtin_shuffle(a, b, Lanes{0, 1, 6, 7}); }
+
     KsFilterBiquad &f, &fr, &s, &sr;
-    const Pair p0, p1, p2, e1, e2, q0, q1, q2, f1, f2;
-    Pair ax1, ax2, ay1, ay2, bx1, bx2, by1, by2;
+    const Quad c0, c1, c2, d1, d2;
+    Quad x1, x2, y1, y2;
 };
 
 void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
@@ -491,7 +516,9 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
     firstRight.prepareLike(first);
     secondRight.prepareLike(second);
     Cascade cascade(first, firstRight, second, secondRight);
-    cascade.run(left, right, 0, frames);
+    cascade.head(left, right, frames);
+    cascade.middle(left, right, Cascade::lag, frames);
+    cascade.tail(left, right, frames);
     cascade.finish();
 }
 
@@ -514,7 +541,9 @@ void KsFilterBiquad::processCascadeThenSetCutoff(KsFilterBiquad& first, KsFilter
                        secondRight.sameSettings(second);
     Cascade cascade(first, firstRight, second, secondRight);
     if (!ahead) {
-        cascade.run(left, right, 0, frames);
+        cascade.head(left, right, frames);
+        cascade.middle(left, right, Cascade::lag, frames);
+        cascade.tail(left, right, frames);
         cascade.finish();
         first.setCutoffHz(hz);
         second.setCutoffHz(hz);
@@ -522,16 +551,16 @@ void KsFilterBiquad::processCascadeThenSetCutoff(KsFilterBiquad& first, KsFilter
         secondRight.setCutoffHz(hz);
         return;
     }
-    const int piece = std::min(frames, 4);
-    const int middle = std::min(frames, 8);
-    cascade.run(left, right, 0, piece);
+    const int split = std::max(Cascade::lag, std::min(frames, 10));
+    cascade.head(left, right, frames);
     const Trig t = first.trigAt(hz);
-    cascade.run(left, right, piece, middle);
+    cascade.middle(left, right, Cascade::lag, split);
     BandPassPeaking d;
     d.alphas(first, second, t);
-    cascade.run(left, right, middle, frames);
+    cascade.middle(left, right, split, frames);
     Coefficients bp, pk;
     d.coefficients(bp, pk);
+    cascade.tail(left, right, frames);
     cascade.finish();
     first.setCutoffHz(hz);
     second.setCutoffHz(hz);
