@@ -116,7 +116,8 @@ TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
 {
     const std::function<KsFilter*()> builders[] = {
         [] { return new KsFilterBiquad; }, [] { return new KsFilterBiquadBP; },
-        [] { return new KsFilterBiquadLPFat; }, [] { return new KsFilterBiquadPeaking; }};
+        [] { return new KsFilterBiquadBPFat; }, [] { return new KsFilterBiquadLPFat; },
+        [] { return new KsFilterBiquadPeaking; }};
     std::mt19937 gen(7);
     std::uniform_real_distribution<float> d(-1.f, 1.f);
     for (const auto& build : builders) {
@@ -140,6 +141,54 @@ TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
                     ASSERT_EQ(b[i], bm[i]);
                 }
             }
+        }
+    }
+}
+
+// The band-pass pairs filter a chunk and take the next note in one call, designing for the
+// note while filtering; it must give exactly what processStereo followed by setCutoff on
+// both pairs gives, chunk after chunk, whether the channels' settings match or not, for
+// short and odd chunks and for notes above Nyquist (where the design takes other branches).
+TEST(BiquadFamily, PairRetunedWhileFilteringEqualsFilterThenSetCutoff)
+{
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<float> d(-1.f, 1.f);
+    const auto run = [&](KsFilterBiquadPair& l, KsFilterBiquadPair& r, KsFilterBiquadPair& lm,
+                         KsFilterBiquadPair& rm) {
+        const int lengths[] = {16, 16, 3, 1, 16, 7, 16, 2, 16, 16};
+        for (int chunk = 0; chunk < 40; ++chunk) {
+            const int n = lengths[chunk % 10];
+            // Notes from 40 Hz to well above Nyquist at 22.05 kHz, a repeated one among them.
+            const float note = chunk % 9 == 8 ? 100.f : 30.f + 3.f * static_cast<float>(chunk);
+            float a[16], b[16], am[16], bm[16];
+            for (int i = 0; i < 16; ++i)
+                am[i] = a[i] = d(gen), bm[i] = b[i] = d(gen);
+            l.processStereoThenSetCutoff(a, b, n, r, note);
+            lm.processStereo(am, bm, n, rm);
+            lm.setCutoff(note);
+            rm.setCutoff(note);
+            for (int i = 0; i < 16; ++i) {
+                ASSERT_EQ(a[i], am[i]) << chunk << " " << i;
+                ASSERT_EQ(b[i], bm[i]) << chunk << " " << i;
+            }
+        }
+    };
+    for (float sr : {48000.f, 22050.f}) {
+        for (float rightRes : {0.6f, 0.1f}) {
+            KsFilterBiquadBP l, r, lm, rm;
+            KsFilterBiquadBPFat fl, fr, flm, frm;
+            for (KsFilter* f : {static_cast<KsFilter*>(&l), static_cast<KsFilter*>(&lm),
+                                static_cast<KsFilter*>(&fl), static_cast<KsFilter*>(&flm)}) {
+                f->setSampleRate(sr);
+                f->setResonance(0.6f);
+            }
+            for (KsFilter* f : {static_cast<KsFilter*>(&r), static_cast<KsFilter*>(&rm),
+                                static_cast<KsFilter*>(&fr), static_cast<KsFilter*>(&frm)}) {
+                f->setSampleRate(sr);
+                f->setResonance(rightRes);
+            }
+            run(l.inner, r.inner, lm.inner, rm.inner);
+            run(fl.inner, fr.inner, flm.inner, frm.inner);
         }
     }
 }
