@@ -405,7 +405,7 @@ void Orvane::stepSequencer(SubBlock& b, const Sections& s) noexcept
 {
     // Only the envelopes a section on this sub-block will hear are looked up.
     const bool gate = s.gateOn;
-    const bool filter = s.filterOn && s.filterBySequencer;
+    const bool filterHeard = s.filterOn && s.filterBySequencer;
     const bool pan = s.panOn && s.panBySequencer;
     if (gate) b.gateStart = sequencer.gateEnvelope(gatePattern.load(relaxed));
     if (pan) b.panSeqStart = sequencer.gateEnvelope(panPattern.load(relaxed));
@@ -419,7 +419,7 @@ void Orvane::stepSequencer(SubBlock& b, const Sections& s) noexcept
         moveOn(gatePattern, id.seqPatTGateOn);
     }
     if (gate) b.gateEnd = sequencer.gateEnvelope(gatePattern.load(relaxed));
-    if (filter) b.filterEnd = sequencer.gateEnvelope(filterPattern.load(relaxed));
+    if (filterHeard) b.filterEnd = sequencer.gateEnvelope(filterPattern.load(relaxed));
     if (pan) b.panSeqEnd = sequencer.gateEnvelope(panPattern.load(relaxed));
 }
 
