@@ -98,16 +98,6 @@ inline Lanes magnitude(Lanes x) noexcept
 {
     return (Lanes)((LaneInts)x & 0x7fffffff);
 }
-// c (positive) with the sign of x, lane by lane.
-inline Lanes withSignOf(Lanes x, float c) noexcept
-{
-    return (Lanes)(((LaneInts)x & (int32_t)0x80000000) | (LaneInts)(Lanes{c, c, c, c}));
-}
-// |x| <= 2 ? inner : outer, lane by lane.
-inline Lanes pickWithinTwo(Lanes x, Lanes inner, Lanes outer) noexcept
-{
-    return magnitude(x) <= 2.f ? inner : outer;
-}
 #else
 struct Lanes {
     float v[4];
@@ -167,18 +157,6 @@ inline Lanes magnitude(Lanes x) noexcept
         f = std::fabs(f);
     return x;
 }
-inline Lanes withSignOf(Lanes x, float c) noexcept
-{
-    for (float& f : x.v)
-        f = std::copysign(c, f);
-    return x;
-}
-inline Lanes pickWithinTwo(Lanes x, Lanes inner, Lanes outer) noexcept
-{
-    for (int i = 0; i < 4; ++i)
-        x.v[i] = std::fabs(x.v[i]) <= 2.f ? inner.v[i] : outer.v[i];
-    return x;
-}
 #endif
 
 // Scalar forms with the same NaN rule as the lane forms.
@@ -194,51 +172,23 @@ inline float magnitude(float x) noexcept
 {
     return std::fabs(x);
 }
-inline float withSignOf(float x, float c) noexcept
-{
-    return std::copysign(c, x);
-}
-inline float pickWithinTwo(float x, float inner, float outer) noexcept
-{
-    return std::fabs(x) <= 2.f ? inner : outer;
-}
 
 // The saturator taken apart, for the models' per-sample chains: with y = x limited to -2..2,
 // S(x) = y + (|y| / 16 - 1 / 4) * y^3. addScaled forms acc + a * S(x) with the linear and the
 // cubic part running side by side, which shortens the chain from one stage to the next.
-//
-// Both forms are worked out twice and one result is picked: for |x| <= 2 the limits change
-// nothing, so y, |y| and y^3 are x, |x| and x^2 x, which need not wait for any limit; beyond,
-// y = +-2 and y^3 = +-8, and S(x) = +-1. Each case runs the same operations on the same
-// numbers as the formula on the limited values, so the result is the same to the bit, while
-// the chain through a saturator is one operation shorter. A NaN x takes the second case and
-// gives a finite value.
-// Hides from the optimiser that v is a product, so that it cannot be fused into the addition
-// that uses it. Where an expression could be fused in more than one way, the scalar and the
-// vector code might otherwise pick different ways and round differently.
-template <class T> inline T opaque(T v) noexcept
-{
-#if defined(__GNUC__) && defined(__SSE__) && !defined(ORVANE_ANALOG_NO_VECTOR)
-    asm("" : "+x"(v));
-#endif
-    return v;
-}
-
+// |y| and y^2 are taken from x directly (min(|x|, 2) and min(x^2, 4) are the same numbers,
+// NaN included), so they need not wait for the limited y.
 template <class T> struct Saturated {
-    T x;
-    explicit Saturated(T in) noexcept : x(in) {}
-    T value() const noexcept
+    T y, mag, cube;
+    explicit Saturated(T x) noexcept
+        : y(lowerLimit(upperLimit(x, 2.f), -2.f)), mag(upperLimit(magnitude(x), 2.f)),
+          cube(upperLimit(x * x, 4.f) * y)
     {
-        const T inner = x + (magnitude(x) * 0.0625f - 0.25f) * (x * x * x);
-        return pickWithinTwo(x, inner, withSignOf(x, 1.f));
     }
+    T value() const noexcept { return y + (mag * 0.0625f - 0.25f) * cube; }
     T addScaled(T acc, float a) const noexcept
     {
-        const T inner = (acc + x * a) + (magnitude(x) * (a * 0.0625f) - opaque(a * 0.25f)) * (x * x * x);
-        // acc + 2a - a with the signs of x; both products are exact, so the roundings are
-        // those of the formula's (acc + y a) + (2 a / 16 - a / 4) y^3.
-        const T outer = (acc + withSignOf(x, 2.f) * a) - withSignOf(x, 1.f) * a;
-        return pickWithinTwo(x, inner, outer);
+        return (acc + y * a) + (mag * (a * 0.0625f) - a * 0.25f) * cube;
     }
 };
 
