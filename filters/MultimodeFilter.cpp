@@ -181,6 +181,9 @@ void MultimodeFilter::setType(int32_t type, float note, float resonance, float d
     } else {
         pairLeft = pairRight = nullptr;
     }
+    const bool analog = row.filterClass >= filterClassSVF && row.filterClass <= filterClassMoog;
+    analogLeft = analog ? static_cast<AnalogFilter*>(left) : nullptr;
+    analogRight = analog ? static_cast<AnalogFilter*>(right) : nullptr;
     oversampling = row.oversampling;
     outputStage = row.outputStage;
 
@@ -225,6 +228,13 @@ void MultimodeFilter::runFilters(float* l, float* r, int frames, bool ramping, f
             pairLeft->processStereoThenSetCutoff(l + start, r + start, std::min(chunkFrames, frames - start),
                                                  *pairRight, notes[k]);
         lastCutoff = cutoff;
+        return;
+    }
+    if (!ramping && !follow && analogLeft && !analogLeft->isDirty() && !analogRight->isDirty()) {
+        // Nothing changes from chunk to chunk: an analog model then runs with constant
+        // coefficients, so one call over the whole block gives what the chunks would, without
+        // their calls' set-up.
+        left->processStereo(l, r, frames, *right);
         return;
     }
     for (int start = 0; start < frames; start += chunkFrames) {

@@ -122,4 +122,7 @@ class MultimodeFilter
     // empty: each chunk of a ramp is filtered and retuned in one call.
     KsFilterBiquadPair* pairLeft = nullptr;
     KsFilterBiquadPair* pairRight = nullptr;
+    // left and right as analog models while one is selected, else empty.
+    AnalogFilter* analogLeft = nullptr;
+    AnalogFilter* analogRight = nullptr;
 };
