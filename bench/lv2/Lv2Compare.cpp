@@ -4,7 +4,11 @@
 // Peers that are not installed are skipped. Rounds alternate between all configurations and
 // the fastest round counts, so that drift of the machine affects every row alike.
 //
-//   orvane-lv2-compare [--seconds S] [--rounds N] [--bundle-dir DIR]
+//   orvane-lv2-compare [--seconds S] [--rounds N] [--bundle-dir DIR] [--breakdown]
+//
+// --breakdown adds the whole chain with one section switched off at a time: the difference
+// to the whole chain is what that section costs inside the chain, which can differ from what
+// it costs alone (a section hears what the ones before it made of the signal).
 //
 // Goals: every Orvane section at least twice as fast as its peer; the whole chain (every
 // section on, filter "LP4 MG HQ") cheaper than the peer reverb alone.
@@ -197,7 +201,7 @@ void makeSignal(double seconds, std::vector<float>& left, std::vector<float>& ri
     }
 }
 
-std::vector<Row> rows()
+std::vector<Row> rows(bool breakdown)
 {
     const std::string c = calf;
     const Config pulsator{"Calf Pulsator", c + "Pulsator", {}};
@@ -216,7 +220,7 @@ std::vector<Row> rows()
     // coefficients every 16 frames, which is shown on its own row.
     std::vector<Setting> modulated = chain;
     modulated.push_back({"CutoffModOn", 1});
-    return {
+    std::vector<Row> table = {
         {"all sections off", {"Orvane, sections off", orvaneUri, {}}, {}, 0.0},
         {"trance gate", {"Orvane gate", orvaneUri, gate}, pulsator, 2.0},
         {"auto-pan", {"Orvane pan", orvaneUri, {{"PanOn", 1}, {"PanDepth", 100}}}, pulsator, 2.0},
@@ -250,6 +254,18 @@ std::vector<Row> rows()
         {"whole chain", {"Orvane, every section", orvaneUri, chain}, reverb, 1.0},
         {"chain + cutoff LFO", {"Orvane, chain, cutoff LFO", orvaneUri, modulated}, reverb, 0.0},
     };
+    if (breakdown) {
+        const char* switches[] = {"TranceGateOn", "PanOn",   "MmFilterOn", "DistOn",
+                                  "FlangerOn",    "DelayOn", "ReverbOn"};
+        for (const char* section : switches) {
+            std::vector<Setting> without = chain;
+            for (Setting& setting : without)
+                if (std::strcmp(setting.symbol, section) == 0) setting.value = 0.0f;
+            const std::string label = std::string("chain - ") + section;
+            table.push_back({label, {label, orvaneUri, without}, reverb, 0.0});
+        }
+    }
+    return table;
 }
 
 const char* argument(int argc, char** argv, const char* name)
@@ -299,7 +315,10 @@ int main(int argc, char** argv)
         runners[config.label] = runner->ok() ? std::move(runner) : nullptr;
         order.push_back(config.label);
     };
-    const std::vector<Row> table = rows();
+    bool breakdown = false;
+    for (int i = 1; i < argc; ++i)
+        breakdown = breakdown || std::strcmp(argv[i], "--breakdown") == 0;
+    const std::vector<Row> table = rows(breakdown);
     for (const Row& row : table) {
         prepare(row.orvane);
         prepare(row.peer);
