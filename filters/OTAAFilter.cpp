@@ -55,6 +55,8 @@ template <int M, class Io> void OTAAFilter::runMode(Io io, int frames) noexcept
     const float gStep = coefStep[coefG], kStep = coefStep[coefK];
     const float giStep = coefStep[coefGainIn], goStep = coefStep[coefGainOut];
     uint32_t seed = noiseSeed;
+    // The first sample's feedback input; the loop forms each following one from stage 4's parts.
+    T fbIn = y4 * 1.6f - io.load(0) * gi * 3.2f;
 
     for (int i = 0; i < frames; ++i) {
         seed = analog::nextNoise(seed);
@@ -67,9 +69,8 @@ template <int M, class Io> void OTAAFilter::runMode(Io io, int frames) noexcept
         // w * g * S(v)), so the chain runs from saturator to saturator.
         const float gw = g * stageWeight;
         const T a = io.load(i) * gi;
-        // 1.6 (y4 - 2 a) as 1.6 y4 - 3.2 a: one fused multiply-add after y4 instead of a
-        // subtraction and a multiplication (the same value within rounding).
-        const Saturated<T> fb(y4 * 1.6f - a * 3.2f);
+        // The feedback is S(1.6 (y4 - 2 a)), its input formed at the end of the sample before.
+        const Saturated<T> fb(fbIn);
         const T u = fb.addScaled(a, -k);
         const Saturated<T> v1(
             fb.addScaled(a * stageWeight + (uPrev * stageZeroWeight - y1 + n1), -k * stageWeight));
@@ -82,13 +83,20 @@ template <int M, class Io> void OTAAFilter::runMode(Io io, int frames) noexcept
         const T y3Old = y3;
         y3 = v3.addScaled(y3, g);
         const Saturated<T> v4(v3.addScaled(y3Old * stageWeight + (y3Old * stageZeroWeight - y4), gw));
+        const T y4Old = y4;
         y4 = v4.addScaled(y4, g);
         uPrev = u;
         if constexpr (M >= 0) io.store(i, analog::ladderOutput<M>(u, y1, y2, y3, y4) * go);
+        const float gFeedback = g * 1.6f;
         g += gStep;
         k += kStep;
         gi += giStep;
         go += goStep;
+        // The next feedback input 1.6 y4 - 3.2 a, with y4 = y4Old + g S(v4) expanded: it waits
+        // on stage 4's saturator only, not on y4 and a multiply-add after it (the same value
+        // within rounding). The last sample reloads its own input, unused.
+        const int next = i + 1 < frames ? i + 1 : i;
+        fbIn = v4.addScaled(y4Old * 1.6f - io.load(next) * gi * 3.2f, gFeedback);
     }
 
     Io::keep(y[0], y1);
