@@ -2,6 +2,7 @@
 
 #include "engine/MidiCcMap.h"
 #include "engine/ParameterTable.h"
+#include "units/LoopTargets.h"
 
 #include <algorithm>
 #include <cmath>
@@ -432,6 +433,7 @@ void Orvane::stepOscillators(SubBlock& b) noexcept
     b.panPosEnd = position.current();
 }
 
+ORVANE_UNIT_LOOP
 void Orvane::processGate(const SubBlock& b) noexcept
 {
     // The gain glides from the start value (first frame) towards the end value; computed from
@@ -445,6 +447,7 @@ void Orvane::processGate(const SubBlock& b) noexcept
     }
 }
 
+ORVANE_UNIT_LOOP
 void Orvane::processPan(const SubBlock& b, const Sections& s) noexcept
 {
     // The depth is taken before its ramp moves on by this sub-block.
@@ -541,6 +544,7 @@ void Orvane::processReverb(int n) noexcept
     reverb.process(bufferL, bufferR, n);
 }
 
+ORVANE_UNIT_LOOP
 void Orvane::processMaster(int n) noexcept
 {
     const float volume = param(id.masterVolume, n) * 1.3f;

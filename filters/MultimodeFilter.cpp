@@ -1,5 +1,7 @@
 #include "filters/MultimodeFilter.h"
 
+#include "units/LoopTargets.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -313,6 +315,7 @@ void MultimodeFilter::limit(float* l, float* r, int frames) noexcept
     limiterStep = step;
 }
 
+ORVANE_UNIT_LOOP
 void MultimodeFilter::process(int32_t type, float cutoff, float resonance, float envAmount, float mix,
                               float envAttack, float envRelease, float* leftBuffer, float* rightBuffer,
                               int frames) noexcept

@@ -1,5 +1,7 @@
 #include "units/Exciter.h"
 
+#include "units/LoopTargets.h"
+
 #include <algorithm>
 
 #if defined(__SSE__)
@@ -105,6 +107,7 @@ void runRecursions(BiquadFilter& hl, BiquadFilter& hr, PeakFollower& env, const 
 
 } // namespace
 
+ORVANE_UNIT_LOOP
 void Exciter::process(float* left, float* right, int frames, float amt) noexcept
 {
     amount = std::clamp(amt, 0.0f, 1.0f);

@@ -1,5 +1,7 @@
 #include "units/SoftSaturator.h"
 
+#include "units/LoopTargets.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -33,6 +35,7 @@ void SoftSaturator::process(float* left, float* right, int frames, float amt) no
     processBuffer(right, frames);
 }
 
+ORVANE_UNIT_LOOP
 void SoftSaturator::processBuffer(float* buffer, int frames) const noexcept
 {
     const float drive = amount * 4.0f + 1.0f;

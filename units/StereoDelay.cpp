@@ -2,6 +2,7 @@
 
 #include "units/BiquadCascade.h"
 #include "units/Limit.h"
+#include "units/LoopTargets.h"
 
 #include <algorithm>
 #include <cmath>
@@ -171,6 +172,7 @@ int writeLine(float* line, int index, int length, const float* send, int frames)
 
 } // namespace
 
+ORVANE_UNIT_LOOP
 void StereoDelay::processChunk(float* left, float* right, int frames, int lengthL, int lengthR) noexcept
 {
     // Three passes per chunk, each sample getting the same formula as a one-pass loop: read
