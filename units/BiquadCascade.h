@@ -1,9 +1,9 @@
 #pragma once
 // Two stereo biquad stages in series (a first stage per channel, then a second stage per
 // channel) run as one four-lane vector: lanes 0 and 1 hold the first stage of the left and
-// the right channel, lanes 2 and 3 the second stage. The lanes are skewed by one frame: the
-// step that runs the first stage on frame n runs the second stage on frame n - 1, whose
-// first-stage output the step before produced. Each lane computes exactly what
+// the right channel, lanes 2 and 3 the second stage. The lanes are skewed by a few frames:
+// the step that runs the first stage on frame n runs the second stage on frame n - lag,
+// whose first-stage output an earlier step left in the buffer. Each lane computes exactly what
 // BiquadFilter::processSample computes, so the result equals the four filters run sample by
 // sample; it takes about a quarter of the instructions, and the four recursions overlap.
 //
@@ -16,6 +16,12 @@ namespace biquad_cascade
 
 typedef float Lanes __attribute__((vector_size(16)));
 typedef int LaneMask __attribute__((vector_size(16)));
+
+// How many frames the second stage runs behind the first. Its input is then a first-stage
+// output from several steps back, read from the buffer, so the only chain from one step to
+// the next is each stage's own recursion; with a lag of one it would be the first stage's
+// output of the step just before, and every step would wait for it.
+constexpr int lag = 4;
 
 struct Stages {
     Lanes b0, b1, b2, a1, a2, x1, x2, y1, y2;
@@ -80,17 +86,29 @@ inline void run(BiquadFilter* const* filters, float* left, float* right, int fra
     if (frames <= 0) return;
     Stages stages(filters);
     const LaneMask firstOnly = {-1, -1, 0, 0}, secondOnly = {0, 0, -1, -1};
-    perFrame(0);
-    Lanes y = stages.stepLanes(Lanes{left[0], right[0], 0.0f, 0.0f}, firstOnly);
-    for (int n = 1; n < frames; ++n) {
+    const int head = frames < lag ? frames : lag;
+    // The first stage alone on the first frames; its output waits in the buffers.
+    for (int n = 0; n < head; ++n) {
         perFrame(n);
-        y = stages.step(Lanes{left[n], right[n], y[0], y[1]});
-        left[n - 1] = y[2];
-        right[n - 1] = y[3];
+        const Lanes y = stages.stepLanes(Lanes{left[n], right[n], 0.0f, 0.0f}, firstOnly);
+        left[n] = y[0];
+        right[n] = y[1];
     }
-    y = stages.stepLanes(Lanes{0.0f, 0.0f, y[0], y[1]}, secondOnly);
-    left[frames - 1] = y[2];
-    right[frames - 1] = y[3];
+    // Both stages: the first on frame n, the second on frame n - lag.
+    for (int n = lag; n < frames; ++n) {
+        perFrame(n);
+        const Lanes y = stages.step(Lanes{left[n], right[n], left[n - lag], right[n - lag]});
+        left[n] = y[0];
+        right[n] = y[1];
+        left[n - lag] = y[2];
+        right[n - lag] = y[3];
+    }
+    // The second stage alone on the last frames.
+    for (int n = frames - head; n < frames; ++n) {
+        const Lanes y = stages.stepLanes(Lanes{0.0f, 0.0f, left[n], right[n]}, secondOnly);
+        left[n] = y[2];
+        right[n] = y[3];
+    }
     stages.store(filters);
 }
 
