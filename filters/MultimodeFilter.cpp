@@ -283,8 +283,12 @@ void MultimodeFilter::limit(float* l, float* r, int frames) noexcept
         const int n = std::min(maxFrames, frames - start);
         float* const cl = l + start;
         float* const cr = r + start;
-        for (int i = 0; i < n; ++i)
-            peaks[i] = std::max(std::fabs(cl[i]), std::fabs(cr[i]));
+        // A sample that is not a number leaves the envelope alone: as a peak it would turn the
+        // envelope into NaN for good, and the limiter would never act again.
+        for (int i = 0; i < n; ++i) {
+            const float peak = std::max(std::fabs(cl[i]), std::fabs(cr[i]));
+            peaks[i] = peak == peak ? peak : 0.f;
+        }
         bool over = false;
         for (int i = 0; i < n; ++i) {
             float e = env - release;

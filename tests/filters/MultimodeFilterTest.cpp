@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -173,6 +174,16 @@ TEST(MultimodeFilter, LimiterHalvesAtOnceAndRecoversLinearly)
     quiet->limit(q.data(), q2.data(), 2000);
     EXPECT_EQ(quiet->limiterGain, 1.f);
     EXPECT_EQ(q.back(), 0.9f);
+
+    // A sample that is not a number does not disable the limiter: loud audio after it is
+    // still halved.
+    auto afterNan = makeUnit();
+    std::vector<float> n(4000, 2.f), n2(4000, 2.f);
+    n[0] = std::numeric_limits<float>::quiet_NaN();
+    afterNan->limit(n.data(), n2.data(), 4000);
+    EXPECT_TRUE(std::isfinite(afterNan->limiterFollower.value));
+    EXPECT_NEAR(afterNan->limiterGain, 0.5f, 0.01f);
+    EXPECT_NEAR(n2.back(), 1.f, 0.02f);
 }
 
 TEST(MultimodeFilter, SoftClipperKnee)
