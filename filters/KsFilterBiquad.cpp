@@ -1,5 +1,7 @@
 #include "filters/KsFilterBiquad.h"
 
+#include "units/BiquadCascade.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -407,106 +409,31 @@ void KsFilterBiquad::filterPair(KsFilterBiquad& l, KsFilterBiquad& other, float*
     other.guardHistory();
 }
 
-// Two sections in series over a stereo pair, both sections of both channels in the four
-// lanes of one vector: lanes 0 and 1 take frame i through the first section, lanes 2 and 3
-// frame i - lag through the second. The first section's output waits in the buffer until
-// the second takes it, lag frames later; with that lag the second section's input is ready
-// long before it is needed, so the only chain from one frame to the next is each section's
-// own recursion. Every lane does the operations of process in the same order, so each
-// channel's result is identical to running the sections one after the other. A block is
-// head, then middle over lag..frames (in as many pieces as the caller likes, in order),
-// then tail and finish.
-class KsFilterBiquad::Cascade
+namespace
 {
-  public:
-    typedef float Quad __attribute__((vector_size(16)));
+
+// The two sections of both channels in one skewed four-lane vector (see BiquadCascade.h):
+// lanes 0 and 1 the first section, lanes 2 and 3 the second, in the sections' own rounding
+// order, so each channel's result is identical to running the sections one after the other.
+using Cascade = biquad_cascade::Stages<KsFilterBiquad, biquad_cascade::Order::a2First>;
+
+// Stores the histories, with guardHistory on the four lanes at once: a section whose y1 is
+// subnormal or whose y1 or y2 is beyond +-1000 or not a number restarts from silence.
+void finish(Cascade& c, KsFilterBiquad* const* sections) noexcept
+{
     typedef int Lanes __attribute__((vector_size(16)));
-    static constexpr int lag = 4;
+    const auto absolute = [](biquad_cascade::Lanes v) {
+        return (biquad_cascade::Lanes)((Lanes)v & 0x7fffffff);
+    };
+    const biquad_cascade::Lanes m1 = absolute(c.y1), m2 = absolute(c.y2);
+    const Lanes runaway =
+        (m1 < std::numeric_limits<float>::min() && m1 != 0.f) | ~(m1 <= 1000.f) | ~(m2 <= 1000.f);
+    c.y1 = (biquad_cascade::Lanes)((Lanes)c.y1 & ~runaway);
+    c.y2 = (biquad_cascade::Lanes)((Lanes)c.y2 & ~runaway);
+    c.store(sections);
+}
 
-    Cascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
-            KsFilterBiquad& secondRight) noexcept
-        : f(first), fr(firstRight), s(second),
-          sr(secondRight), c0{f.b0, fr.b0, s.b0, sr.b0}, c1{f.b1, fr.b1, s.b1, sr.b1}, c2{f.b2, fr.b2, s.b2,
-                                                                                          sr.b2},
-          d1{f.a1, fr.a1, s.a1, sr.a1}, d2{f.a2, fr.a2, s.a2, sr.a2}, x1{f.x1, fr.x1, s.x1, sr.x1},
-          x2{f.x2, fr.x2, s.x2, sr.x2}, y1{f.y1, fr.y1, s.y1, sr.y1}, y2{f.y2, fr.y2, s.y2, sr.y2}
-    {
-    }
-
-    // The first section alone on the first frames; the second's lanes keep their history.
-    void head(float* left, float* right, int frames) noexcept
-    {
-        const int n = frames < lag ? frames : lag;
-        for (int i = 0; i < n; ++i) {
-            const Quad x{left[i], right[i], 0.f, 0.f};
-            const Quad y = step(x);
-            x2 = join(x1, x2);
-            x1 = join(x, x1);
-            y2 = join(y1, y2);
-            y1 = join(y, y1);
-            left[i] = y[0];
-            right[i] = y[1];
-        }
-    }
-
-    // Both sections, frames from..to - 1 (from lag on).
-    void middle(float* left, float* right, int from, int to) noexcept
-    {
-        for (int i = from; i < to; ++i) {
-            const Quad x{left[i], right[i], left[i - lag], right[i - lag]};
-            const Quad y = step(x);
-            x2 = x1;
-            x1 = x;
-            y2 = y1;
-            y1 = y;
-            left[i] = y[0];
-            right[i] = y[1];
-            left[i - lag] = y[2];
-            right[i - lag] = y[3];
-        }
-    }
-
-    // The second section alone on the last frames; the first's lanes keep their history.
-    void tail(float* left, float* right, int frames) noexcept
-    {
-        const int n = frames < lag ? frames : lag;
-        for (int i = frames - n; i < frames; ++i) {
-            const Quad x{0.f, 0.f, left[i], right[i]};
-            const Quad y = step(x);
-            x2 = join(x2, x1);
-            x1 = join(x1, x);
-            y2 = join(y2, y1);
-            y1 = join(y1, y);
-            left[i] = y[2];
-            right[i] = y[3];
-        }
-    }
-
-    // Stores the histories, with guardHistory on the four lanes at once: a section whose y1
-    // is subnormal or whose y1 or y2 is beyond +-1000 or not a number restarts from silence.
-    void finish() noexcept
-    {
-        const auto absolute = [](Quad v) { return (Quad)((Lanes)v & 0x7fffffff); };
-        const Quad m1 = absolute(y1), m2 = absolute(y2);
-        const Lanes runaway =
-            (m1 < std::numeric_limits<float>::min() && m1 != 0.f) | ~(m1 <= 1000.f) | ~(m2 <= 1000.f);
-        y1 = (Quad)((Lanes)y1 & ~runaway);
-        y2 = (Quad)((Lanes)y2 & ~runaway);
-        f.x1 = x1[0], f.x2 = x2[0], f.y1 = y1[0], f.y2 = y2[0];
-        fr.x1 = x1[1], fr.x2 = x2[1], fr.y1 = y1[1], fr.y2 = y2[1];
-        s.x1 = x1[2], s.x2 = x2[2], s.y1 = y1[2], s.y2 = y2[2];
-        sr.x1 = x1[3], sr.x2 = x2[3], sr.y1 = y1[3], sr.y2 = y2[3];
-    }
-
-  private:
-    Quad step(Quad x) const noexcept { return c0 * x + c1 * x1 + c2 * x2 - d2 * y2 - d1 * y1; }
-    // Lanes 0 and 1 from a, lanes 2 and 3 from b.
-    static Quad join(Quad a, Quad b) noexcept { return __builtin_shuffle(a, b, Lanes{0, 1, 6, 7}); }
-
-    KsFilterBiquad &f, &fr, &s, &sr;
-    const Quad c0, c1, c2, d1, d2;
-    Quad x1, x2, y1, y2;
-};
+} // namespace
 
 void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& firstRight, KsFilterBiquad& second,
                                     KsFilterBiquad& secondRight, float* left, float* right,
@@ -515,11 +442,12 @@ void KsFilterBiquad::processCascade(KsFilterBiquad& first, KsFilterBiquad& first
     prepareBoth(first, second);
     firstRight.prepareLike(first);
     secondRight.prepareLike(second);
-    Cascade cascade(first, firstRight, second, secondRight);
+    KsFilterBiquad* const sections[4] = {&first, &firstRight, &second, &secondRight};
+    Cascade cascade(sections);
     cascade.head(left, right, frames);
-    cascade.middle(left, right, Cascade::lag, frames);
+    cascade.middle(left, right, biquad_cascade::lag, frames);
     cascade.tail(left, right, frames);
-    cascade.finish();
+    finish(cascade, sections);
 }
 
 void KsFilterBiquad::processCascadeThenSetCutoff(KsFilterBiquad& first, KsFilterBiquad& firstRight,
@@ -539,29 +467,30 @@ void KsFilterBiquad::processCascadeThenSetCutoff(KsFilterBiquad& first, KsFilter
                        first.sampleRate == second.sampleRate && first.sampleRate > 0.f && hz > 0.f &&
                        std::isfinite(hz) && firstRight.sameSettings(first) &&
                        secondRight.sameSettings(second);
-    Cascade cascade(first, firstRight, second, secondRight);
+    KsFilterBiquad* const sections[4] = {&first, &firstRight, &second, &secondRight};
+    Cascade cascade(sections);
     if (!ahead) {
         cascade.head(left, right, frames);
-        cascade.middle(left, right, Cascade::lag, frames);
+        cascade.middle(left, right, biquad_cascade::lag, frames);
         cascade.tail(left, right, frames);
-        cascade.finish();
+        finish(cascade, sections);
         first.setCutoffHz(hz);
         second.setCutoffHz(hz);
         firstRight.setCutoffHz(hz);
         secondRight.setCutoffHz(hz);
         return;
     }
-    const int split = std::max(Cascade::lag, std::min(frames, 10));
+    const int split = std::max(biquad_cascade::lag, std::min(frames, 10));
     cascade.head(left, right, frames);
     const Trig t = first.trigAt(hz);
-    cascade.middle(left, right, Cascade::lag, split);
+    cascade.middle(left, right, biquad_cascade::lag, split);
     BandPassPeaking d;
     d.alphas(first, second, t);
     cascade.middle(left, right, split, frames);
     Coefficients bp, pk;
     d.coefficients(bp, pk);
     cascade.tail(left, right, frames);
-    cascade.finish();
+    finish(cascade, sections);
     first.setCutoffHz(hz);
     second.setCutoffHz(hz);
     firstRight.setCutoffHz(hz);

@@ -103,7 +103,6 @@ class KsFilterBiquad : public KsFilter
         float b0, b1, b2, a1, a2;
     };
     struct BandPassPeaking;
-    class Cascade;
     Trig trigAt(float hz) const noexcept;
     // Same rate, resonance, mode and variant (the cutoff aside).
     bool sameSettings(const KsFilterBiquad& o) const noexcept;

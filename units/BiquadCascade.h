@@ -3,11 +3,14 @@
 // channel) run as one four-lane vector: lanes 0 and 1 hold the first stage of the left and
 // the right channel, lanes 2 and 3 the second stage. The lanes are skewed by a few frames:
 // the step that runs the first stage on frame n runs the second stage on frame n - lag,
-// whose first-stage output an earlier step left in the buffer. Each lane computes exactly what
-// BiquadFilter::processSample computes, so the result equals the four filters run sample by
-// sample; it takes about a quarter of the instructions, and the four recursions overlap.
+// whose first-stage output an earlier step left in the buffer. Its input is then ready long
+// before it is needed, so the only chain from one step to the next is each stage's own
+// recursion (with a lag of one, every step would wait for the step just before). Each lane
+// computes exactly what the filter's own per-sample step computes, so the result equals the
+// four filters run sample by sample, in about a quarter of the instructions.
 //
-// Nothing here allocates; the functions are realtime-safe.
+// Works on any filter type with the fields b0, b1, b2, a1, a2 and the histories x1, x2, y1,
+// y2. Nothing here allocates; everything is realtime-safe.
 
 #include "units/BiquadFilter.h"
 
@@ -17,20 +20,24 @@ namespace biquad_cascade
 typedef float Lanes __attribute__((vector_size(16)));
 typedef int LaneMask __attribute__((vector_size(16)));
 
-// How many frames the second stage runs behind the first. Its input is then a first-stage
-// output from several steps back, read from the buffer, so the only chain from one step to
-// the next is each stage's own recursion; with a lag of one it would be the first stage's
-// output of the step just before, and every step would wait for it.
+// How many frames the second stage runs behind the first.
 constexpr int lag = 4;
 
-struct Stages {
+// The rounding order of the recursion, which the lanes must follow to give the same bits:
+// b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2 (BiquadFilter), or with the a2 term subtracted first.
+enum class Order { a1First, a2First };
+
+// A block is head, then middle over lag..frames (in as many pieces as the caller likes, in
+// order), then tail, then store. perFrame(n), where given, is called for every frame n in
+// order inside the same loops, so that another recursion can overlap the filters'.
+template <class Filter, Order order = Order::a1First> struct Stages {
     Lanes b0, b1, b2, a1, a2, x1, x2, y1, y2;
 
     // filters: left first stage, right first stage, left second stage, right second stage.
-    explicit Stages(BiquadFilter* const* filters) noexcept
+    explicit Stages(Filter* const* filters) noexcept
     {
         for (int k = 0; k < 4; ++k) {
-            const BiquadFilter& f = *filters[k];
+            const Filter& f = *filters[k];
             b0[k] = f.b0;
             b1[k] = f.b1;
             b2[k] = f.b2;
@@ -43,10 +50,11 @@ struct Stages {
         }
     }
 
-    void store(BiquadFilter* const* filters) const noexcept
+    // The histories back into the four filters.
+    void store(Filter* const* filters) const noexcept
     {
         for (int k = 0; k < 4; ++k) {
-            BiquadFilter& f = *filters[k];
+            Filter& f = *filters[k];
             f.x1 = x1[k];
             f.x2 = x2[k];
             f.y1 = y1[k];
@@ -54,9 +62,61 @@ struct Stages {
         }
     }
 
+    // The first stage alone on the first frames; the second's lanes keep their history.
+    template <class PerFrame> void head(float* left, float* right, int frames, PerFrame&& perFrame) noexcept
+    {
+        const int n = frames < lag ? frames : lag;
+        for (int i = 0; i < n; ++i) {
+            perFrame(i);
+            const Lanes y = stepLanes(Lanes{left[i], right[i], 0.0f, 0.0f}, LaneMask{-1, -1, 0, 0});
+            left[i] = y[0];
+            right[i] = y[1];
+        }
+    }
+
+    // Both stages, frames from..to - 1 (from lag on): the first on frame i, the second on
+    // frame i - lag.
+    template <class PerFrame>
+    void middle(float* left, float* right, int from, int to, PerFrame&& perFrame) noexcept
+    {
+        for (int i = from; i < to; ++i) {
+            perFrame(i);
+            const Lanes y = step(Lanes{left[i], right[i], left[i - lag], right[i - lag]});
+            left[i] = y[0];
+            right[i] = y[1];
+            left[i - lag] = y[2];
+            right[i - lag] = y[3];
+        }
+    }
+
+    // The second stage alone on the last frames; the first's lanes keep their history.
+    void tail(float* left, float* right, int frames) noexcept
+    {
+        const int n = frames < lag ? frames : lag;
+        for (int i = frames - n; i < frames; ++i) {
+            const Lanes y = stepLanes(Lanes{0.0f, 0.0f, left[i], right[i]}, LaneMask{0, 0, -1, -1});
+            left[i] = y[2];
+            right[i] = y[3];
+        }
+    }
+
+    void head(float* left, float* right, int frames) noexcept
+    {
+        head(left, right, frames, [](int) {});
+    }
+    void middle(float* left, float* right, int from, int to) noexcept
+    {
+        middle(left, right, from, to, [](int) {});
+    }
+
+  private:
     Lanes step(Lanes x) noexcept
     {
-        const Lanes y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        Lanes y;
+        if constexpr (order == Order::a1First)
+            y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        else
+            y = b0 * x + b1 * x1 + b2 * x2 - a2 * y2 - a1 * y1;
         x2 = x1;
         x1 = x;
         y2 = y1;
@@ -77,38 +137,16 @@ struct Stages {
     }
 };
 
-// Filters left and right in place through both stages. perFrame(n) is called once for every
-// frame n in order, inside the same loop, so that another recursion can overlap the filters'.
+// A whole block of BiquadFilters, with perFrame(n) called for every frame n in order.
 template <class PerFrame>
 inline void run(BiquadFilter* const* filters, float* left, float* right, int frames,
                 PerFrame&& perFrame) noexcept
 {
     if (frames <= 0) return;
-    Stages stages(filters);
-    const LaneMask firstOnly = {-1, -1, 0, 0}, secondOnly = {0, 0, -1, -1};
-    const int head = frames < lag ? frames : lag;
-    // The first stage alone on the first frames; its output waits in the buffers.
-    for (int n = 0; n < head; ++n) {
-        perFrame(n);
-        const Lanes y = stages.stepLanes(Lanes{left[n], right[n], 0.0f, 0.0f}, firstOnly);
-        left[n] = y[0];
-        right[n] = y[1];
-    }
-    // Both stages: the first on frame n, the second on frame n - lag.
-    for (int n = lag; n < frames; ++n) {
-        perFrame(n);
-        const Lanes y = stages.step(Lanes{left[n], right[n], left[n - lag], right[n - lag]});
-        left[n] = y[0];
-        right[n] = y[1];
-        left[n - lag] = y[2];
-        right[n - lag] = y[3];
-    }
-    // The second stage alone on the last frames.
-    for (int n = frames - head; n < frames; ++n) {
-        const Lanes y = stages.stepLanes(Lanes{0.0f, 0.0f, left[n], right[n]}, secondOnly);
-        left[n] = y[2];
-        right[n] = y[3];
-    }
+    Stages<BiquadFilter> stages(filters);
+    stages.head(left, right, frames, perFrame);
+    stages.middle(left, right, lag, frames, perFrame);
+    stages.tail(left, right, frames);
     stages.store(filters);
 }
 
