@@ -208,50 +208,7 @@ void CombDelayLine::processPair(CombDelayLine& o, float* left, float* right, int
     dcY1 = y1[0], o.dcY1 = y1[1];
 }
 
-namespace
-{
-float periodOfNote(float note) noexcept
+float combPeriodOfNote(float note) noexcept
 {
     return 1.f / noteToHz(note);
-}
-} // namespace
-
-void KsFilterComb::setSampleRate(float hz) noexcept
-{
-    sampleRate = hz;
-    line.setSampleRate(hz);
-}
-
-void KsFilterComb::setCutoff(float note) noexcept
-{
-    line.setDelayTime(periodOfNote(note));
-}
-
-void KsFilterComb::processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept
-{
-    if (!isExactly<KsFilterComb>(partner)) {
-        KsFilter::processStereo(left, right, frames, partner);
-        return;
-    }
-    line.processPair(static_cast<KsFilterComb&>(partner).line, left, right, frames);
-}
-
-void KsFilterCombNeg::setSampleRate(float hz) noexcept
-{
-    sampleRate = hz;
-    line.setSampleRate(hz);
-}
-
-void KsFilterCombNeg::setCutoff(float note) noexcept
-{
-    line.setDelayTime(periodOfNote(note));
-}
-
-void KsFilterCombNeg::processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept
-{
-    if (!isExactly<KsFilterCombNeg>(partner)) {
-        KsFilter::processStereo(left, right, frames, partner);
-        return;
-    }
-    line.processPair(static_cast<KsFilterCombNeg&>(partner).line, left, right, frames);
 }

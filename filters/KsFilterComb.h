@@ -12,6 +12,7 @@
 // line length for the rate and clears the line; it never allocates.
 
 #include "filters/KsFilter.h"
+#include "filters/KsFilterBiquad.h"
 
 #include <memory>
 
@@ -63,24 +64,43 @@ class CombDelayLine
     float dcX1 = 0.f, dcY1 = 0.f;
 };
 
-class KsFilterComb : public KsFilter
+// Delay of one period of the note's frequency, in seconds.
+float combPeriodOfNote(float note) noexcept;
+
+// The operations both comb types share; they differ only in the sign of the feedback.
+template <class Derived, int32_t typeClass, int feedbackSign> class KsFilterCombType : public KsFilter
 {
   public:
-    KsFilterComb() noexcept { classId = 5; }
+    KsFilterCombType() noexcept { classId = typeClass; }
 
     // Allocates the one-second line for the rate; call outside the audio path.
     void allocate(float maxSampleRate) { line.allocate(maxSampleRate); }
 
     void reset() noexcept override {}
     // Stores the rate and clears the line and the DC blocker; no allocation.
-    void setSampleRate(float hz) noexcept override;
+    void setSampleRate(float hz) noexcept override
+    {
+        sampleRate = hz;
+        line.setSampleRate(hz);
+    }
     // Delay of one cutoff period.
-    void setCutoff(float note) noexcept override;
-    // Feedback = r x 0.99.
-    void setResonance(float r) noexcept override { line.feedback = r * 0.99f; }
+    void setCutoff(float note) noexcept override { line.setDelayTime(combPeriodOfNote(note)); }
+    // Feedback = r x +-0.99.
+    void setResonance(float r) noexcept override { line.feedback = r * (feedbackSign * 0.99f); }
     void process(float* buffer, int frames) noexcept override { line.process(buffer, frames); }
     // Both channels in one pass when the partner is of the same class; the same result.
-    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override
+    {
+        if (!isExactly<Derived>(partner)) {
+            KsFilter::processStereo(left, right, frames, partner);
+            return;
+        }
+        line.processPair(static_cast<Derived&>(partner).line, left, right, frames);
+    }
 
     CombDelayLine line;
+};
+
+class KsFilterComb final : public KsFilterCombType<KsFilterComb, 5, 1>
+{
 };
