@@ -4,21 +4,9 @@
 
 #include "filters/KsFilterTube.h"
 
-class KsFilterMech : public KsFilter
+class KsFilterMech final : public KsFilterShaper
 {
   public:
-    KsFilterMech() noexcept { classId = 13; }
-
-    void reset() noexcept override {}
-    // amount = the cutoff position 0..1.
-    void setCutoff(float note) noexcept override { amount = shaperAmount(note); }
-    // The wet share is always full; resonance has no effect.
-    void setResonance(float) noexcept override { wet = 1.f; }
-    // Output gain = d + 0.5.
-    void setDrive(float d) noexcept override { outGain = d + 0.5f; }
+    KsFilterMech() noexcept : KsFilterShaper(13) {}
     void process(float* buffer, int frames) noexcept override;
-
-    float amount = 0.f;
-    float wet = 1.f;
-    float outGain = 1.5f;
 };

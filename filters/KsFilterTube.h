@@ -17,11 +17,11 @@ inline float shaperAmount(float note) noexcept
     return t > 0.f ? (t < 1.f ? t : 1.f) : 0.f;
 }
 
-class KsFilterTube : public KsFilter
+// The settings the waveshapers share ("Tube" and "Mech"): the drive amount follows the cutoff
+// position, the wet share is always full and the drive sets the output gain.
+class KsFilterShaper : public KsFilter
 {
   public:
-    KsFilterTube() noexcept { classId = 12; }
-
     void reset() noexcept override {}
     // amount = the cutoff position 0..1.
     void setCutoff(float note) noexcept override { amount = shaperAmount(note); }
@@ -29,9 +29,18 @@ class KsFilterTube : public KsFilter
     void setResonance(float) noexcept override { wet = 1.f; }
     // Output gain = d + 0.5.
     void setDrive(float d) noexcept override { outGain = d + 0.5f; }
-    void process(float* buffer, int frames) noexcept override;
 
     float amount = 0.f;
     float wet = 1.f;
     float outGain = 1.5f;
+
+  protected:
+    explicit KsFilterShaper(int32_t typeClass) noexcept { classId = typeClass; }
+};
+
+class KsFilterTube final : public KsFilterShaper
+{
+  public:
+    KsFilterTube() noexcept : KsFilterShaper(12) {}
+    void process(float* buffer, int frames) noexcept override;
 };
