@@ -339,3 +339,39 @@ class AnalogFilter : public KsFilter
     float cachedCoef[coefCount] = {};
     bool cacheValid = false;
 };
+
+// The entry points the models share: one channel in lane 0 with scalars, or a stereo pair in
+// lanes 0 and 1 of this object with four-lane vectors (the partner is not used), each running
+// the model's sample loop specialised for its mode. Model defines
+// template <int M, class Io> void runMode(Io io, int frames) for the modes 0..modeCount - 1
+// and -1 (any other mode); its source file instantiates this class for it.
+template <class Model, int modeCount> class AnalogModel : public AnalogFilter
+{
+  public:
+    void process(float* buffer, int frames) noexcept final;
+    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept final;
+
+  private:
+    template <class Io> void run(Io io, int frames) noexcept;
+};
+
+template <class Model, int modeCount>
+void AnalogModel<Model, modeCount>::process(float* buffer, int frames) noexcept
+{
+    if (buffer) run(analog::MonoIo{buffer}, frames);
+}
+
+template <class Model, int modeCount>
+void AnalogModel<Model, modeCount>::processStereo(float* left, float* right, int frames, KsFilter&) noexcept
+{
+    if (!left || !right) return process(left ? left : right, frames);
+    run(analog::StereoIo{left, right}, frames);
+}
+
+template <class Model, int modeCount>
+template <class Io>
+void AnalogModel<Model, modeCount>::run(Io io, int frames) noexcept
+{
+    analog::withMode<modeCount>(
+        mode, [&](auto m) { static_cast<Model*>(this)->template runMode<decltype(m)::value>(io, frames); });
+}

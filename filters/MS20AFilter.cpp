@@ -130,11 +130,6 @@ void MS20AFilter::design(const Settings& s, float* out) const noexcept
     out[coefGainOut] = 10.f / ((s.drive - 1.f) * 0.2f + 1.f);
 }
 
-template <class Io> void MS20AFilter::run(Io io, int frames) noexcept
-{
-    analog::withMode<3>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
-}
-
 template <int M, class Io> void MS20AFilter::runMode(Io io, int frames) noexcept
 {
     using T = typename Io::T;
@@ -185,13 +180,4 @@ template <int M, class Io> void MS20AFilter::runMode(Io io, int frames) noexcept
     endBlock();
 }
 
-void MS20AFilter::process(float* buffer, int frames) noexcept
-{
-    if (buffer) run(analog::MonoIo{buffer}, frames);
-}
-
-void MS20AFilter::processStereo(float* left, float* right, int frames, KsFilter&) noexcept
-{
-    if (!left || !right) return process(left ? left : right, frames);
-    run(analog::StereoIo{left, right}, frames);
-}
+template class AnalogModel<MS20AFilter, 3>;

@@ -8,7 +8,7 @@
 
 #include "filters/AnalogFilter.h"
 
-class MS20AFilter final : public AnalogFilter
+class MS20AFilter final : public AnalogModel<MS20AFilter, 3>
 {
   public:
     MS20AFilter();
@@ -18,11 +18,6 @@ class MS20AFilter final : public AnalogFilter
     // Takes the targets over, clears the state of all lanes and the current frequency and
     // resonance coefficients.
     void reset() noexcept override;
-    // One channel in lane 0.
-    void process(float* buffer, int frames) noexcept override;
-    // Left in lane 0, right in lane 1 of this object; the partner is not used.
-    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
-
     // Coefficient slots: resonance k, input gain, frequency F, output gain.
     enum Coef { coefK, coefGainIn, coefF, coefGainOut };
 
@@ -40,10 +35,12 @@ class MS20AFilter final : public AnalogFilter
     void design(const Settings& s, float* out) const noexcept override;
 
   private:
-    template <class Io> void run(Io io, int frames) noexcept;
+    friend class AnalogModel<MS20AFilter, 3>;
     template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     const DiodeSegment* table; // the shared diode curve, as segments
     alignas(16) float s1[laneCount] = {};
     alignas(16) float s2[laneCount] = {};
 };
+
+extern template class AnalogModel<MS20AFilter, 3>;

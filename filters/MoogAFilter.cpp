@@ -48,11 +48,6 @@ void MoogAFilter::design(const Settings& s, float* out) const noexcept
     out[coefGainOut] = lowPass ? makeUp : 8.f * makeUp;
 }
 
-template <class Io> void MoogAFilter::run(Io io, int frames) noexcept
-{
-    analog::withMode<analog::ladderModeCount>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
-}
-
 template <int M, class Io> void MoogAFilter::runMode(Io io, int frames) noexcept
 {
     using T = typename Io::T;
@@ -119,13 +114,4 @@ template <int M, class Io> void MoogAFilter::runMode(Io io, int frames) noexcept
     endBlock();
 }
 
-void MoogAFilter::process(float* buffer, int frames) noexcept
-{
-    if (buffer) run(analog::MonoIo{buffer}, frames);
-}
-
-void MoogAFilter::processStereo(float* left, float* right, int frames, KsFilter&) noexcept
-{
-    if (!left || !right) return process(left ? left : right, frames);
-    run(analog::StereoIo{left, right}, frames);
-}
+template class AnalogModel<MoogAFilter, analog::ladderModeCount>;

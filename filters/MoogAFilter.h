@@ -8,7 +8,7 @@
 
 #include "filters/AnalogFilter.h"
 
-class MoogAFilter final : public AnalogFilter
+class MoogAFilter final : public AnalogModel<MoogAFilter, analog::ladderModeCount>
 {
   public:
     MoogAFilter();
@@ -17,11 +17,6 @@ class MoogAFilter final : public AnalogFilter
     void setMode(int32_t m) noexcept override;
     // Takes the targets over and clears the ladder state of all lanes.
     void reset() noexcept override;
-    // One channel in lane 0.
-    void process(float* buffer, int frames) noexcept override;
-    // Left in lane 0, right in lane 1 of this object; the partner is not used.
-    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
-
     // Coefficient slots: stage gain g, feedback k, input gain, output gain.
     enum Coef { coefG, coefK, coefGainIn, coefGainOut };
 
@@ -29,7 +24,7 @@ class MoogAFilter final : public AnalogFilter
     void design(const Settings& s, float* out) const noexcept override;
 
   private:
-    template <class Io> void run(Io io, int frames) noexcept;
+    friend class AnalogModel<MoogAFilter, analog::ladderModeCount>;
     template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     // Per lane: stage outputs, their saturated values, and the saturated ladder input of the
@@ -38,3 +33,5 @@ class MoogAFilter final : public AnalogFilter
     alignas(16) float sat[4][laneCount] = {};
     alignas(16) float inPrev[laneCount] = {};
 };
+
+extern template class AnalogModel<MoogAFilter, analog::ladderModeCount>;

@@ -40,11 +40,6 @@ void OTAAFilter::design(const Settings& s, float* out) const noexcept
     out[coefGainOut] = 4.f / ((s.drive - 1.f) * 0.2f + 1.f);
 }
 
-template <class Io> void OTAAFilter::run(Io io, int frames) noexcept
-{
-    analog::withMode<analog::ladderModeCount>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
-}
-
 template <int M, class Io> void OTAAFilter::runMode(Io io, int frames) noexcept
 {
     using T = typename Io::T;
@@ -112,13 +107,4 @@ template <int M, class Io> void OTAAFilter::runMode(Io io, int frames) noexcept
     endBlock();
 }
 
-void OTAAFilter::process(float* buffer, int frames) noexcept
-{
-    if (buffer) run(analog::MonoIo{buffer}, frames);
-}
-
-void OTAAFilter::processStereo(float* left, float* right, int frames, KsFilter&) noexcept
-{
-    if (!left || !right) return process(left ? left : right, frames);
-    run(analog::StereoIo{left, right}, frames);
-}
+template class AnalogModel<OTAAFilter, analog::ladderModeCount>;

@@ -8,7 +8,7 @@
 
 #include "filters/AnalogFilter.h"
 
-class OTAAFilter final : public AnalogFilter
+class OTAAFilter final : public AnalogModel<OTAAFilter, analog::ladderModeCount>
 {
   public:
     OTAAFilter();
@@ -17,11 +17,6 @@ class OTAAFilter final : public AnalogFilter
     void setMode(int32_t m) noexcept override;
     // Takes the targets over and clears the ladder state of all lanes.
     void reset() noexcept override;
-    // One channel in lane 0.
-    void process(float* buffer, int frames) noexcept override;
-    // Left in lane 0, right in lane 1 of this object; the partner is not used.
-    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
-
     // Coefficient slots: stage gain g, feedback k, input gain, output gain.
     enum Coef { coefG, coefK, coefGainIn, coefGainOut };
 
@@ -29,10 +24,12 @@ class OTAAFilter final : public AnalogFilter
     void design(const Settings& s, float* out) const noexcept override;
 
   private:
-    template <class Io> void run(Io io, int frames) noexcept;
+    friend class AnalogModel<OTAAFilter, analog::ladderModeCount>;
     template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     // Per lane: stage outputs and the previous sample's ladder input (the zero of stage 1).
     alignas(16) float y[4][laneCount] = {};
     alignas(16) float inPrev[laneCount] = {};
 };
+
+extern template class AnalogModel<OTAAFilter, analog::ladderModeCount>;

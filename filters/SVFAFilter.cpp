@@ -34,11 +34,6 @@ void SVFAFilter::design(const Settings& s, float* out) const noexcept
     out[coefGainOut] = 4.f / ((s.drive - 1.f) * 0.2f + 1.f);
 }
 
-template <class Io> void SVFAFilter::run(Io io, int frames) noexcept
-{
-    analog::withMode<3>(mode, [&](auto m) { runMode<decltype(m)::value>(io, frames); });
-}
-
 template <int M, class Io> void SVFAFilter::runMode(Io io, int frames) noexcept
 {
     using T = typename Io::T;
@@ -83,13 +78,4 @@ template <int M, class Io> void SVFAFilter::runMode(Io io, int frames) noexcept
     endBlock();
 }
 
-void SVFAFilter::process(float* buffer, int frames) noexcept
-{
-    if (buffer) run(analog::MonoIo{buffer}, frames);
-}
-
-void SVFAFilter::processStereo(float* left, float* right, int frames, KsFilter&) noexcept
-{
-    if (!left || !right) return process(left ? left : right, frames);
-    run(analog::StereoIo{left, right}, frames);
-}
+template class AnalogModel<SVFAFilter, 3>;

@@ -5,7 +5,7 @@
 
 #include "filters/AnalogFilter.h"
 
-class SVFAFilter final : public AnalogFilter
+class SVFAFilter final : public AnalogModel<SVFAFilter, 3>
 {
   public:
     SVFAFilter();
@@ -14,11 +14,6 @@ class SVFAFilter final : public AnalogFilter
     void setMode(int32_t m) noexcept override;
     // Takes the targets over and clears the state of all lanes.
     void reset() noexcept override;
-    // One channel in lane 0.
-    void process(float* buffer, int frames) noexcept override;
-    // Left in lane 0, right in lane 1 of this object; the partner is not used.
-    void processStereo(float* left, float* right, int frames, KsFilter& partner) noexcept override;
-
     // Coefficient slots: frequency F, damping d, input gain, output gain.
     enum Coef { coefF, coefD, coefGainIn, coefGainOut };
 
@@ -26,9 +21,11 @@ class SVFAFilter final : public AnalogFilter
     void design(const Settings& s, float* out) const noexcept override;
 
   private:
-    template <class Io> void run(Io io, int frames) noexcept;
+    friend class AnalogModel<SVFAFilter, 3>;
     template <int M, class Io> ORVANE_ANALOG_LOOP void runMode(Io io, int frames) noexcept;
 
     alignas(16) float low[laneCount] = {};
     alignas(16) float band[laneCount] = {};
 };
+
+extern template class AnalogModel<SVFAFilter, 3>;
