@@ -11,7 +11,6 @@ endif()
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
-pkg_check_modules(SMF REQUIRED IMPORTED_TARGET smf)
 pkg_check_modules(LILV IMPORTED_TARGET lilv-0)
 pkg_check_modules(LV2 IMPORTED_TARGET lv2)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)

@@ -2,8 +2,7 @@
 #include "Render.h"
 #include "engine/KsProgram.h"
 #include "engine/ParameterTable.h"
-
-#include <smf.h>
+#include "MidiFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -90,6 +89,33 @@ void listPrograms(RenderShell& shell, bool json)
     if (json) std::printf("]\n");
 }
 
+namespace
+{
+
+// The whole file, refused when it cannot be read or is far larger than any MIDI file.
+std::vector<std::uint8_t> readMidiImage(const std::string& path, std::string& error)
+{
+    constexpr std::size_t kMaxBytes = 64u << 20;
+    std::vector<std::uint8_t> image;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open it";
+        return image;
+    }
+    std::vector<char> chunk(1u << 16);
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+        image.insert(image.end(), chunk.begin(), chunk.begin() + in.gcount());
+        if (image.size() > kMaxBytes) {
+            error = "larger than 64 MiB";
+            break;
+        }
+    }
+    if (in.bad()) error = "cannot read it";
+    return image;
+}
+
+} // namespace
+
 std::vector<TimedEvent> collectMidi(const Options& options, int sampleRate)
 {
     std::vector<TimedEvent> events;
@@ -100,32 +126,18 @@ std::vector<TimedEvent> collectMidi(const Options& options, int sampleRate)
                           {0x90, static_cast<std::uint8_t>(note.note), 100}});
     }
     if (!options.midiFile.empty()) {
-        // libsmf refuses a file whose header it cannot use without releasing what it allocated,
-        // so the header is checked here first: "MThd", length 6, format 0 or 1, at least one
-        // track, and a division in ticks per quarter note.
-        unsigned char header[14] = {};
-        std::ifstream probe(options.midiFile, std::ios::binary);
-        probe.read(reinterpret_cast<char*>(header), sizeof header);
-        const auto be16 = [&](int at) { return (header[at] << 8) | header[at + 1]; };
-        const bool usable = probe.gcount() == sizeof header &&
-                            std::memcmp(header, "MThd\0\0\0\x06", 8) == 0 && be16(8) <= 1 && be16(10) >= 1 &&
-                            (header[12] & 0x80) == 0 && be16(12) > 0;
-        if (!usable) throw UsageError{"cannot read MIDI file '" + options.midiFile + "'"};
-        smf_t* smf = smf_load(options.midiFile.c_str());
-        if (!smf) throw UsageError{"cannot read MIDI file '" + options.midiFile + "'"};
-        const double ppqn = smf->ppqn > 0 ? smf->ppqn : 96;
-        while (smf_event_t* event = smf_get_next_event(smf)) {
-            // Channel messages only: meta events and system exclusive data have no meaning here.
-            if (smf_event_is_metadata(event) || smf_event_is_sysex(event) || event->midi_buffer_length < 1)
-                continue;
-            const std::uint8_t status = event->midi_buffer[0];
-            if (status < 0x80 || status >= 0xF0) continue;
-            TimedEvent timed{std::llround(event->time_pulses / ppqn * framesPerBeat), {status, 0, 0}};
-            for (int i = 1; i < 3 && i < event->midi_buffer_length; ++i)
-                timed.bytes[i] = static_cast<std::uint8_t>(event->midi_buffer[i] & 0x7F);
-            events.push_back(timed);
+        std::string error;
+        const std::vector<std::uint8_t> image = readMidiImage(options.midiFile, error);
+        MidiFile file;
+        if (!error.empty() || !readMidiFile(image.data(), image.size(), file, error))
+            throw UsageError{"cannot read MIDI file '" + options.midiFile + "': " + error};
+        // Past any frame a render can reach; keeps the conversion in range for hostile times.
+        const double lastFrame = 4.0e18;
+        for (const MidiFileEvent& event : file.events) {
+            const double frame = static_cast<double>(event.tick) / file.ticksPerQuarter * framesPerBeat;
+            events.push_back({std::llround(std::min(frame, lastFrame)),
+                              {event.bytes[0], event.bytes[1], event.bytes[2]}});
         }
-        smf_delete(smf);
     }
     std::stable_sort(events.begin(), events.end(),
                      [](const TimedEvent& a, const TimedEvent& b) { return a.frame < b.frame; });

@@ -6,10 +6,12 @@
 #include <CLI/CLI.hpp>
 #include <sndfile.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -118,6 +120,123 @@ int subtypeFor(const std::string& format)
     return SF_FORMAT_FLOAT;
 }
 
+// The container and sample format of OUTPUT: the file type follows the extension (WAV without
+// one, so also for "-"); the samples follow --format, or without it 32-bit float where the
+// container holds floats and 24-bit integers where it does not (FLAC).
+int outputFormat(const std::string& path, const std::string& format, int rate)
+{
+    const int major = majorFormatFor(path);
+    if (major == SF_FORMAT_OGG) return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 2;
+    info.format = major | subtypeFor(format.empty() ? "float" : format);
+    if (format.empty() && !sf_format_check(&info)) info.format = major | SF_FORMAT_PCM_24;
+    if (!sf_format_check(&info))
+        throw UsageError{"output format '" + (format.empty() ? std::string("float") : format) +
+                         "' cannot be written to '" + path + "'"};
+    return info.format;
+}
+
+// A file descriptor that is closed, and a temporary file that is removed, unless kept.
+struct TempFile {
+    std::string path; // empty when the file has no name
+    int fd = -1;
+    ~TempFile()
+    {
+        if (fd >= 0) close(fd);
+        if (!path.empty()) unlink(path.c_str());
+    }
+};
+
+// Where the render goes. A regular OUTPUT (or a new one) is written to a temporary file beside
+// it that replaces it only when complete. "-" (standard output) and an existing OUTPUT that is
+// not a regular file (a device such as /dev/null, a named pipe) are written in place and never
+// replaced; the render goes first to a nameless temporary file, because the containers write
+// their header last and a pipe cannot seek back to it.
+class Destination
+{
+  public:
+    explicit Destination(const std::string& outputPath) : path(outputPath)
+    {
+        struct stat st {
+        };
+        if (path == "-") {
+            if (isatty(STDOUT_FILENO)) throw UsageError{"will not write audio to a terminal (OUTPUT '-')"};
+            inPlaceFd = STDOUT_FILENO;
+        } else if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            throw UsageError{"OUTPUT '" + path + "' is a folder"};
+        } else if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            inPlaceFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            if (inPlaceFd < 0) throw UsageError{"cannot open output '" + path + "' for writing"};
+            closeInPlace = true;
+        }
+    }
+    ~Destination()
+    {
+        if (closeInPlace) close(inPlaceFd);
+    }
+
+    // Creates the temporary file the render is written to.
+    int open()
+    {
+        if (inPlaceFd >= 0) {
+            const char* dir = std::getenv("TMPDIR");
+            temp.path = std::string(dir && *dir ? dir : "/tmp") + "/orvane-render-XXXXXX";
+        } else {
+            temp.path = path + ".tmp-XXXXXX";
+        }
+        temp.fd = mkstemp(temp.path.data());
+        if (temp.fd < 0) {
+            temp.path.clear();
+            throw UsageError{"cannot create a temporary file for '" + path + "'"};
+        }
+        if (inPlaceFd >= 0) {
+            unlink(temp.path.c_str()); // nameless from now on: nothing is left behind on any exit
+            temp.path.clear();
+        } else {
+            // mkstemp makes the file private to the user; the finished render gets the
+            // permissions any new file would get under the user's umask.
+            const mode_t mask = umask(0);
+            umask(mask);
+            fchmod(temp.fd, 0666 & ~mask);
+        }
+        return temp.fd;
+    }
+
+    // Puts the finished render in place; false when that fails (the temporary file goes).
+    bool commit()
+    {
+        if (inPlaceFd < 0) {
+            if (std::rename(temp.path.c_str(), path.c_str()) != 0) return false;
+            temp.path.clear();
+            return true;
+        }
+        std::fflush(stdout);
+        if (lseek(temp.fd, 0, SEEK_SET) != 0) return false;
+        std::vector<char> buffer(1 << 16);
+        for (;;) {
+            const ssize_t got = ::read(temp.fd, buffer.data(), buffer.size());
+            if (got == 0) return true;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            for (ssize_t at = 0; at < got;) {
+                const ssize_t put = write(inPlaceFd, buffer.data() + at, static_cast<std::size_t>(got - at));
+                if (put < 0 && errno != EINTR) return false;
+                if (put > 0) at += put;
+            }
+        }
+    }
+
+  private:
+    std::string path;
+    int inPlaceFd = -1;
+    bool closeInPlace = false;
+    TempFile temp;
+};
+
 bool sameFile(const std::string& a, const std::string& b)
 {
     struct stat sa {
@@ -139,44 +258,29 @@ void drawProgress(long long done, long long total)
     std::fflush(stderr);
 }
 
-// Renders source through a set-up engine into OUTPUT, through a temporary file
-// beside it that is renamed only when everything was written.
+// Renders source through a set-up engine into OUTPUT (see Destination). Everything that can be
+// refused (format, set-up, MIDI) is checked before any file is created.
 void render(Source& source, const std::string& outputPath, const render::Options& options,
             const std::vector<render::Setting>& settings)
 {
     SF_INFO outInfo{};
     outInfo.samplerate = source.rate();
     outInfo.channels = 2;
-    outInfo.format = majorFormatFor(outputPath) | subtypeFor(options.format);
-    if (majorFormatFor(outputPath) == SF_FORMAT_OGG) outInfo.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    if (!sf_format_check(&outInfo))
-        throw UsageError{"output format '" + options.format + "' cannot be written to '" + outputPath + "'"};
+    outInfo.format = outputFormat(outputPath, options.format, source.rate());
+    if (outputPath == "-" && options.printState)
+        throw UsageError{"--print-state and OUTPUT '-' would both write to standard output"};
+    Destination destination(outputPath);
 
-    std::string tempPath = outputPath + ".tmp-XXXXXX";
-    const int fd = mkstemp(tempPath.data());
-    if (fd < 0) throw UsageError{"cannot create a temporary file beside '" + outputPath + "'"};
-    // mkstemp makes the file private to the user; the finished render gets the permissions
-    // any new file would get under the user's umask.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    SNDFILE* out = sf_open_fd(fd, SFM_WRITE, &outInfo, SF_TRUE);
-    if (!out) {
-        close(fd);
-        unlink(tempPath.c_str());
-        throw UsageError{"cannot write output '" + outputPath + "': " + sf_strerror(nullptr)};
-    }
-
-    std::unique_ptr<render::RenderShell> shell;
+    auto shell = render::setUpShell(options, static_cast<float>(source.rate()), settings);
     render::MidiDelivery midi;
-    try {
-        shell = render::setUpShell(options, static_cast<float>(source.rate()), settings);
-        midi.events = render::collectMidi(options, source.rate());
-    } catch (...) {
-        sf_close(out);
-        unlink(tempPath.c_str());
-        throw;
-    }
+    midi.events = render::collectMidi(options, source.rate());
+
+    std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(sf_open_fd(destination.open(), SFM_WRITE, &outInfo, SF_FALSE),
+                                                     sf_close);
+    SNDFILE* out = file.get();
+    if (!out) throw UsageError{"cannot write output '" + outputPath + "': " + sf_strerror(nullptr)};
+    // Integer formats clip samples beyond full scale instead of wrapping them to the other sign.
+    sf_command(out, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     if (options.printState) render::printState(static_cast<Orvane&>(*shell->getEngine()));
 
     const int block = options.block;
@@ -224,31 +328,30 @@ void render(Source& source, const std::string& outputPath, const render::Options
         }
     }
     if (progress) std::fprintf(stderr, "\n");
-    if (sf_close(out) != 0) ok = false;
-    if (!ok || std::rename(tempPath.c_str(), outputPath.c_str()) != 0) {
-        unlink(tempPath.c_str());
-        throw UsageError{"cannot write output '" + outputPath + "'"};
-    }
+    if (sf_close(file.release()) != 0) ok = false;
+    if (!ok || !destination.commit()) throw UsageError{"cannot write output '" + outputPath + "'"};
 }
 
 int run(int argc, char** argv)
 {
     render::Options options;
     CLI::App app{"Renders audio through the Orvane engine.", "orvane-render"};
-    app.add_option("files", options.files, "INPUT OUTPUT (or OUTPUT with --demo)");
+    app.add_option("files", options.files,
+                   "INPUT OUTPUT (or OUTPUT with --demo); OUTPUT '-' writes WAV to standard output");
     app.add_flag("--demo", options.demo,
                  "synthesise an 8-second test input at 48 kHz and process it with the demo setting");
     app.add_flag("--list-params", options.listParams, "print the parameter table and exit");
     app.add_flag("--json", options.json, "JSON output for --list-params and --show");
-    app.add_option("--show", options.shows, "print the display text and unit of NAME=VALUE, then exit")
-        ->allow_extra_args(false);
+    app.add_option("--show", options.shows,
+                   "print the display text and unit of each NAME=VALUE in order, then exit");
     app.add_option("--set", options.sets, "set parameter NAME (name or index) to normalised VALUE 0..1")
         ->allow_extra_args(false);
     app.add_option("--tempo", options.tempo, "tempo in beats per minute (default 120)");
     app.add_option("--position", options.position, "song position in beats at the start (default 0)");
     app.add_option("--block", options.block, "host block size in frames (default 512)");
     app.add_option("--tail", options.tail, "seconds of silence processed after the input (default 0)");
-    app.add_option("--format", options.format, "output sample format: float, pcm16 or pcm24 (default float)")
+    app.add_option("--format", options.format, "output sample format: float, pcm16 or pcm24 (default float, or pcm24 where "
+                   "the file type holds no floats, as FLAC)")
         ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
     app.add_flag("--quiet", options.quiet, "no progress bar");
     app.add_option("--seed", options.seed,
