@@ -58,25 +58,31 @@ inline RunResult run(const std::string& args)
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
 }
 
-// A 16-bit PCM WAV of interleaved samples.
-inline void writeWav(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved)
+// A WAV of interleaved samples: 16-bit PCM, or 32-bit float when asFloat (for values beyond 1).
+inline void writeWav(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved,
+                     bool asFloat = false)
 {
     std::ofstream f(path, std::ios::binary);
     auto u32 = [&](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
     auto u16 = [&](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
-    const auto bytes = static_cast<std::uint32_t>(interleaved.size() * 2);
+    const std::uint32_t width = asFloat ? 4 : 2;
+    const auto bytes = static_cast<std::uint32_t>(interleaved.size() * width);
     f.write("RIFF", 4);
     u32(36 + bytes);
     f.write("WAVEfmt ", 8);
-    for (const std::uint32_t v : {16u, 1u | (static_cast<std::uint32_t>(channels) << 16)})
+    for (const std::uint32_t v : {16u, (asFloat ? 3u : 1u) | (static_cast<std::uint32_t>(channels) << 16)})
         u32(v);
     u32(static_cast<std::uint32_t>(rate));
-    u32(static_cast<std::uint32_t>(rate * channels * 2));
-    u32(static_cast<std::uint32_t>(channels * 2) | (16u << 16));
+    u32(static_cast<std::uint32_t>(rate * channels) * width);
+    u32(static_cast<std::uint32_t>(channels) * width | (8 * width) << 16);
     f.write("data", 4);
     u32(bytes);
-    for (float x : interleaved)
-        u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(x * 32767.0f))));
+    for (float x : interleaved) {
+        if (asFloat)
+            u32(std::bit_cast<std::uint32_t>(x));
+        else
+            u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(x * 32767.0f))));
+    }
 }
 
 struct Wav {
@@ -85,7 +91,7 @@ struct Wav {
     std::size_t frames() const { return channels ? samples.size() / static_cast<std::size_t>(channels) : 0; }
 };
 
-// Reads the format and the samples of a 16-bit PCM or 32-bit float WAV.
+// Reads the format and the samples of a 16- or 24-bit PCM or a 32-bit float WAV.
 inline Wav readWav(const fs::path& path)
 {
     const std::string b = readAll(path);
@@ -105,11 +111,15 @@ inline Wav readWav(const fs::path& path)
             if (w.format == 0xFFFE) w.format = static_cast<int>(get(i + 32, 2));
         } else if (b.compare(i, 4, "data") == 0) {
             const std::size_t n = std::min<std::size_t>(size, b.size() - i - 8),
-                              width = w.format == 3 ? 4 : 2;
-            for (std::size_t k = 0; k + width <= n && (w.format == 3 || w.bits == 16); k += width) {
+                              width = static_cast<std::size_t>(w.bits / 8);
+            const bool known = w.format == 3 ? w.bits == 32 : w.bits == 16 || w.bits == 24;
+            for (std::size_t k = 0; known && k + width <= n; k += width) {
+                // Integers are left-aligned in 32 bits, so that the sign comes with them.
                 const std::uint32_t v = get(i + 8 + k, width);
-                w.samples.push_back(width == 4 ? std::bit_cast<float>(v)
-                                               : static_cast<std::int16_t>(v) / 32768.0f);
+                w.samples.push_back(
+                    w.format == 3 ? std::bit_cast<float>(v)
+                                  : static_cast<float>(static_cast<std::int32_t>(v << (32 - 8 * width))) /
+                                        2147483648.0f);
             }
         }
         i += 8 + size + (size & 1);

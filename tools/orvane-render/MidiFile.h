@@ -17,13 +17,13 @@ namespace render
 {
 
 struct MidiFileEvent {
-    std::uint64_t tick;     // from the start of the file's track
-    std::uint8_t bytes[3];  // status and up to two data bytes (unused ones are 0)
+    std::uint64_t tick;    // from the start of the file's track
+    std::uint8_t bytes[3]; // status and up to two data bytes (unused ones are 0)
 };
 
 struct MidiFile {
-    int format = 0;                   // 0 or 1
-    int ticksPerQuarter = 0;          // 1..32767
+    int format = 0;                    // 0 or 1
+    int ticksPerQuarter = 0;           // 1..32767
     std::vector<MidiFileEvent> events; // track by track, each track in time order
 };
 

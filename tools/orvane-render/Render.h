@@ -40,7 +40,7 @@ struct Options {
     double position = 0.0;
     int block = 512;
     double tail = 0.0;
-    std::string format;                 // --format; empty: float, or pcm24 where floats do not fit
+    std::string format; // --format; empty: float, or pcm24 where floats do not fit
     bool demo = false;
     bool listParams = false;
     bool json = false;

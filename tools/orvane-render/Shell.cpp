@@ -1,8 +1,8 @@
 // The renderer as a host of the plug-in shell: transport, programs and banks, MIDI events.
+#include "MidiFile.h"
 #include "Render.h"
 #include "engine/KsProgram.h"
 #include "engine/ParameterTable.h"
-#include "MidiFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -135,8 +135,8 @@ std::vector<TimedEvent> collectMidi(const Options& options, int sampleRate)
         const double lastFrame = 4.0e18;
         for (const MidiFileEvent& event : file.events) {
             const double frame = static_cast<double>(event.tick) / file.ticksPerQuarter * framesPerBeat;
-            events.push_back({std::llround(std::min(frame, lastFrame)),
-                              {event.bytes[0], event.bytes[1], event.bytes[2]}});
+            events.push_back(
+                {std::llround(std::min(frame, lastFrame)), {event.bytes[0], event.bytes[1], event.bytes[2]}});
         }
     }
     std::stable_sort(events.begin(), events.end(),

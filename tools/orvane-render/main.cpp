@@ -275,8 +275,8 @@ void render(Source& source, const std::string& outputPath, const render::Options
     render::MidiDelivery midi;
     midi.events = render::collectMidi(options, source.rate());
 
-    std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(sf_open_fd(destination.open(), SFM_WRITE, &outInfo, SF_FALSE),
-                                                     sf_close);
+    std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(
+        sf_open_fd(destination.open(), SFM_WRITE, &outInfo, SF_FALSE), sf_close);
     SNDFILE* out = file.get();
     if (!out) throw UsageError{"cannot write output '" + outputPath + "': " + sf_strerror(nullptr)};
     // Integer formats clip samples beyond full scale instead of wrapping them to the other sign.
@@ -350,7 +350,8 @@ int run(int argc, char** argv)
     app.add_option("--position", options.position, "song position in beats at the start (default 0)");
     app.add_option("--block", options.block, "host block size in frames (default 512)");
     app.add_option("--tail", options.tail, "seconds of silence processed after the input (default 0)");
-    app.add_option("--format", options.format, "output sample format: float, pcm16 or pcm24 (default float, or pcm24 where "
+    app.add_option("--format", options.format,
+                   "output sample format: float, pcm16 or pcm24 (default float, or pcm24 where "
                    "the file type holds no floats, as FLAC)")
         ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
     app.add_flag("--quiet", options.quiet, "no progress bar");
