@@ -95,7 +95,7 @@ namespace
 // The whole file, refused when it cannot be read or is far larger than any MIDI file.
 std::vector<std::uint8_t> readMidiImage(const std::string& path, std::string& error)
 {
-    constexpr std::size_t kMaxBytes = 64u << 20;
+    constexpr std::size_t kMaxBytes = 16u << 20;
     std::vector<std::uint8_t> image;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -106,7 +106,7 @@ std::vector<std::uint8_t> readMidiImage(const std::string& path, std::string& er
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         image.insert(image.end(), chunk.begin(), chunk.begin() + in.gcount());
         if (image.size() > kMaxBytes) {
-            error = "larger than 64 MiB";
+            error = "larger than 16 MiB";
             break;
         }
     }

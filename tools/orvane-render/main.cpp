@@ -161,12 +161,13 @@ class Destination
     {
         struct stat st {
         };
+        const bool exists = path != "-" && stat(path.c_str(), &st) == 0;
         if (path == "-") {
             if (isatty(STDOUT_FILENO)) throw UsageError{"will not write audio to a terminal (OUTPUT '-')"};
             inPlaceFd = STDOUT_FILENO;
-        } else if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        } else if (exists && S_ISDIR(st.st_mode)) {
             throw UsageError{"OUTPUT '" + path + "' is a folder"};
-        } else if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        } else if (exists && !S_ISREG(st.st_mode)) {
             inPlaceFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
             if (inPlaceFd < 0) throw UsageError{"cannot open output '" + path + "' for writing"};
             closeInPlace = true;
@@ -224,7 +225,7 @@ class Destination
             }
             for (ssize_t at = 0; at < got;) {
                 const ssize_t put = write(inPlaceFd, buffer.data() + at, static_cast<std::size_t>(got - at));
-                if (put < 0 && errno != EINTR) return false;
+                if (put == 0 || (put < 0 && errno != EINTR)) return false;
                 if (put > 0) at += put;
             }
         }
