@@ -5,6 +5,7 @@
 #include "units/LoopTargets.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,19 @@ inline float finiteOrZero(float x) noexcept
 {
     // x - x is 0 for every finite x and NaN for infinities and NaN; this form vectorises.
     return x - x == 0.0f ? x : 0.0f;
+}
+
+// Whether every sample of both buffers is finite: a float is infinite or not a number
+// exactly when its exponent bits are all set. Integer tests, so the loop vectorises.
+inline bool allFinite(const float* left, const float* right, int n) noexcept
+{
+    constexpr std::uint32_t exponent = 0x7f800000u;
+    std::uint32_t bad = 0;
+    for (int i = 0; i < n; ++i) {
+        bad |= static_cast<std::uint32_t>((std::bit_cast<std::uint32_t>(left[i]) & exponent) == exponent);
+        bad |= static_cast<std::uint32_t>((std::bit_cast<std::uint32_t>(right[i]) & exponent) == exponent);
+    }
+    return bad == 0;
 }
 
 } // namespace
@@ -300,15 +314,35 @@ void Orvane::process(const float* inL, const float* inR, float* outL, float* out
         SubBlock b{n, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
         stepSequencer(b, sections);
         stepOscillators(b);
+        // Each section with state is checked after it ran: one that put out a value that is
+        // not finite is cleared at once, so that the value neither reaches the sections after
+        // it nor stays in its own state.
         if (sections.gateOn) processGate(b);
         if (sections.panOn) processPan(b, sections);
-        if (sections.filterOn) processFilter(b, sections);
-        if (sections.exciterOn) processExciter(n);
+        if (sections.filterOn) {
+            processFilter(b, sections);
+            if (!keepFinite(n)) filter.reset();
+        }
+        if (sections.exciterOn) {
+            processExciter(n);
+            if (!keepFinite(n)) exciter.reset();
+        }
         if (sections.softSatOn) processSaturator(n);
-        if (sections.flangerOn) processFlanger(n);
-        if (sections.delayOn) processDelay(n);
-        if (sections.reverbOn) processReverb(n);
+        if (sections.flangerOn) {
+            processFlanger(n);
+            if (!keepFinite(n)) flanger.reset();
+        }
+        if (sections.delayOn) {
+            processDelay(n);
+            if (!keepFinite(n)) delay.reset();
+        }
+        if (sections.reverbOn) {
+            processReverb(n);
+            if (!keepFinite(n)) reverb.reset();
+        }
         processMaster(n);
+        // Whatever happened above, the host only ever receives finite samples.
+        keepFinite(n);
 
         if (replacing) {
             std::memcpy(outL, bufferL, sizeof(float) * static_cast<std::size_t>(n));
@@ -506,13 +540,12 @@ void Orvane::processFlanger(int n) noexcept
     // "FlangerDelay" (ms) and "FlangerDepth" (0..1 ms) re-derive the line only when they
     // differ from the stored times. Applying them here rather than in parameterChanged keeps
     // every flanger field on the audio thread, so a host write can never land mid-block.
-    const KsParameter& delayTime = *parameters[id.flangerDelay];
-    const KsParameter& depth = *parameters[id.flangerDepth];
-    flanger.setBaseDelay(delayTime.physicalOf(delayTime.getValue()) / 1000.0f);
-    flanger.setDepth(depth.physicalOf(depth.getValue()) / 1000.0f);
+    // Every value read here is already physical (ms, 0..1, Hz, 0..0.95): none is mapped again.
+    flanger.setBaseDelay(targetOf(id.flangerDelay) / 1000.0f);
+    flanger.setDepth(targetOf(id.flangerDepth) / 1000.0f);
     const float mix = param(id.flangerMix, n);
     const float rate = parameters[id.flangerRate]->rateHz(effectiveTempo());
-    const float feedback = parameters[id.flangerFeedback]->physicalOf(param(id.flangerFeedback, n));
+    const float feedback = param(id.flangerFeedback, n);
     flanger.process(bufferL, bufferR, n, mix, rate, feedback);
 }
 
@@ -542,6 +575,16 @@ void Orvane::processReverb(int n) noexcept
         reverb.setDry(0.5f - 0.25f * mix);
     }
     reverb.process(bufferL, bufferR, n);
+}
+
+bool Orvane::keepFinite(int n) noexcept
+{
+    if (allFinite(bufferL, bufferR, n)) return true;
+    for (int i = 0; i < n; ++i) {
+        bufferL[i] = finiteOrZero(bufferL[i]);
+        bufferR[i] = finiteOrZero(bufferR[i]);
+    }
+    return false;
 }
 
 ORVANE_UNIT_LOOP

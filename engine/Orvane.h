@@ -133,6 +133,9 @@ class Orvane : public KsPlugin
     void processDelay(int n) noexcept;
     void processReverb(int n) noexcept;
     void processMaster(int n) noexcept;
+    // Whether both working buffers hold only finite samples for n frames; when not, the
+    // samples that are not finite become 0 and the result is false.
+    bool keepFinite(int n) noexcept;
     void updateMeters(int n) noexcept;
     // Sets a section switch to exactly 0 or 1.
     void snapSwitch(int index, float value);
