@@ -314,35 +314,23 @@ void Orvane::process(const float* inL, const float* inR, float* outL, float* out
         SubBlock b{n, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
         stepSequencer(b, sections);
         stepOscillators(b);
-        // Each section with state is checked after it ran: one that put out a value that is
-        // not finite is cleared at once, so that the value neither reaches the sections after
-        // it nor stays in its own state.
         if (sections.gateOn) processGate(b);
         if (sections.panOn) processPan(b, sections);
-        if (sections.filterOn) {
-            processFilter(b, sections);
-            if (!keepFinite(n)) filter.reset();
-        }
-        if (sections.exciterOn) {
-            processExciter(n);
-            if (!keepFinite(n)) exciter.reset();
-        }
+        if (sections.filterOn) processFilter(b, sections);
+        if (sections.exciterOn) processExciter(n);
         if (sections.softSatOn) processSaturator(n);
-        if (sections.flangerOn) {
-            processFlanger(n);
-            if (!keepFinite(n)) flanger.reset();
-        }
-        if (sections.delayOn) {
-            processDelay(n);
-            if (!keepFinite(n)) delay.reset();
-        }
-        if (sections.reverbOn) {
-            processReverb(n);
-            if (!keepFinite(n)) reverb.reset();
+        if (sections.flangerOn) processFlanger(n);
+        if (sections.delayOn) processDelay(n);
+        if (sections.reverbOn) processReverb(n);
+        // A sample that is not finite at the end of the chain means that a section's state went
+        // bad, and every section after it has taken the value in: all sections with state that
+        // ran are cleared at once, so that it neither stays nor sounds again. One check per
+        // sub-block; nothing to check while no section with state runs.
+        if (sections.filterOn || sections.exciterOn || sections.flangerOn || sections.delayOn ||
+            sections.reverbOn) {
+            if (!keepFinite(n)) clearSections(sections);
         }
         processMaster(n);
-        // Whatever happened above, the host only ever receives finite samples.
-        keepFinite(n);
 
         if (replacing) {
             std::memcpy(outL, bufferL, sizeof(float) * static_cast<std::size_t>(n));
@@ -577,6 +565,15 @@ void Orvane::processReverb(int n) noexcept
     reverb.process(bufferL, bufferR, n);
 }
 
+void Orvane::clearSections(const Sections& s) noexcept
+{
+    if (s.filterOn) filter.reset();
+    if (s.exciterOn) exciter.reset();
+    if (s.flangerOn) flanger.reset();
+    if (s.delayOn) delay.reset();
+    if (s.reverbOn) reverb.reset();
+}
+
 bool Orvane::keepFinite(int n) noexcept
 {
     if (allFinite(bufferL, bufferR, n)) return true;
@@ -602,12 +599,13 @@ void Orvane::processMaster(int n) noexcept
     const float gain0 = masterGain;
     const float mix0 = masterMix;
     // Frame i uses the values reached after i steps; computed from i so the loop vectorises.
+    // Whatever the sections before did, the host only ever receives finite samples.
     for (int i = 0; i < n; ++i) {
         const float f = static_cast<float>(i);
         const float gain = gain0 + f * gainStep;
         const float mix = mix0 + f * mixStep;
-        bufferL[i] = ((1.0f - mix) * dryL[i] + mix * bufferL[i]) * gain;
-        bufferR[i] = ((1.0f - mix) * dryR[i] + mix * bufferR[i]) * gain;
+        bufferL[i] = finiteOrZero(((1.0f - mix) * dryL[i] + mix * bufferL[i]) * gain);
+        bufferR[i] = finiteOrZero(((1.0f - mix) * dryR[i] + mix * bufferR[i]) * gain);
     }
     // The glide ends exactly on the targets.
     masterGain = gainTarget;
