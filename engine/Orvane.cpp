@@ -5,6 +5,7 @@
 #include "units/LoopTargets.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,19 @@ inline float finiteOrZero(float x) noexcept
 {
     // x - x is 0 for every finite x and NaN for infinities and NaN; this form vectorises.
     return x - x == 0.0f ? x : 0.0f;
+}
+
+// Whether every sample of both buffers is finite: a float is infinite or not a number
+// exactly when its exponent bits are all set. Integer tests, so the loop vectorises.
+inline bool allFinite(const float* left, const float* right, int n) noexcept
+{
+    constexpr std::uint32_t exponent = 0x7f800000u;
+    std::uint32_t bad = 0;
+    for (int i = 0; i < n; ++i) {
+        bad |= static_cast<std::uint32_t>((std::bit_cast<std::uint32_t>(left[i]) & exponent) == exponent);
+        bad |= static_cast<std::uint32_t>((std::bit_cast<std::uint32_t>(right[i]) & exponent) == exponent);
+    }
+    return bad == 0;
 }
 
 } // namespace
@@ -308,6 +322,14 @@ void Orvane::process(const float* inL, const float* inR, float* outL, float* out
         if (sections.flangerOn) processFlanger(n);
         if (sections.delayOn) processDelay(n);
         if (sections.reverbOn) processReverb(n);
+        // A sample that is not finite at the end of the chain means that a section's state went
+        // bad, and every section after it has taken the value in: all sections with state that
+        // ran are cleared at once, so that it neither stays nor sounds again. One check per
+        // sub-block; nothing to check while no section with state runs.
+        if (sections.filterOn || sections.exciterOn || sections.flangerOn || sections.delayOn ||
+            sections.reverbOn) {
+            if (!keepFinite(n)) clearSections(sections);
+        }
         processMaster(n);
 
         if (replacing) {
@@ -506,13 +528,12 @@ void Orvane::processFlanger(int n) noexcept
     // "FlangerDelay" (ms) and "FlangerDepth" (0..1 ms) re-derive the line only when they
     // differ from the stored times. Applying them here rather than in parameterChanged keeps
     // every flanger field on the audio thread, so a host write can never land mid-block.
-    const KsParameter& delayTime = *parameters[id.flangerDelay];
-    const KsParameter& depth = *parameters[id.flangerDepth];
-    flanger.setBaseDelay(delayTime.physicalOf(delayTime.getValue()) / 1000.0f);
-    flanger.setDepth(depth.physicalOf(depth.getValue()) / 1000.0f);
+    // Every value read here is already physical (ms, 0..1, Hz, 0..0.95): none is mapped again.
+    flanger.setBaseDelay(targetOf(id.flangerDelay) / 1000.0f);
+    flanger.setDepth(targetOf(id.flangerDepth) / 1000.0f);
     const float mix = param(id.flangerMix, n);
     const float rate = parameters[id.flangerRate]->rateHz(effectiveTempo());
-    const float feedback = parameters[id.flangerFeedback]->physicalOf(param(id.flangerFeedback, n));
+    const float feedback = param(id.flangerFeedback, n);
     flanger.process(bufferL, bufferR, n, mix, rate, feedback);
 }
 
@@ -544,6 +565,25 @@ void Orvane::processReverb(int n) noexcept
     reverb.process(bufferL, bufferR, n);
 }
 
+void Orvane::clearSections(const Sections& s) noexcept
+{
+    if (s.filterOn) filter.reset();
+    if (s.exciterOn) exciter.reset();
+    if (s.flangerOn) flanger.reset();
+    if (s.delayOn) delay.reset();
+    if (s.reverbOn) reverb.reset();
+}
+
+bool Orvane::keepFinite(int n) noexcept
+{
+    if (allFinite(bufferL, bufferR, n)) return true;
+    for (int i = 0; i < n; ++i) {
+        bufferL[i] = finiteOrZero(bufferL[i]);
+        bufferR[i] = finiteOrZero(bufferR[i]);
+    }
+    return false;
+}
+
 ORVANE_UNIT_LOOP
 void Orvane::processMaster(int n) noexcept
 {
@@ -559,12 +599,13 @@ void Orvane::processMaster(int n) noexcept
     const float gain0 = masterGain;
     const float mix0 = masterMix;
     // Frame i uses the values reached after i steps; computed from i so the loop vectorises.
+    // Whatever the sections before did, the host only ever receives finite samples.
     for (int i = 0; i < n; ++i) {
         const float f = static_cast<float>(i);
         const float gain = gain0 + f * gainStep;
         const float mix = mix0 + f * mixStep;
-        bufferL[i] = ((1.0f - mix) * dryL[i] + mix * bufferL[i]) * gain;
-        bufferR[i] = ((1.0f - mix) * dryR[i] + mix * bufferR[i]) * gain;
+        bufferL[i] = finiteOrZero(((1.0f - mix) * dryL[i] + mix * bufferL[i]) * gain);
+        bufferR[i] = finiteOrZero(((1.0f - mix) * dryR[i] + mix * bufferR[i]) * gain);
     }
     // The glide ends exactly on the targets.
     masterGain = gainTarget;

@@ -132,7 +132,14 @@ class Orvane : public KsPlugin
     void processFlanger(int n) noexcept;
     void processDelay(int n) noexcept;
     void processReverb(int n) noexcept;
+    // Master mix and gain; the samples it writes are always finite.
     void processMaster(int n) noexcept;
+    // Whether both working buffers hold only finite samples for n frames; when not, the
+    // samples that are not finite become 0 and the result is false.
+    bool keepFinite(int n) noexcept;
+    // Resets every section with state that runs in this block (filter, exciter, flanger,
+    // delay, reverb).
+    void clearSections(const Sections& s) noexcept;
     void updateMeters(int n) noexcept;
     // Sets a section switch to exactly 0 or 1.
     void snapSwitch(int index, float value);

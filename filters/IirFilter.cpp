@@ -1,5 +1,7 @@
 #include "filters/IirFilter.h"
 
+#include "units/Limit.h"
+
 #include <cmath>
 
 namespace
@@ -23,11 +25,12 @@ void IirFilter::addAnalogSection(double a0, double a1, double a2, double b0, dou
 {
     if (sectionCount >= maxSections) return;
     // Prewarp so that the analog cutoff lands on fc after the transform. The sections of
-    // one design share fs and fc, so the tangent is kept for the next section.
+    // one design share fs and fc, so the tangent is kept for the next section. The tangent
+    // runs off to infinity at Nyquist, so the cutoff is held safely below it.
     if (fs != warpFs || fc != warpFc) {
         warpFs = fs;
         warpFc = fc;
-        warp = 2.0 * fs * std::tan(pi * fc / fs);
+        warp = 2.0 * fs * std::tan(pi * belowNyquist(fc, fs) / fs);
     }
     const double wp = warp;
     a1 /= wp;

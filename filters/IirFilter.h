@@ -19,7 +19,8 @@ class IirFilter
     // Starts a new design: gain 1, no sections (histories of the old sections are kept).
     void beginDesign() noexcept;
     // Appends the digital image of the analog section (a0 + a1 s + a2 s^2) / (b0 + b1 s +
-    // b2 s^2) normalised to cutoff fc at sample rate fs, and folds its gain into the total.
+    // b2 s^2) normalised to cutoff fc (held at most 0.45 x fs) at sample rate fs, and folds
+    // its gain into the total.
     // Ignored once maxSections are in place.
     void addAnalogSection(double a0, double a1, double a2, double b0, double b1, double b2, double fs,
                           double fc) noexcept;

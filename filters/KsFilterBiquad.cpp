@@ -1,6 +1,7 @@
 #include "filters/KsFilterBiquad.h"
 
 #include "units/BiquadCascade.h"
+#include "units/Limit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,8 +93,11 @@ KsFilterBiquad::Trig KsFilterBiquad::trig() const noexcept
 
 KsFilterBiquad::Trig KsFilterBiquad::trigAt(float hz) const noexcept
 {
-    const double w = twoPi * hz / sampleRate;
-    return {w, std::sin(w), std::cos(w)};
+    // The design frequency is held safely below Nyquist: a cutoff at or beyond it (16 kHz at a
+    // 32 kHz rate or below) gives a sine of 0 or below and no stable section.
+    const double f = belowNyquist(static_cast<double>(hz), static_cast<double>(sampleRate));
+    const double w = twoPi * f / sampleRate;
+    return {w, std::sin(w), std::cos(w), f};
 }
 
 bool KsFilterBiquad::design() noexcept
@@ -159,7 +163,7 @@ void KsFilterBiquad::design(const Trig& t) noexcept
         break;
     case formant: {
         // Bandwidth of a fixed number of Hz, expressed in octaves at the cutoff.
-        alpha = bandwidthForm(std::max(2.0, 200.0 * resonance) / cutoffHz);
+        alpha = bandwidthForm(std::max(2.0, 200.0 * resonance) / t.hz);
         const double g = 2.0 * resonance;
         nb0 = g * alpha;
         nb2 = -g * alpha;

@@ -31,7 +31,8 @@ class KsFilterBiquad : public KsFilter
 
     // Marks dirty, takes the current settings as designed and clears the history.
     void reset() noexcept override;
-    // cutoffHz = 440 x 2^((note - 69) / 12); marks dirty.
+    // cutoffHz = 440 x 2^((note - 69) / 12); marks dirty. The design uses it held at most
+    // 0.45 x the sample rate.
     void setCutoff(float note) noexcept override;
     // Resonance 0..1; marks dirty.
     void setResonance(float r) noexcept override;
@@ -95,9 +96,10 @@ class KsFilterBiquad : public KsFilter
         int32_t mode, variant;
         bool operator==(const DesignKey&) const = default;
     };
-    // The angle of the cutoff at the rate, with its sine and cosine.
+    // The angle of the design frequency at the rate, with its sine and cosine, and the
+    // design frequency itself (the cutoff, held below Nyquist).
     struct Trig {
-        double w = 0.0, s = 0.0, c = 0.0;
+        double w = 0.0, s = 0.0, c = 0.0, hz = 0.0;
     };
     struct Coefficients {
         float b0, b1, b2, a1, a2;

@@ -4,6 +4,7 @@
 #include "filters/KsFilterMech.h"
 #include "filters/KsFilterRingMod.h"
 #include "filters/KsFilterTube.h"
+#include "units/Limit.h"
 
 #include <cmath>
 
@@ -74,7 +75,8 @@ void KsFilterBitRed::process(float* buffer, int frames) noexcept
 
 void KsFilterRingMod::setCutoff(float note) noexcept
 {
-    const float step = sampleRate > 0.f ? noteToHz(note) * 200.f / sampleRate : 0.f;
+    // The carrier is held safely below Nyquist, where it would alias to a lower one.
+    const float step = sampleRate > 0.f ? belowNyquist(noteToHz(note), sampleRate) * 200.f / sampleRate : 0.f;
     // A step of a whole period or more (or not a number) would skip the table entirely.
     phaseStep = (step >= 0.f && step < 200.f) ? step : 0.f;
 }

@@ -2,6 +2,7 @@
 
 #include "filters/KsFilterBiquad.h"
 #include "filters/KsFilterCombNeg.h"
+#include "units/Limit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,7 +65,14 @@ void CombDelayLine::setDelayTime(float seconds) noexcept
 
 int CombDelayLine::delaySamples() const noexcept
 {
-    const float d = delayTime * sampleRate + 0.5f;
+    // The tuning frequency (one over the delay) is held safely below Nyquist, as every
+    // filter's design frequency is; a delay within the limit is used as it is.
+    float seconds = delayTime;
+    if (seconds > 0.f && sampleRate > 0.f) {
+        const float hz = 1.f / seconds, held = belowNyquist(hz, sampleRate);
+        if (held < hz) seconds = 1.f / held;
+    }
+    const float d = seconds * sampleRate + 0.5f;
     if (!(d >= 0.f)) return 0;
     if (d >= static_cast<float>(length)) return length > 0 ? length - 1 : 0;
     return static_cast<int>(d);

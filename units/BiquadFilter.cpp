@@ -1,5 +1,7 @@
 #include "units/BiquadFilter.h"
 
+#include "units/Limit.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -24,7 +26,9 @@ void BiquadFilter::design(double sampleRate, double frequency, double q, bool qF
     // A design without a usable rate or width would divide by zero and leave NaN
     // coefficients that poison every later sample; keep the previous design instead.
     if (!(sampleRate > 0.0) || !(q > 0.0) || !std::isfinite(frequency)) return;
-    const double w0 = frequency * twoPi / sampleRate;
+    // A corner at or above Nyquist (a fixed corner at a very low host rate) has no stable
+    // design; it is held safely below it.
+    const double w0 = belowNyquist(frequency, sampleRate) * twoPi / sampleRate;
     const double s = std::sin(w0);
     const double c = std::cos(w0);
     if (!qForm && s == 0.0) return; // 0 Hz or exactly Nyquist: the bandwidth form is undefined there

@@ -17,8 +17,9 @@ class BiquadFilter
     BiquadFilter() = default;
     virtual ~BiquadFilter() = default;
 
-    // Design a high-pass at `frequency` Hz. `q` is a Q when qForm is true, otherwise a
-    // bandwidth in octaves. Histories are kept.
+    // Design a high-pass at `frequency` Hz (held at most 0.45 x the rate, safely below
+    // Nyquist). `q` is a Q when qForm is true, otherwise a bandwidth in octaves. Histories
+    // are kept.
     void setHighPass(double sampleRate, double frequency, double q, bool qForm);
     // Design a low-pass; arguments as for setHighPass.
     void setLowPass(double sampleRate, double frequency, double q, bool qForm);

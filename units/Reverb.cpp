@@ -284,15 +284,12 @@ void Reverb::setSampleRate(float sr)
     width = 1.0f;
     updateGains();
     if (sampleRate > 0.0f) {
-        // At very low rates the fixed corners would lie above Nyquist, where the design has no
-        // stable solution; keep them below it as the delay's low-pass does.
-        const double nyquistLimit = 0.45 * sampleRate;
-        const double lowHz = std::min(lowPassHz, nyquistLimit);
-        const double highHz = std::min(highPassHz, nyquistLimit);
-        lowPassL.setLowPass(sampleRate, lowHz, octaves, false);
-        lowPassR.setLowPass(sampleRate, lowHz, octaves, false);
-        highPassL.setHighPass(sampleRate, highHz, octaves, false);
-        highPassR.setHighPass(sampleRate, highHz, octaves, false);
+        // At very low rates the fixed corners would lie above Nyquist; the design holds them
+        // below it.
+        lowPassL.setLowPass(sampleRate, lowPassHz, octaves, false);
+        lowPassR.setLowPass(sampleRate, lowPassHz, octaves, false);
+        highPassL.setHighPass(sampleRate, highPassHz, octaves, false);
+        highPassR.setHighPass(sampleRate, highPassHz, octaves, false);
     }
     reset();
 }
@@ -308,9 +305,12 @@ void Reverb::reset() noexcept
         for (int k = 0; k < numAllpasses; ++k)
             side[k].index = 0;
     if (storage) std::fill_n(storage.get(), storageSize, 0.0f);
-    // The high-pass histories are kept on purpose: only the low-passes restart.
+    // The high-pass histories are kept on purpose: only the low-passes restart. A history that
+    // is no longer finite is cleared all the same, or it would never leave the wet path.
     lowPassL.clearState();
     lowPassR.clearState();
+    for (BiquadFilter* f : {&highPassL, &highPassR})
+        if (!std::isfinite(f->x1 + f->x2 + f->y1 + f->y2)) f->clearState();
 }
 
 void Reverb::updateGains() noexcept

@@ -68,7 +68,8 @@ class Reverb
 
     // Size and allocate the 24 lines for `sr`, design the wet filters and reset.
     void setSampleRate(float sr);
-    // Zero every line, comb state and index, and the low-pass histories.
+    // Zero every line, comb state and index, and the low-pass histories (and any high-pass
+    // history that is no longer finite).
     void reset() noexcept;
     // Push the derived gains and the comb feedback and damping to the combs.
     void updateGains() noexcept;

