@@ -376,18 +376,18 @@ VstInt32 KsPluginVST::getChunk(void** data, bool isPreset)
 VstInt32 KsPluginVST::setChunk(void* data, VstInt32 byteSize, bool isPreset)
 {
     if (!data || byteSize < 1 || !engine) return 0;
-    ParamStream stream;
-    stream.openMemoryRead(data, byteSize);
+    std::vector<KsProgram*> slots;
     if (isPreset) {
-        if (KsProgram* current = currentProgram()) current->read(stream, current->id);
+        if (KsProgram* current = currentProgram()) slots.push_back(current);
     } else {
-        // Record by record: a record that fails leaves its slot as the failed read left it,
-        // and the next record is read from where that one stopped.
         for (auto& slot : programs)
-            slot->read(stream, slot->id);
+            slots.push_back(slot.get());
     }
-    const VstInt32 consumed = stream.getPosition();
-    stream.close();
+    // Record by record; a chunk with a value that is not finite is refused whole.
+    const int consumed = ProgramFile::readRecords(static_cast<const std::uint8_t*>(data),
+                                                  static_cast<std::size_t>(byteSize), slots.data(),
+                                                  static_cast<int>(slots.size()));
+    if (consumed < 0) return 0;
     setProgram(curProgram);
     return consumed;
 }

@@ -8,9 +8,11 @@
 //        master-off pass-through, time information, the engine block, the parameter flush
 //   afterSetParameter(index, value)       hook after every setParameter (empty here)
 //   engineVersion1..4()                   the engine's version numbers
-//   getChunk / setChunk                   the bare program records of one program or all 64
+//   getChunk / setChunk                   the bare program records of one program or all 64; a
+//                                         chunk holding a value that is not finite is refused (0)
 //   savePresetFile / loadPresetFile / saveBankFile / loadBankFile (path)   true on success;
-//        loads are all or nothing, saves replace the old file only when completely written
+//        loads are all or nothing (a bank given as a preset or the other way round, or a value
+//        that is not finite, is refused), saves replace the old file only when completely written
 //   initProgram()                         current program to the defaults, named "blank"
 //   scanBanks(), loadBank(n), getLoadedBank(), setLoadedBank(n), bankCount(), bankName(n),
 //        bankProgramNames(n)             the bank list of the data folder (names with "Demo"
