@@ -203,7 +203,8 @@ void ProgramFile::readBankNames(const std::uint8_t* data, std::size_t size, KsPr
     stream.close();
 }
 
-int ProgramFile::readRecords(const std::uint8_t* data, std::size_t size, KsProgram* const* programs, int count)
+int ProgramFile::readRecords(const std::uint8_t* data, std::size_t size, KsProgram* const* programs,
+                             int count)
 {
     if (!data || size < 1 || size > static_cast<std::size_t>(std::numeric_limits<int>::max()) || !programs ||
         count < 0)

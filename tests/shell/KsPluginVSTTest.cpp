@@ -118,6 +118,19 @@ TEST_F(ShellTest, ProgramNamesAndSlots)
     shell->initProgram();
     EXPECT_STREQ(shell->currentProgram()->name, "blank");
     EXPECT_FLOAT_EQ(shell->currentProgram()->values[28], 1.0f);
+
+    // resetProgram: defaults applied to the engine, and the name follows them.
+    shell->setProgramName("Lead");
+    shell->setParameter(28, 0.25f);
+    shell->resetProgram();
+    const OrvaneProgram defaults;
+    EXPECT_STREQ(shell->currentProgram()->name, "Init");
+    shell->getProgramName(text);
+    EXPECT_STREQ(text, "Init 5");
+    for (int i = 0; i < defaults.count; ++i) {
+        ASSERT_EQ(shell->currentProgram()->values[i], defaults.values[i]) << i;
+        ASSERT_FLOAT_EQ(shell->getParameter(i), defaults.values[i]) << i;
+    }
 }
 
 TEST_F(ShellTest, ParameterWritesReachTheProgramAndProgramsApplyMasterOn)
