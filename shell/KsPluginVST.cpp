@@ -569,7 +569,7 @@ VstInt32 KsPluginVST::processEvents(VstEvents* events)
         if (deferFileWork)
             midiConfigDirty.store(true, relaxed);
         else
-            engine->midiMap->save(engine->midiConfigPath);
+            engine->midiMap->saveChanges(engine->midiConfigPath);
     }
     return 1;
 }
@@ -582,7 +582,7 @@ bool KsPluginVST::hasDeferredWork() const noexcept
 void KsPluginVST::performDeferredWork()
 {
     if (!engine) return;
-    if (midiConfigDirty.exchange(false, relaxed)) engine->midiMap->save(engine->midiConfigPath);
+    if (midiConfigDirty.exchange(false, relaxed)) engine->midiMap->saveChanges(engine->midiConfigPath);
     const int bank = requestedBank.exchange(-1, relaxed);
     if (bank != -1) {
         loadBank(bank);
