@@ -66,6 +66,7 @@ int MidiCcMap::findParameter(int controller, int limit) const noexcept
 
 // ---- MIDI learn and "MidiConfig.txt" ---------------------------------------------------------
 
+
 void MidiCcMap::learn(int controller, int target) noexcept
 {
     const bool toTarget = target >= 0 && target < kMaxEntries;
@@ -92,8 +93,7 @@ namespace
 template <class Source> bool parseConfig(MidiCcMap::Entry* entries, int& count, Source& in)
 {
     auto skipSpace = [&] {
-        while (in.peek() >= 0 && std::isspace(in.peek()))
-            in.next();
+        while (in.peek() >= 0 && std::isspace(in.peek())) in.next();
     };
     count = 0;
     while (count < MidiCcMap::kMaxEntries) {
@@ -202,9 +202,8 @@ bool MidiCcMap::save(const char* path)
     // A name unique to this write, so that two instances saving at once never share a file.
     static std::atomic<unsigned> serial{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const std::string temp = std::string(path) + ".tmp" +
-                             std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
-                             std::to_string(serial++) + "-" + std::to_string(stamp);
+    const std::string temp = std::string(path) + ".tmp" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
+                             "-" + std::to_string(serial++) + "-" + std::to_string(stamp);
     std::FILE* file = std::fopen(temp.c_str(), "w");
     if (!file) return false;
     bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
