@@ -2,6 +2,7 @@
 
 #include "engine/MidiCcMap.h"
 #include "engine/Random.h"
+#include "platform/os/OsFolders.h"
 
 #include <algorithm>
 #include <cmath>
@@ -153,15 +154,11 @@ float KsPlugin::effectiveTempo() const noexcept
 
 void KsPlugin::buildDataPaths()
 {
-    // The common application-data folder: $XDG_DATA_HOME, else $HOME/.local/share.
-    char base[kPathSize] = ".";
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (xdg && *xdg)
-        std::snprintf(base, sizeof base, "%s", xdg);
-    else if (home && *home)
-        std::snprintf(base, sizeof base, "%s/.local/share", home);
-    const std::string folder = std::string(base) + "/Tirsk Audio/" + dataFolderName();
+    // Without any home folder there is no data folder: the paths stay empty, so that nothing
+    // is read from or written to the current folder.
+    const std::string base = os::commonDataFolder();
+    if (base.empty()) return;
+    const std::string folder = base + "/Tirsk Audio/" + dataFolderName();
     std::snprintf(dataFolder, sizeof dataFolder, "%s", folder.c_str());
     std::snprintf(midiConfigPath, sizeof midiConfigPath, "%s",
                   (std::string(dataFolder) + "/MidiConfig.txt").c_str());

@@ -142,7 +142,7 @@ class KsPlugin
 
   protected:
     // Builds dataFolder, dataFolderSlash and midiConfigPath from the platform's
-    // common application-data folder ($XDG_DATA_HOME, else $HOME/.local/share)
-    // and dataFolderName(); derived engines call it from their constructor.
+    // common application-data folder (os::commonDataFolder) and dataFolderName();
+    // all stay empty when there is none. Derived engines call it from their constructor.
     void buildDataPaths();
 };

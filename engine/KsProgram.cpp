@@ -10,6 +10,7 @@
 KsProgram::KsProgram(int count_, std::uint32_t id_)
     : values(new float[std::max(count_, 0)]()), count(std::max(count_, 0)), id(id_)
 {
+    setName(kInitName);
 }
 
 KsProgram::~KsProgram() = default;
@@ -18,6 +19,8 @@ void KsProgram::clear()
 {
     std::fill(values.get(), values.get() + count, 0.0f);
     setDefaults();
+    // The name follows the values: a program at the defaults is the initial program.
+    setName(kInitName);
 }
 
 bool KsProgram::write(ParamStream& stream)
@@ -63,6 +66,7 @@ void KsProgram::copyFrom(const KsPlugin& engine)
 
 void KsProgram::setName(const char* text)
 {
+    if (text == name) return;
     std::snprintf(name, sizeof name, "%s", text ? text : "");
 }
 

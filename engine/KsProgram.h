@@ -23,6 +23,8 @@ class KsProgram
 {
   public:
     static constexpr int kNameSize = 64; // 63 characters and the terminator
+    // Name of a program at its defaults (at construction and after clear).
+    static constexpr const char* kInitName = "Init";
 
     // count values set to 0, the name "Init". Derived classes call setDefaults
     // from their own constructor.
@@ -32,7 +34,7 @@ class KsProgram
     KsProgram& operator=(const KsProgram&) = delete;
 
     // Virtual operations, in slot order.
-    // 0: all values 0, then setDefaults.
+    // 0: all values 0, then setDefaults; the name becomes "Init".
     virtual void clear();
     // 1: writes the record; false when the stream refused a byte.
     virtual bool write(ParamStream& stream);
@@ -50,10 +52,10 @@ class KsProgram
 
     // value[i] = engine.getParameter(i) for every index below count.
     void copyFrom(const KsPlugin& engine);
-    // Copies a name, cut to the name field.
+    // Copies a name, cut to the name field (the program's own name is left as it is).
     void setName(const char* text);
 
-    char name[kNameSize] = "Init";
+    char name[kNameSize] = {};
     std::unique_ptr<float[]> values;
     int count = 0;
     float version = 1.0f;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace
@@ -68,26 +69,37 @@ int MidiCcMap::findParameter(int controller, int limit) const noexcept
 
 void MidiCcMap::learn(int controller, int target) noexcept
 {
+    const bool toTarget = target >= 0 && target < kMaxEntries;
+    bool changed = false;
     for (int i = 0; i < count; ++i)
-        if (entries[i].controller == controller) entries[i].controller = -1;
-    if (target >= 0 && target < kMaxEntries) entries[target].controller = controller;
+        if (entries[i].controller == controller && !(toTarget && i == target)) {
+            entries[i].controller = -1;
+            changed = true;
+        }
+    if (toTarget && entries[target].controller != controller) {
+        entries[target].controller = controller;
+        changed = true;
+    }
+    if (changed) unsaved.store(true, std::memory_order_relaxed);
 }
 
 namespace
 {
 
-// Reads the controller file's words and numbers from any byte source; next() gives the next
-// byte or -1 at the end, peek() the same without consuming it.
-template <class Source> void parseConfig(MidiCcMap& map, Source& in)
+// Reads the controller file's words and numbers from any byte source into entries and count;
+// next() gives the next byte or -1 at the end, peek() the same without consuming it. False when
+// the text is not a list of "name number" lines: a name without a number after it, a number
+// run into other text, or no line at all.
+template <class Source> bool parseConfig(MidiCcMap::Entry* entries, int& count, Source& in)
 {
     auto skipSpace = [&] {
         while (in.peek() >= 0 && std::isspace(in.peek())) in.next();
     };
-    map.count = 0;
-    while (map.count < MidiCcMap::kMaxEntries) {
+    count = 0;
+    while (count < MidiCcMap::kMaxEntries) {
         skipSpace();
         if (in.peek() < 0) break;
-        MidiCcMap::Entry& entry = map.entries[map.count];
+        MidiCcMap::Entry& entry = entries[count];
         int length = 0;
         while (in.peek() >= 0 && !std::isspace(in.peek())) {
             const int c = in.next();
@@ -95,22 +107,27 @@ template <class Source> void parseConfig(MidiCcMap& map, Source& in)
         }
         entry.name[length] = 0;
 
-        // The number: optional sign and digits; anything else counts as 0 and is left for the
-        // next word. Overlong numbers saturate, which puts them out of range.
+        // The number: optional sign and digits, ended by white space or the end of the text.
+        // Overlong numbers saturate, which puts them out of range: such an entry keeps its
+        // controller.
         skipSpace();
         long long value = 0;
         bool negative = false;
         if (in.peek() == '+' || in.peek() == '-') {
             negative = in.next() == '-';
         }
+        int digits = 0;
         while (in.peek() >= 0 && std::isdigit(in.peek())) {
             value = value * 10 + (in.next() - '0');
             if (value > 1000000) value = 1000000;
+            ++digits;
         }
+        if (digits == 0 || (in.peek() >= 0 && !std::isspace(in.peek()))) return false;
         if (negative) value = -value;
         if (value >= -32768 && value <= 32768) entry.controller = static_cast<int>(value);
-        ++map.count;
+        ++count;
     }
+    return count > 0;
 }
 
 struct MemorySource {
@@ -138,24 +155,42 @@ struct FileSource {
 
 } // namespace
 
-void MidiCcMap::parse(const char* text, std::size_t size)
+template <class Source> bool MidiCcMap::parseFrom(Source& source)
+{
+    // Read into a copy, so that a malformed file leaves the map as it was.
+    auto read = std::make_unique<Entry[]>(kMaxEntries);
+    std::copy(entries, entries + kMaxEntries, read.get());
+    int readCount = 0;
+    if (!parseConfig(read.get(), readCount, source)) return false;
+    std::copy(read.get(), read.get() + kMaxEntries, entries);
+    count = readCount;
+    return true;
+}
+
+bool MidiCcMap::parse(const char* text, std::size_t size)
 {
     MemorySource source{reinterpret_cast<const unsigned char*>(text), text ? size : 0};
-    parseConfig(*this, source);
+    return parseFrom(source);
 }
 
 bool MidiCcMap::load(const char* path)
 {
-    if (!path) return false;
+    if (!path || !path[0]) return false;
     std::FILE* file = std::fopen(path, "r");
     if (!file) return false;
     FileSource source{file};
-    parseConfig(*this, source);
+    const bool ok = parseFrom(source);
     std::fclose(file);
-    return true;
+    return ok;
 }
 
-bool MidiCcMap::save(const char* path) const
+bool MidiCcMap::saveChanges(const char* path)
+{
+    if (!unsaved.load(std::memory_order_relaxed)) return true;
+    return save(path);
+}
+
+bool MidiCcMap::save(const char* path)
 {
     if (!path || !path[0] || count < 1) return false;
     std::string text;
@@ -176,5 +211,6 @@ bool MidiCcMap::save(const char* path) const
     ok = std::fclose(file) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), path) == 0;
     if (!ok) std::remove(temp.c_str());
+    if (ok) unsaved.store(false, std::memory_order_relaxed);
     return ok;
 }

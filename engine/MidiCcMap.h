@@ -2,6 +2,7 @@
 // Entry i belongs to parameter index i; -1 means no controller.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 class MidiCcMap
@@ -29,20 +30,32 @@ class MidiCcMap
     int findParameter(int controller, int limit) const noexcept;
 
     // MIDI learn: every entry holding the controller loses it (a controller drives at most one
-    // parameter), then entry target gets it (when target is below kMaxEntries).
+    // parameter), then entry target gets it (when target is below kMaxEntries). A learn that
+    // changes an assignment marks the map as unsaved.
     void learn(int controller, int target) noexcept;
     // Reads "MidiConfig.txt": count restarts at 0; each whitespace-delimited word names entry
-    // count (cut to 63 characters) and the integer after it (0 when there is none) becomes its
-    // controller when it lies in -32768..32768. Stops at the end or after kMaxEntries entries.
-    // A file that cannot be opened leaves the map unchanged (false).
+    // count (cut to 63 characters) and the integer after it becomes its controller when it lies
+    // in -32768..32768 (otherwise the entry keeps its controller). Stops at the end or after
+    // kMaxEntries entries. A file that cannot be opened, or that is malformed (a name without a
+    // number, a number run into other text, no line at all), leaves the map unchanged (false).
     bool load(const char* path);
     // The same reading over text in memory.
-    void parse(const char* text, std::size_t size);
+    bool parse(const char* text, std::size_t size);
     // Writes one "name controller" line per entry. The file is replaced only when every byte
     // was written (a temporary file renamed over it); false on failure or when count is below 1.
     // Allocates and does I/O: never on the audio thread.
-    bool save(const char* path) const;
+    bool save(const char* path);
+    // save, but only when a learnt assignment changed the map since it was read or last saved;
+    // true when there was nothing to write.
+    bool saveChanges(const char* path);
 
     Entry entries[kMaxEntries] = {};
     int count = 0;
+
+  private:
+    template <class Source> bool parseFrom(Source& source);
+
+    // Set by a learn that changed an assignment, cleared by a successful save. Learning may
+    // run on the audio thread while another thread saves.
+    std::atomic<bool> unsaved{false};
 };

@@ -157,7 +157,8 @@ Orvane::Orvane(const char* path) : KsPlugin(kAutomatableCount, kParameterCount, 
 
 Orvane::~Orvane()
 {
-    midiMap->save(midiConfigPath);
+    // Only a changed map is written: an unchanged (or unreadable) file stays as it is.
+    midiMap->saveChanges(midiConfigPath);
 }
 
 bool Orvane::isSwitch(int index) const noexcept

@@ -314,7 +314,7 @@ void KsPluginVST::getProgramName(char* text)
         text[0] = 0;
         return;
     }
-    if (std::strcmp(current->name, "Init") == 0)
+    if (std::strcmp(current->name, KsProgram::kInitName) == 0)
         std::snprintf(text, kVstTextSize, "%s %d", current->name, curProgram + 1);
     else
         copyText(text, current->name);
@@ -342,6 +342,17 @@ bool KsPluginVST::copyProgram(VstInt32 destination)
 void KsPluginVST::bringProgramUpToDate()
 {
     if (KsProgram* current = currentProgram(); current && engine) current->copyFrom(*engine);
+}
+
+void KsPluginVST::resetProgram()
+{
+    KsProgram* current = currentProgram();
+    if (!current) return;
+    current->clear();
+    // Through setProgramName, so that a loaded bank's name list shows the new name too.
+    const std::string name = current->name;
+    setProgramName(name.c_str());
+    setProgram(curProgram);
 }
 
 void KsPluginVST::initProgram()
@@ -376,18 +387,18 @@ VstInt32 KsPluginVST::getChunk(void** data, bool isPreset)
 VstInt32 KsPluginVST::setChunk(void* data, VstInt32 byteSize, bool isPreset)
 {
     if (!data || byteSize < 1 || !engine) return 0;
-    ParamStream stream;
-    stream.openMemoryRead(data, byteSize);
+    std::vector<KsProgram*> slots;
     if (isPreset) {
-        if (KsProgram* current = currentProgram()) current->read(stream, current->id);
+        if (KsProgram* current = currentProgram()) slots.push_back(current);
     } else {
-        // Record by record: a record that fails leaves its slot as the failed read left it,
-        // and the next record is read from where that one stopped.
         for (auto& slot : programs)
-            slot->read(stream, slot->id);
+            slots.push_back(slot.get());
     }
-    const VstInt32 consumed = stream.getPosition();
-    stream.close();
+    // Record by record; a chunk with a value that is not finite is refused whole.
+    const int consumed =
+        ProgramFile::readRecords(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(byteSize),
+                                 slots.data(), static_cast<int>(slots.size()));
+    if (consumed < 0) return 0;
     setProgram(curProgram);
     return consumed;
 }
@@ -506,9 +517,11 @@ const std::vector<std::string>& KsPluginVST::bankProgramNames(int n) const
 void KsPluginVST::seedFactoryContent()
 {
     if (!dataFolder[0]) return;
+    // First use only: a data folder that holds any bank is the user's to keep, so a factory
+    // bank deleted there stays deleted and the user's own banks keep their order.
+    if (!os::listFiles(dataFolder, "fxb").empty()) return;
     const std::string bankFile = std::string(kFactoryBankName) + ".fxb";
     const std::string target = std::string(dataFolder) + bankFile;
-    if (os::fileExists(target)) return;
     for (const std::string& folder : os::factoryFolders()) {
         const std::string source = folder + "/" + bankFile;
         if (!os::fileExists(source)) continue;
@@ -556,7 +569,7 @@ VstInt32 KsPluginVST::processEvents(VstEvents* events)
         if (deferFileWork)
             midiConfigDirty.store(true, relaxed);
         else
-            engine->midiMap->save(engine->midiConfigPath);
+            engine->midiMap->saveChanges(engine->midiConfigPath);
     }
     return 1;
 }
@@ -569,7 +582,7 @@ bool KsPluginVST::hasDeferredWork() const noexcept
 void KsPluginVST::performDeferredWork()
 {
     if (!engine) return;
-    if (midiConfigDirty.exchange(false, relaxed)) engine->midiMap->save(engine->midiConfigPath);
+    if (midiConfigDirty.exchange(false, relaxed)) engine->midiMap->saveChanges(engine->midiConfigPath);
     const int bank = requestedBank.exchange(-1, relaxed);
     if (bank != -1) {
         loadBank(bank);

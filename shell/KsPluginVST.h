@@ -8,9 +8,12 @@
 //        master-off pass-through, time information, the engine block, the parameter flush
 //   afterSetParameter(index, value)       hook after every setParameter (empty here)
 //   engineVersion1..4()                   the engine's version numbers
-//   getChunk / setChunk                   the bare program records of one program or all 64
+//   getChunk / setChunk                   the bare program records of one program or all 64; a
+//                                         chunk holding a value that is not finite is refused (0)
 //   savePresetFile / loadPresetFile / saveBankFile / loadBankFile (path)   true on success;
-//        loads are all or nothing, saves replace the old file only when completely written
+//        loads are all or nothing (a bank given as a preset or the other way round, or a value
+//        that is not finite, is refused), saves replace the old file only when completely written
+//   resetProgram()                        current program to the defaults, named "Init", applied
 //   initProgram()                         current program to the defaults, named "blank"
 //   scanBanks(), loadBank(n), getLoadedBank(), setLoadedBank(n), bankCount(), bankName(n),
 //        bankProgramNames(n)             the bank list of the data folder (names with "Demo"
@@ -92,6 +95,7 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     bool loadPresetFile(const char* path);
     bool saveBankFile(const char* path);
     bool loadBankFile(const char* path);
+    void resetProgram();
     void initProgram();
 
     // ---- bank list ----
@@ -131,7 +135,7 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     void waitForEngine() const noexcept;
     // Every engine parameter's value into the current program, before anything is written.
     void bringProgramUpToDate();
-    // Copies the factory bank into the data folder when it is missing there.
+    // Copies the factory bank into the data folder when the folder holds no bank at all.
     void seedFactoryContent();
     // Hands an editor to the shell (the base owns it) and to the engine.
     void attachEditor(AEffGUIEditor* newEditor);

@@ -4,7 +4,9 @@
 #include "engine/ParamStream.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace
@@ -33,6 +35,14 @@ bool readHeader(const std::uint8_t* data, std::size_t size, std::size_t headerSi
     return true;
 }
 
+// A bank image: the chunk magic, the bank's format magic (a preset image is refused) and a
+// program count that is not negative.
+bool isBankHeader(const Header& header)
+{
+    return header.chunkMagic == ProgramFile::kChunkMagic && header.formatMagic == ProgramFile::kBankMagic &&
+           header.count >= 0;
+}
+
 void writeHeader(std::uint8_t* bytes, std::uint32_t formatMagic, std::uint32_t fxId, std::int32_t count,
                  std::size_t fileSize)
 {
@@ -53,6 +63,14 @@ std::unique_ptr<KsProgram> scratchLike(const KsProgram& program)
     copy->version = program.version;
     std::copy(program.values.get(), program.values.get() + program.count, copy->values.get());
     return copy;
+}
+
+// A record whose values are not all finite is damaged: such a value would reach the engine
+// and every program saved from it.
+bool valuesAreFinite(const KsProgram& program)
+{
+    return std::all_of(program.values.get(), program.values.get() + program.count,
+                       [](float v) { return std::isfinite(v); });
 }
 
 void copyInto(const KsProgram& from, KsProgram& to)
@@ -126,13 +144,16 @@ bool ProgramFile::readPreset(const std::uint8_t* data, std::size_t size, KsProgr
 {
     Header header{};
     if (!readHeader(data, size, kPresetHeaderSize, header)) return false;
-    if (header.chunkMagic != kChunkMagic || header.count < 0) return false;
+    // The format magic tells a preset from a bank: a bank read as a preset would give a
+    // program of zeros from its reserved bytes.
+    if (header.chunkMagic != kChunkMagic || header.formatMagic != kPresetMagic || header.count < 0)
+        return false;
     if (header.id != program.id && header.id != kLegacyId) return false;
 
     auto scratch = scratchLike(program);
     ParamStream stream;
     stream.openMemoryRead(data + kPresetHeaderSize, static_cast<int>(size - kPresetHeaderSize));
-    const bool ok = scratch->read(stream, header.id);
+    const bool ok = scratch->read(stream, header.id) && valuesAreFinite(*scratch);
     stream.close();
     if (!ok) return false;
     copyInto(*scratch, program);
@@ -142,8 +163,7 @@ bool ProgramFile::readPreset(const std::uint8_t* data, std::size_t size, KsProgr
 bool ProgramFile::readBank(const std::uint8_t* data, std::size_t size, KsProgram* const* programs, int count)
 {
     Header header{};
-    if (!readHeader(data, size, kBankHeaderSize, header)) return false;
-    if (header.chunkMagic != kChunkMagic || header.count < 0) return false;
+    if (!readHeader(data, size, kBankHeaderSize, header) || !isBankHeader(header)) return false;
 
     const int slots = std::min(header.count, count);
     std::vector<std::unique_ptr<KsProgram>> scratch;
@@ -157,7 +177,7 @@ bool ProgramFile::readBank(const std::uint8_t* data, std::size_t size, KsProgram
             break;
         }
         scratch.push_back(scratchLike(*programs[i]));
-        ok = scratch.back()->read(stream, header.id);
+        ok = scratch.back()->read(stream, header.id) && valuesAreFinite(*scratch.back());
     }
     stream.close();
     if (!ok) return false;
@@ -171,8 +191,7 @@ void ProgramFile::readBankNames(const std::uint8_t* data, std::size_t size, KsPr
 {
     names.clear();
     Header header{};
-    if (!readHeader(data, size, kBankHeaderSize, header)) return;
-    if (header.chunkMagic != kChunkMagic || header.count < 0) return;
+    if (!readHeader(data, size, kBankHeaderSize, header) || !isBankHeader(header)) return;
     // A bank holds at most 64 programs; a larger declared count must not make this loop long.
     const int slots = std::min<int>(header.count, kBankSlots);
     ParamStream stream;
@@ -182,6 +201,32 @@ void ProgramFile::readBankNames(const std::uint8_t* data, std::size_t size, KsPr
         names.emplace_back(scratch.name);
     }
     stream.close();
+}
+
+int ProgramFile::readRecords(const std::uint8_t* data, std::size_t size, KsProgram* const* programs,
+                             int count)
+{
+    if (!data || size < 1 || size > static_cast<std::size_t>(std::numeric_limits<int>::max()) || !programs ||
+        count < 0)
+        return -1;
+    std::vector<std::unique_ptr<KsProgram>> scratch;
+    scratch.reserve(static_cast<std::size_t>(count));
+    ParamStream stream;
+    stream.openMemoryRead(data, static_cast<int>(size));
+    for (int i = 0; i < count; ++i) {
+        if (!programs[i]) return -1;
+        scratch.push_back(scratchLike(*programs[i]));
+        // A record that fails keeps what its read left (values 0); the next one is read from
+        // where it stopped. A failed read zeroes its values, so only a complete record can
+        // bring a value that is not finite.
+        scratch.back()->read(stream, programs[i]->id);
+        if (!valuesAreFinite(*scratch.back())) return -1;
+    }
+    const int consumed = stream.getPosition();
+    stream.close();
+    for (int i = 0; i < count; ++i)
+        copyInto(*scratch[static_cast<std::size_t>(i)], *programs[i]);
+    return consumed;
 }
 
 std::string ProgramFile::nameFromPath(const char* path)

@@ -16,6 +16,15 @@
 //                                              slots beyond the declared count are untouched
 //   readBankNames(data, size, scratch, names)  names of the records of a bank image, up to the
 //                                              first record that fails (at most 64)
+//   readRecords(data, size, programs, count)   bare records (a host chunk) into count programs,
+//                                              one after the other; a record that fails leaves
+//                                              its program as the failed read left it and the
+//                                              next is read from where it stopped. Returns the
+//                                              bytes read, or -1 (nothing changed) when a
+//                                              record holds a value that is not finite
+//
+// Preset images must carry "FPCh" and bank images "FBCh"; an image whose record holds a value
+// that is not finite is refused whole.
 //   nameFromPath(path)                         the file's base name, cut to a program name
 //   bigEndian32 / storeBigEndian32             header integer helpers
 #pragma once
@@ -49,6 +58,7 @@ class ProgramFile
     static bool readBank(const std::uint8_t* data, std::size_t size, KsProgram* const* programs, int count);
     static void readBankNames(const std::uint8_t* data, std::size_t size, KsProgram& scratch,
                               std::vector<std::string>& names);
+    static int readRecords(const std::uint8_t* data, std::size_t size, KsProgram* const* programs, int count);
     static std::string nameFromPath(const char* path);
 
     static std::uint32_t bigEndian32(const std::uint8_t* bytes);

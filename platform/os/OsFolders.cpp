@@ -1,9 +1,12 @@
 #include "platform/os/OsFolders.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <pwd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace os
 {
@@ -13,11 +16,33 @@ static bool nonEmpty(const char* text)
     return text && text[0];
 }
 
+// The user's home folder from the password database, for processes started without HOME.
+static std::string homeFromPasswordDatabase()
+{
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    if (size <= 0) size = 16384;
+    std::vector<char> buffer(static_cast<std::size_t>(size));
+    passwd entry{};
+    passwd* found = nullptr;
+    while (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    // Only an absolute folder: a relative one would name a place under the current folder.
+    if (!found || !found->pw_dir || found->pw_dir[0] != '/') return {};
+    return found->pw_dir;
+}
+
 std::string commonDataFolder()
 {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); nonEmpty(xdg)) return xdg;
-    if (const char* home = std::getenv("HOME"); nonEmpty(home)) return std::string(home) + "/.local/share";
-    return "/tmp";
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); nonEmpty(xdg) && xdg[0] == '/') return xdg;
+    std::string home;
+    if (const char* fromEnvironment = std::getenv("HOME");
+        nonEmpty(fromEnvironment) && fromEnvironment[0] == '/')
+        home = fromEnvironment;
+    else
+        home = homeFromPasswordDatabase();
+    if (home.empty()) return {};
+    return home + "/.local/share";
 }
 
 // Any function of this module serves as the address whose containing object dladdr names.

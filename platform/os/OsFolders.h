@@ -1,7 +1,9 @@
 // Folders the system finds through the operating system.
 //
 //   commonDataFolder()   the per-user application-data folder: $XDG_DATA_HOME, else
-//                        $HOME/.local/share, else "/tmp"; no trailing separator
+//                        <home>/.local/share with <home> from $HOME or, without it, from the
+//                        password database; "" when there is no home (never the current
+//                        folder: relative values are ignored); no trailing separator
 //   modulePath()         full path of the module (shared object or executable) that contains
 //                        this code, from dladdr, falling back to /proc/self/exe; "" if unknown
 //   moduleFolder(path)   the folder part of a module path (cut at the last '/')

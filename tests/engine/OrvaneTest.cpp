@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -200,6 +203,14 @@ TEST(OrvaneEngine, DataPaths)
     EXPECT_STREQ(withHome.dataFolder, "/tmp/orvane-home/.local/share/Tirsk Audio/OrvaneData");
     EXPECT_STREQ(withHome.productName(), "Orvane");
     EXPECT_FLOAT_EQ(withHome.version4(), 1597.0f);
+
+    // Without HOME the user's home comes from the password database, never the current folder.
+    unsetenv("HOME");
+    const passwd* user = getpwuid(getuid());
+    ASSERT_NE(user, nullptr);
+    Orvane withoutHome;
+    EXPECT_EQ(std::string(withoutHome.dataFolder),
+              std::string(user->pw_dir) + "/.local/share/Tirsk Audio/OrvaneData");
 }
 
 } // namespace

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -142,4 +146,40 @@ TEST(OsFolders, ModulePathNamesThisProgram)
     EXPECT_TRUE(std::filesystem::is_regular_file(module)) << module;
     EXPECT_EQ(os::moduleBaseName(module), "orvane_platform_tests");
     EXPECT_EQ(os::moduleFolder("/a/b/orvane.so"), "/a/b");
+}
+
+TEST(OsFolders, DataFolderComesFromTheEnvironmentOrThePasswordDatabase)
+{
+    const passwd* user = getpwuid(getuid());
+    ASSERT_NE(user, nullptr);
+    const std::string fromDatabase = std::string(user->pw_dir) + "/.local/share";
+    struct Case {
+        const char* what;
+        const char* xdg; // null: unset
+        const char* home;
+        std::string expected;
+    } const cases[] = {
+        {"XDG_DATA_HOME first", "/x/data", "/h", "/x/data"},
+        {"then HOME", nullptr, "/h", "/h/.local/share"},
+        {"empty XDG_DATA_HOME is ignored", "", "/h", "/h/.local/share"},
+        {"a relative XDG_DATA_HOME is ignored", "data", "/h", "/h/.local/share"},
+        {"without HOME, the password database", nullptr, nullptr, fromDatabase},
+        {"an empty HOME is ignored", nullptr, "", fromDatabase},
+        {"a relative HOME never names the current folder", nullptr, ".", fromDatabase},
+    };
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const std::string savedXdg = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+    const auto put = [](const char* name, const char* value) {
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    };
+    for (const Case& c : cases) {
+        put("XDG_DATA_HOME", c.xdg);
+        put("HOME", c.home);
+        EXPECT_EQ(os::commonDataFolder(), c.expected) << c.what;
+    }
+    put("HOME", savedHome.c_str());
+    put("XDG_DATA_HOME", savedXdg.empty() ? nullptr : savedXdg.c_str());
 }

@@ -54,3 +54,50 @@ TEST_F(ShellTest, FreshDataFolderIsSeededWithTheFactoryBank)
     auto again = makeShell();
     EXPECT_EQ(readBytes(dataFolder / builtBank.filename()), edited);
 }
+
+TEST_F(ShellTest, FactoryBankIsCopiedOnlyIntoADataFolderWithoutBanks)
+{
+    ASSERT_TRUE(std::filesystem::exists(builtBank));
+    // A bank of the user's own, saved while there was no factory content to seed.
+    const auto mine = root / "Mine.fxb";
+    {
+        auto maker = makeShell();
+        maker->program(0)->setName("My First");
+        ASSERT_TRUE(maker->saveBankFile(mine.c_str()));
+    }
+    std::filesystem::remove_all(root / "home");
+    std::filesystem::copy_file(builtBank, root / "factory" / builtBank.filename());
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> banksBefore; // copies of Mine.fxb under these names
+        bool otherFile;                       // a file that is not a bank
+        bool seeded;
+        const char* bank0; // "" when no bank is loaded
+    } const cases[] = {
+        {"no data folder", {}, false, true, KsPluginVST::kFactoryBankName},
+        {"a data folder without banks", {}, true, true, KsPluginVST::kFactoryBankName},
+        {"the user's own bank sorts first and is bank 0", {"Mine"}, false, false, "Mine"},
+        {"a deleted factory bank stays deleted", {"Zed"}, true, false, "Zed"},
+        {"a demo bank is a bank too", {"Zed Demo"}, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(root / "home");
+        if (!c.banksBefore.empty() || c.otherFile) std::filesystem::create_directories(dataFolder);
+        for (const std::string& name : c.banksBefore)
+            std::filesystem::copy_file(mine, dataFolder / (name + ".fxb"));
+        if (c.otherFile) std::ofstream(dataFolder / "notes.txt") << "not a bank";
+
+        auto shell = makeShell();
+        EXPECT_EQ(std::filesystem::exists(dataFolder / builtBank.filename()), c.seeded) << c.what;
+        if (c.bank0[0]) {
+            EXPECT_EQ(shell->getLoadedBank(), 0) << c.what;
+            EXPECT_EQ(shell->bankName(0), c.bank0) << c.what;
+        } else {
+            EXPECT_EQ(shell->getLoadedBank(), -1) << c.what;
+        }
+        if (std::string(c.bank0) == "Mine") {
+            EXPECT_STREQ(shell->currentProgram()->name, "My First");
+        }
+    }
+}

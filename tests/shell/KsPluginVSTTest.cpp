@@ -118,6 +118,19 @@ TEST_F(ShellTest, ProgramNamesAndSlots)
     shell->initProgram();
     EXPECT_STREQ(shell->currentProgram()->name, "blank");
     EXPECT_FLOAT_EQ(shell->currentProgram()->values[28], 1.0f);
+
+    // resetProgram: defaults applied to the engine, and the name follows them.
+    shell->setProgramName("Lead");
+    shell->setParameter(28, 0.25f);
+    shell->resetProgram();
+    const OrvaneProgram defaults;
+    EXPECT_STREQ(shell->currentProgram()->name, "Init");
+    shell->getProgramName(text);
+    EXPECT_STREQ(text, "Init 5");
+    for (int i = 0; i < defaults.count; ++i) {
+        ASSERT_EQ(shell->currentProgram()->values[i], defaults.values[i]) << i;
+        ASSERT_FLOAT_EQ(shell->getParameter(i), defaults.values[i]) << i;
+    }
 }
 
 TEST_F(ShellTest, ParameterWritesReachTheProgramAndProgramsApplyMasterOn)
@@ -314,4 +327,17 @@ TEST_F(ShellTest, ChunkRoundTripAndRefusals)
     EXPECT_LE(consumed, presetSize * 10 + 7);
     EXPECT_STREQ(to->program(9)->name, "Slot 109");
     EXPECT_FLOAT_EQ(to->program(40)->values[28], 0.0f);
+
+    // A value that is not finite anywhere in a chunk refuses the whole chunk: nothing changes.
+    const std::size_t value28 = 4 + std::strlen("Slot 100") + 1 + 4 + 4 * 28;
+    const Snapshot beforeHostile(*to);
+    for (const std::uint32_t bits : {0x7FC00000u, 0x7F800000u, 0xFF800000u}) {
+        auto hostileBank = bank;
+        std::memcpy(hostileBank.data() + static_cast<std::size_t>(presetSize) * 50 + value28, &bits, 4);
+        EXPECT_EQ(to->setChunk(hostileBank.data(), bankSize, false), 0);
+        auto hostilePreset = std::vector<std::uint8_t>(bank.begin(), bank.begin() + presetSize);
+        std::memcpy(hostilePreset.data() + value28, &bits, 4);
+        EXPECT_EQ(to->setChunk(hostilePreset.data(), presetSize, true), 0);
+        EXPECT_TRUE(Snapshot(*to) == beforeHostile);
+    }
 }

@@ -62,6 +62,55 @@ TEST_F(ShellTest, LearningController21OnDelayMixRewritesTheFileAtOnce)
     EXPECT_EQ(again->getEngine()->midiMap->controllerOf(gate), -1);
 }
 
+TEST_F(ShellTest, ControllerFileIsWrittenOnlyWhenAnAssignmentChanged)
+{
+    const auto file = dataFolder / "MidiConfig.txt";
+    std::string valid = "TranceGateOn\t7"; // not the layout the map writes: a rewrite would show
+    for (int i = 1; i < 344; ++i)
+        valid += "\nP" + std::to_string(i) + " " + std::to_string(MidiCcMap::defaultController(i));
+    struct Case {
+        const char* what;
+        bool exists;
+        std::string text;
+        int gateController; // "TranceGateOn" while the shell lives
+    } const cases[] = {
+        {"no file", false, "", 21},
+        {"a file the map reads", true, valid, 7},
+        {"a file cut off in a line", true, "TranceGateOn 7\nPanOn", 21},
+        {"a file that is not a controller list", true, "\x89PNG\r\n\x1a\n", 21},
+        {"an empty file", true, "", 21},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(dataFolder);
+        std::filesystem::create_directories(dataFolder);
+        if (c.exists) std::ofstream(file, std::ios::binary) << c.text;
+        {
+            auto shell = makeShell();
+            EXPECT_EQ(shell->getEngine()->midiMap->controllerOf(index(*shell, "TranceGateOn")),
+                      c.gateController)
+                << c.what;
+            EXPECT_EQ(shell->getEngine()->midiMap->controllerOf(index(*shell, "PanOn")), 31) << c.what;
+            // Learning the controller a parameter already has changes nothing.
+            shell->getEngine()->setLearnTarget(index(*shell, "DistXcita"));
+            MidiBlock().add(0xB0, 29, 1).sendTo(*shell);
+            runBlock(*shell);
+        }
+        EXPECT_EQ(std::filesystem::exists(file), c.exists) << c.what;
+        if (c.exists) {
+            EXPECT_EQ(readBytes(file), std::vector<std::uint8_t>(c.text.begin(), c.text.end())) << c.what;
+        }
+    }
+
+    // A learnt change is written, over a malformed file too.
+    auto shell = makeShell();
+    shell->getEngine()->setLearnTarget(index(*shell, "DelayMix"));
+    MidiBlock().add(0xB0, 21, 1).sendTo(*shell);
+    const auto written = lines(file);
+    ASSERT_EQ(written.size(), 344u);
+    EXPECT_EQ(written[0], "TranceGateOn -1");
+    EXPECT_EQ(written[1], "PanOn 31");
+}
+
 TEST_F(ShellTest, ControllersWhileProcessingAndInPassThrough)
 {
     auto shell = makeShell();
@@ -91,27 +140,39 @@ TEST_F(ShellTest, ControllersWhileProcessingAndInPassThrough)
 
 TEST(MidiCcMapFile, ReadingFollowsTheLineRules)
 {
+    // A malformed text changes nothing: the map keeps its four entries "old0".."old3" at 99.
     struct Case {
         const char* what;
         std::string text;
+        bool accepted;
         int count;
         int entry;
         const char* name;
         int controller;
     } cases[] = {
-        {"plain lines", "A 5\nB -1\nC 7\n", 3, 2, "C", 7},
-        {"missing number counts as 0", "A 5\nB\n", 2, 1, "B", 0},
-        {"out-of-range number keeps the old controller", "A 40000\n", 1, 0, "A", 99},
-        {"edge of the range", "A -32768\nB 32768\n", 2, 1, "B", 32768},
-        {"overlong number", "A 99999999999999999999999\n", 1, 0, "A", 99},
-        {"empty file", "", 0, 0, "old0", 99},
-        {"word instead of number", "A B 3\n", 2, 0, "A", 0},
+        {"plain lines", "A 5\nB -1\nC 7\n", true, 3, 2, "C", 7},
+        {"no final line break, tabs and blank lines", "A\t5\n\n  B +6", true, 2, 1, "B", 6},
+        {"out-of-range number keeps the old controller", "A 40000\n", true, 1, 0, "A", 99},
+        {"edge of the range", "A -32768\nB 32768\n", true, 2, 1, "B", 32768},
+        {"overlong number", "A 99999999999999999999999\n", true, 1, 0, "A", 99},
+        {"missing number", "A 5\nB\n", false, 4, 1, "old1", 99},
+        {"empty file", "", false, 4, 0, "old0", 99},
+        {"only white space", " \n\t\n", false, 4, 0, "old0", 99},
+        {"word instead of number", "A B 3\n", false, 4, 0, "old0", 99},
+        {"sign without digits", "A -\nB 4\n", false, 4, 0, "old0", 99},
+        {"number run into text", "A 5x\nB 4\n", false, 4, 0, "old0", 99},
+        {"binary data",
+         std::string("\x7f"
+                     "ELF\x02\x01\x01\0\0\0",
+                     10),
+         false, 4, 0, "old0", 99},
+        {"cut off in the middle of a line", "A 5\nB 6\nC", false, 4, 2, "old2", 99},
     };
     for (const Case& c : cases) {
         MidiCcMap map;
         for (int i = 0; i < 4; ++i)
             map.add(("old" + std::to_string(i)).c_str(), 99);
-        map.parse(c.text.data(), c.text.size());
+        EXPECT_EQ(map.parse(c.text.data(), c.text.size()), c.accepted) << c.what;
         EXPECT_EQ(map.count, c.count) << c.what;
         EXPECT_STREQ(map.entries[c.entry].name, c.name) << c.what;
         EXPECT_EQ(map.entries[c.entry].controller, c.controller) << c.what;

@@ -186,6 +186,7 @@ TEST_F(ShellTest, DamagedAndHostileFilesAreRefusedWithoutChange)
         return b;
     };
     const std::size_t recordSize = (bank.size() - 160) / 64;
+    const std::size_t presetValues = 60 + 4 + std::strlen("good") + 1 + 4;
     auto hugeBankCount = be(bank, 24, 0x7FFFFFFFu);
     hugeBankCount.resize(hugeBankCount.size() - 10);
     std::vector<std::uint8_t> noTerminator(preset.begin(), preset.begin() + 64);
@@ -203,6 +204,16 @@ TEST_F(ShellTest, DamagedAndHostileFilesAreRefusedWithoutChange)
         {"preset record name without terminator", noTerminator, false},
         // A bank whose 40th record is damaged: nothing of the 39 good ones may be taken.
         {"bank with a damaged 40th record", le(bank, 160 + 39 * recordSize, 0xBF800000u), true},
+        // Each kind of file told by its format magic, whatever the rest says.
+        {"bank given as a preset", bank, false},
+        {"preset given as a bank", preset, true},
+        {"preset with the bank magic", be(preset, 8, ProgramFile::kBankMagic), false},
+        {"bank with the preset magic", be(bank, 8, ProgramFile::kPresetMagic), true},
+        // Values that are not finite: the record is "version, name, count, values".
+        {"preset with a NaN value", le(preset, presetValues + 4 * 28, 0x7FC00000u), false},
+        {"preset with an infinite value", le(preset, presetValues, 0xFF800000u), false},
+        {"bank with an infinite value in its 40th record",
+         le(bank, 160 + 39 * recordSize + 4 + std::strlen("Init") + 1 + 4 + 8, 0x7F800000u), true},
     };
     cases.insert(cases.end(), std::begin(hostile), std::end(hostile));
 

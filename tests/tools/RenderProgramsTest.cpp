@@ -1,6 +1,7 @@
 // orvane-render as a host of the plug-in shell: banks, programs, presets, saves and MIDI files.
 #include "RenderToolSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace
@@ -45,6 +46,17 @@ TEST_F(RenderPrograms, BanksProgramsAndPresetsWithoutAudio)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(dir / "home" / "Tirsk Audio" / "OrvaneData" / kFactoryBank.filename()));
 
+    // Without --program the current program is set to the product defaults and named after them;
+    // the other programs keep the factory bank's names.
+    r = run("--save-bank " + quoted(dir / "defaults.fxb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run("--bank " + quoted(dir / "defaults.fxb") + " --list-programs");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto defaultNames = lines(r.out);
+    ASSERT_EQ(defaultNames.size(), 64u);
+    EXPECT_EQ(defaultNames[0], " 0  Init");
+    EXPECT_EQ(defaultNames[1].find("Init"), std::string::npos) << defaultNames[1];
+
     r = run("--bank " + quoted(dir / "copy.fxb") + " --list-programs");
     ASSERT_EQ(r.status, 0) << r.err;
     const auto names = lines(r.out);
@@ -75,6 +87,10 @@ TEST_F(RenderPrograms, RefusedFilesExitWithTwo)
     std::ofstream(dir / "junk.fxp") << "not a preset";
     std::ofstream(dir / "junk.mid") << "not a MIDI file at all";
     writeWav(dir / "in.wav", 2, 48000, std::vector<float>(9600, 0.25f));
+    // A real bank and preset, each handed to the option of the other kind.
+    ASSERT_EQ(
+        run("--save-bank " + quoted(dir / "good.fxb") + " --save-preset " + quoted(dir / "good.fxp")).status,
+        0);
     struct Case {
         std::string args;
         const char* mentions;
@@ -83,6 +99,11 @@ TEST_F(RenderPrograms, RefusedFilesExitWithTwo)
         {"--preset " + quoted(dir / "junk.fxp") + " --print-state", "junk.fxp"},
         {"--preset " + quoted(dir / "missing.fxp") + " --print-state", "missing.fxp"},
         {"--program 64 --print-state", "--program"},
+        {"--preset " + quoted(dir / "good.fxb") + " --print-state", "good.fxb"},
+        {"--bank " + quoted(dir / "good.fxp") + " --print-state", "good.fxp"},
+        // No factory content and an empty data folder: no bank to take a program from.
+        {"--program 3 --print-state", "--program 3"},
+        {"--program 3 " + quoted(dir / "in.wav") + " " + quoted(dir / "out.wav"), "--program 3"},
         {"--save-bank " + quoted(dir / "no" / "such" / "x.fxb"), "x.fxb"},
         {"--midi " + quoted(dir / "junk.mid") + " " + quoted(dir / "in.wav") + " " + quoted(dir / "out.wav"),
          "junk.mid"},
@@ -91,6 +112,8 @@ TEST_F(RenderPrograms, RefusedFilesExitWithTwo)
         const RunResult r = run(c.args);
         EXPECT_EQ(r.status, 2) << c.args;
         EXPECT_NE(r.err.find(c.mentions), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << c.args << ": " << r.out;
     }
     EXPECT_FALSE(fs::exists(dir / "out.wav"));
 }

@@ -1,7 +1,6 @@
 // The renderer as a host of the plug-in shell: transport, programs and banks, MIDI events.
 #include "MidiFile.h"
 #include "Render.h"
-#include "engine/KsProgram.h"
 #include "engine/ParameterTable.h"
 
 #include <algorithm>
@@ -46,16 +45,20 @@ std::unique_ptr<RenderShell> setUpShell(const Options& options, float sampleRate
 
     if (!options.bankFile.empty() && !shell->loadBankFile(options.bankFile.c_str()))
         throw UsageError{"cannot load bank '" + options.bankFile + "': not a readable Orvane bank file"};
-    if (options.program >= 0) shell->setProgram(options.program);
+    if (options.program >= 0) {
+        // Without --bank the program comes from the data folder's bank 0, which must have loaded.
+        if (options.bankFile.empty() && shell->getLoadedBank() < 0)
+            throw UsageError{"--program " + std::to_string(options.program) +
+                             ": no bank could be read (give --bank FILE.fxb, or keep a bank in '" +
+                             shell->getDataFolder() + "')"};
+        shell->setProgram(options.program);
+    }
     if (!options.presetFile.empty() && !shell->loadPresetFile(options.presetFile.c_str()))
         throw UsageError{"cannot load preset '" + options.presetFile +
                          "': not a readable Orvane preset file"};
-    if (options.bankFile.empty() && options.program < 0 && options.presetFile.empty()) {
-        // No program source: the product defaults, whatever bank the data folder holds.
-        const OrvaneProgram defaults;
-        for (int i = 0; i < defaults.count; ++i)
-            shell->setParameter(i, defaults.values[i]);
-    }
+    // No program source: the current program at the product defaults (named after them),
+    // whatever bank the data folder holds.
+    if (options.bankFile.empty() && options.program < 0 && options.presetFile.empty()) shell->resetProgram();
     for (const Setting& s : settings)
         shell->setParameter(s.index, s.value);
     if (options.randomize) {
