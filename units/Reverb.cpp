@@ -53,8 +53,7 @@ inline void store8(float* p, const v8sf& v) noexcept
 
 // Picks eight of the sixteen lanes of (a, b) into out: lane index i < 8 is a[i], otherwise
 // b[i - 8]. Written with the shuffle builtin that both GCC and clang take.
-template <int... lane>
-inline void pick(v8sf& out, const v8sf& a, const v8sf& b) noexcept
+template <int... lane> inline void pick(v8sf& out, const v8sf& a, const v8sf& b) noexcept
 {
     out = __builtin_shufflevector(a, b, lane...);
 }
