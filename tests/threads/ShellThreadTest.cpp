@@ -21,7 +21,7 @@ using shelltest::MidiBlock;
 using shelltest::ShellTest;
 
 constexpr int kPrograms = 8;     // programs the control thread switches between
-constexpr int kRounds = 300;     // rounds of control-thread work
+constexpr int kRounds = 120;     // rounds of control-thread work
 constexpr int kMaxBlock = 512;   // the audio thread cycles through block sizes up to this
 constexpr float kLoud = 1000.0f; // far above anything the chain can make of a full-scale input
 
