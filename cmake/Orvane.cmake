@@ -3,6 +3,24 @@
 set(ORVANE_WARNINGS -Wall -Wextra -Wshadow)
 add_compile_options(${ORVANE_WARNINGS})
 
+# libFuzzer programs (clang only) always run under AddressSanitizer and UndefinedBehaviorSanitizer,
+# so that an out-of-bounds read that does not crash is still caught. Every library gets
+# libFuzzer's coverage hooks as well, so the fuzzer is guided by the code it exercises.
+set(ORVANE_LIBFUZZER OFF)
+if(ORVANE_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  set(ORVANE_LIBFUZZER ON)
+  set(ORVANE_SANITIZE ON)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+if(ORVANE_SANITIZE AND ORVANE_SANITIZE_THREAD)
+  message(FATAL_ERROR "ORVANE_SANITIZE and ORVANE_SANITIZE_THREAD cannot be combined")
+endif()
+if(ORVANE_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(ORVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
                       -fno-omit-frame-pointer)

@@ -73,9 +73,11 @@ void KsPlugin::setParameter(int index, float value)
     willSetParameter(index, value);
     if (!std::isfinite(value)) return;
     value = std::clamp(value, 0.0f, 1.0f);
+    // The value first, then the flag: a flush on another thread that takes the flag then reads
+    // this value or a later one, never the value from before (which would stay in the program).
+    p->setValue(value);
     changed[index].store(1, relaxed);
     anyChanged.store(true, std::memory_order_release);
-    p->setValue(value);
     parameterChanged(index, value);
 }
 

@@ -82,8 +82,8 @@ class KsPlugin
     // 18: handles queued controllers while process is not run.
     virtual void applyPendingControllers() noexcept;
 
-    // Sets a parameter from a normalised value: willSetParameter, mark changed,
-    // setValue, parameterChanged. Indices out of range and non-finite values are
+    // Sets a parameter from a normalised value: willSetParameter, setValue, mark
+    // changed, parameterChanged. Indices out of range and non-finite values are
     // ignored; other values are limited to 0..1.
     void setParameter(int index, float value);
     // Normalised value (0 for an index out of range).

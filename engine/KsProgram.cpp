@@ -8,7 +8,7 @@
 #include <cstdio>
 
 KsProgram::KsProgram(int count_, std::uint32_t id_)
-    : values(new float[std::max(count_, 0)]()), count(std::max(count_, 0)), id(id_)
+    : values(new RelaxedAtomic<float>[std::max(count_, 0)]()), count(std::max(count_, 0)), id(id_)
 {
     setName(kInitName);
 }
@@ -44,10 +44,12 @@ bool KsProgram::read(ParamStream& stream, std::uint32_t streamId)
         std::int32_t stored = 0;
         if (!stream.readInt(stored) || stored < 0 || stored > count) return false;
         for (int i = 0; i < stored; ++i) {
-            if (!stream.readFloat(values[i])) {
+            float value = 0.0f;
+            if (!stream.readFloat(value)) {
                 std::fill(values.get(), values.get() + count, 0.0f);
                 return false;
             }
+            values[i] = value;
         }
     }
     afterRead(stream, streamId, streamVersion);

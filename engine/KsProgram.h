@@ -6,6 +6,8 @@
 // count floats (normalised values in index order).
 #pragma once
 
+#include "engine/RelaxedAtomic.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -56,7 +58,9 @@ class KsProgram
     void setName(const char* text);
 
     char name[kNameSize] = {};
-    std::unique_ptr<float[]> values;
+    // The shell's audio thread copies parameter changes the engine made itself into the current
+    // program while host threads read and write programs, so each value is a relaxed atomic.
+    std::unique_ptr<RelaxedAtomic<float>[]> values;
     int count = 0;
     float version = 1.0f;
     std::uint32_t id = 0;

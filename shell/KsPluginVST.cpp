@@ -103,11 +103,12 @@ void KsPluginVST::processStereo(const float* in0, const float* in1, float* out0,
     }
 
     const double tail = static_cast<double>(engine->shellValue) * static_cast<double>(sampleRate);
-    if (!engine->masterOff.load(relaxed) && static_cast<double>(silentFrames.load(relaxed)) <= tail) {
+    if (!engine->masterOff.load(relaxed) && static_cast<double>(silentFrames.load(relaxed)) <= tail &&
+        enterEngine()) {
         updateTimeInfo(false);
-        engine->shellFlag.store(true, relaxed);
         engine->process(in0, in1, out0, out1, frames, replacing);
-        engine->shellFlag.store(false, relaxed);
+        // Release: whatever this block did is seen by a host thread that saw the flag clear.
+        engine->shellFlag.store(false, std::memory_order_release);
         flushChangedParameters();
         return;
     }
@@ -170,11 +171,37 @@ void KsPluginVST::flushChangedParameters() noexcept
     }
 }
 
+bool KsPluginVST::enterEngine() noexcept
+{
+    // Raise shellFlag first, then look at masterOff and the hold. A host thread that holds the
+    // engine raises its flags first and then waits for shellFlag to clear; all four accesses are
+    // sequentially consistent, so at least one side sees the other's flag: either that thread
+    // waits for this block, or this block passes the input through.
+    engine->shellFlag.store(true, std::memory_order_seq_cst);
+    if (!engine->masterOff.load(std::memory_order_seq_cst) &&
+        engineHolds.load(std::memory_order_seq_cst) == 0)
+        return true;
+    engine->shellFlag.store(false, std::memory_order_release);
+    return false;
+}
+
 void KsPluginVST::waitForEngine() const noexcept
 {
     if (!engine) return;
-    for (long polls = 0; polls < kMaxPolls && engine->shellFlag.load(relaxed); ++polls) {
+    for (long polls = 0; polls < kMaxPolls && engine->shellFlag.load(std::memory_order_seq_cst); ++polls) {
     }
+}
+
+void KsPluginVST::holdEngine() noexcept
+{
+    engineHolds.fetch_add(1, std::memory_order_seq_cst);
+    waitForEngine();
+}
+
+void KsPluginVST::releaseEngine() noexcept
+{
+    // Release: the next block that enters the engine sees everything done while it was held.
+    engineHolds.fetch_sub(1, std::memory_order_release);
 }
 
 void KsPluginVST::setSampleRate(float rate)
@@ -270,7 +297,10 @@ void KsPluginVST::setProgram(VstInt32 index)
 {
     KsProgram* next = program(index);
     if (!engine || !next) return;
-    waitForEngine();
+    // No block runs while the program is half applied. The hold is raised before waiting for
+    // the block in progress (see enterEngine), and it is a flag of its own because applying
+    // "MasterOn" below sets masterOff to the program's switch before the program is complete.
+    holdEngine();
     const bool wasOff = engine->masterOff.load(relaxed);
     engine->masterOff.store(true, relaxed);
     curProgram = index;
@@ -286,6 +316,7 @@ void KsPluginVST::setProgram(VstInt32 index)
     const int masterOn = engine->parameterIndex("MasterOn");
     const bool programOff = masterOn >= 0 && engine->parameter(masterOn)->target() <= 0.5f;
     engine->masterOff.store(masterOn >= 0 ? programOff : wasOff, relaxed);
+    releaseEngine();
 }
 
 void KsPluginVST::setProgramName(const char* name)

@@ -24,7 +24,9 @@
 // bank select, the controller file after a learnt assignment) unless setDeferFileWork(true)
 // was called, in which case that work waits for performDeferredWork() on a thread that may
 // block. Parameter, program, chunk and file operations come from host or editor threads; they
-// wait (at most 2^30 polls) while the engine is inside a block.
+// wait (at most 2^30 polls) while the engine is inside a block, and a program change (also by a
+// chunk or a file) holds the engine until it is applied: blocks meanwhile pass the input through.
+// Nothing here locks; the coordination is lock-free flags (shellFlag, masterOff, the hold).
 #pragma once
 
 #include "engine/KsPlugin.h"
@@ -133,6 +135,13 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     void flushChangedParameters() noexcept;
     // Waits while the engine runs a block (at most 2^30 polls).
     void waitForEngine() const noexcept;
+    // Audio thread: raises shellFlag when the engine may run this block (masterOff clear and no
+    // host thread holding it); false, with shellFlag clear again, when the block passes through.
+    bool enterEngine() noexcept;
+    // Host threads: holdEngine stops blocks from entering the engine and waits for the one in
+    // progress; releaseEngine lets them in again. Holds nest.
+    void holdEngine() noexcept;
+    void releaseEngine() noexcept;
     // Every engine parameter's value into the current program, before anything is written.
     void bringProgramUpToDate();
     // Copies the factory bank into the data folder when the folder holds no bank at all.
@@ -158,6 +167,8 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     std::atomic<int> scannedBankCount{0};
     std::atomic<int> loadedBank{-1};
     std::atomic<int> pendingBank{-1};
+    // Number of holds of the engine by host threads (holdEngine); blocks pass through while above 0.
+    std::atomic<int> engineHolds{0};
 
     bool deferFileWork = false;
     std::atomic<int> requestedBank{-1};

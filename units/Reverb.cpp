@@ -33,7 +33,6 @@ inline void flushTiny(float& x) noexcept
 }
 
 typedef float v8sf __attribute__((vector_size(32)));
-typedef int v8si __attribute__((vector_size(32)));
 
 constexpr int lanes = 2 * Reverb::numCombs; // left combs, then right combs
 
@@ -52,30 +51,36 @@ inline void store8(float* p, const v8sf& v) noexcept
     *reinterpret_cast<v8sfUnaligned*>(p) = v;
 }
 
+// Picks eight of the sixteen lanes of (a, b) into out: lane index i < 8 is a[i], otherwise
+// b[i - 8]. Written with the shuffle builtin that both GCC and clang take.
+template <int... lane> inline void pick(v8sf& out, const v8sf& a, const v8sf& b) noexcept
+{
+    out = __builtin_shufflevector(a, b, lane...);
+}
+
 // Transposes the 8x8 block at `in` (rows `inStride` floats apart) into `out`.
 inline void transpose8(const float* in, int inStride, float* out, int outStride) noexcept
 {
     v8sf r[8];
     for (int i = 0; i < 8; ++i)
         load8(r[i], in + i * inStride);
-    const v8si lo = {0, 8, 1, 9, 4, 12, 5, 13}, hi = {2, 10, 3, 11, 6, 14, 7, 15};
+    // Interleave pairs of rows, then pairs of pairs, then the two halves.
     v8sf t[8];
     for (int i = 0; i < 4; ++i) {
-        t[2 * i] = __builtin_shuffle(r[2 * i], r[2 * i + 1], lo);
-        t[2 * i + 1] = __builtin_shuffle(r[2 * i], r[2 * i + 1], hi);
+        pick<0, 8, 1, 9, 4, 12, 5, 13>(t[2 * i], r[2 * i], r[2 * i + 1]);
+        pick<2, 10, 3, 11, 6, 14, 7, 15>(t[2 * i + 1], r[2 * i], r[2 * i + 1]);
     }
-    const v8si pairLo = {0, 1, 8, 9, 4, 5, 12, 13}, pairHi = {2, 3, 10, 11, 6, 7, 14, 15};
     v8sf q[8];
     for (int h = 0; h < 2; ++h) { // rows 0..3, then rows 4..7
-        q[4 * h + 0] = __builtin_shuffle(t[4 * h], t[4 * h + 2], pairLo);
-        q[4 * h + 1] = __builtin_shuffle(t[4 * h], t[4 * h + 2], pairHi);
-        q[4 * h + 2] = __builtin_shuffle(t[4 * h + 1], t[4 * h + 3], pairLo);
-        q[4 * h + 3] = __builtin_shuffle(t[4 * h + 1], t[4 * h + 3], pairHi);
+        pick<0, 1, 8, 9, 4, 5, 12, 13>(q[4 * h + 0], t[4 * h], t[4 * h + 2]);
+        pick<2, 3, 10, 11, 6, 7, 14, 15>(q[4 * h + 1], t[4 * h], t[4 * h + 2]);
+        pick<0, 1, 8, 9, 4, 5, 12, 13>(q[4 * h + 2], t[4 * h + 1], t[4 * h + 3]);
+        pick<2, 3, 10, 11, 6, 7, 14, 15>(q[4 * h + 3], t[4 * h + 1], t[4 * h + 3]);
     }
-    const v8si halfLo = {0, 1, 2, 3, 8, 9, 10, 11}, halfHi = {4, 5, 6, 7, 12, 13, 14, 15};
     for (int i = 0; i < 4; ++i) {
-        const v8sf low = __builtin_shuffle(q[i], q[i + 4], halfLo);
-        const v8sf high = __builtin_shuffle(q[i], q[i + 4], halfHi);
+        v8sf low, high;
+        pick<0, 1, 2, 3, 8, 9, 10, 11>(low, q[i], q[i + 4]);
+        pick<4, 5, 6, 7, 12, 13, 14, 15>(high, q[i], q[i + 4]);
         store8(out + i * outStride, low);
         store8(out + (i + 4) * outStride, high);
     }

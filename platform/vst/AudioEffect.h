@@ -21,6 +21,8 @@
 
 #include "platform/vst/AEffect.h"
 
+#include <atomic>
+
 class AEffEditor;
 
 class AudioEffect
@@ -88,6 +90,8 @@ class AudioEffect
     VstInt32 blockSize = 1024;
     VstInt32 numPrograms = 0;
     VstInt32 numParams = 0;
-    VstInt32 curProgram = 0;
+    // Read on the audio thread (which program takes the engine's own parameter changes) while a
+    // host thread changes it.
+    std::atomic<VstInt32> curProgram{0};
     AEffect cEffect;
 };
