@@ -1,6 +1,7 @@
 // Bitmaps: straight RGBA pixels converted to cairo's premultiplied ARGB32 and back.
 #include "platform/gui/CBitmap.h"
 
+#include <bit>
 #include <cstring>
 
 namespace
@@ -114,21 +115,43 @@ gui::RgbaImage CBitmap::toRgba() const
     image.width = width;
     image.height = height;
     image.pixels.resize(size_t(width) * size_t(height) * 4);
+    copyRgba(CRect(0, 0, width, height), image);
+    return image;
+}
+
+void CBitmap::copyRgba(const CRect& rect, gui::RgbaImage& image) const
+{
+    if (!surface || image.width != width || image.height != height) return;
+    const CRect area = rect.intersect(CRect(0, 0, width, height));
     cairo_surface_flush(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    uint8_t* out = image.pixels.data();
-    for (int y = 0; y < height; ++y) {
+    for (int y = area.top; y < area.bottom; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * size_t(stride));
-        for (int x = 0; x < width; ++x, out += 4) {
-            const CColor c = colorFromArgb(row[x]);
-            out[0] = c.red;
-            out[1] = c.green;
-            out[2] = c.blue;
-            out[3] = c.alpha;
+        uint8_t* out = image.pixels.data() + (size_t(y) * size_t(width) + size_t(area.left)) * 4;
+        const int n = area.getWidth();
+        if constexpr (std::endian::native == std::endian::little) {
+            // Opaque pixels only change byte order (ARGB word to R, G, B, A bytes): a loop the
+            // compiler vectorises. Translucent pixels are then unpremultiplied one by one.
+            uint32_t alphas = 0xff000000u;
+            for (int i = 0; i < n; ++i) {
+                const uint32_t argb = row[area.left + i];
+                const uint32_t rgba = (argb & 0xff00ff00u) | ((argb >> 16) & 0xffu) | ((argb & 0xffu) << 16);
+                std::memcpy(out + size_t(i) * 4, &rgba, 4);
+                alphas &= argb;
+            }
+            if ((alphas >> 24) == 255) continue;
+        }
+        for (int i = 0; i < n; ++i) {
+            const uint32_t argb = row[area.left + i];
+            const CColor c = colorFromArgb(argb);
+            uint8_t* p = out + size_t(i) * 4;
+            p[0] = c.red;
+            p[1] = c.green;
+            p[2] = c.blue;
+            p[3] = c.alpha;
         }
     }
-    return image;
 }
 
 void CBitmap::pixelsChanged()

@@ -10,6 +10,8 @@
 //                                 opaque bitmaps are copied, not blended
 //   getPixel(x, y)                straight RGBA colour of one pixel (transparent black outside)
 //   toRgba()                      all pixels as straight RGBA
+//   copyRgba(area, image)         the pixels of area (clipped to the bitmap) as straight RGBA into
+//                                 the same place of image, which has the bitmap's size
 //   getSurface()                  the cairo ARGB32 surface (premultiplied), nullptr when empty
 // CBitmapEx: a CBitmap loaded from a PNG file
 //   CBitmapEx(path)               loads the file; a missing, truncated or corrupt file or one
@@ -42,6 +44,7 @@ class CBitmap
     bool isOpaque() const { return opaque; }
     CColor getPixel(int x, int y) const;
     gui::RgbaImage toRgba() const;
+    void copyRgba(const CRect& area, gui::RgbaImage& image) const;
     cairo_surface_t* getSurface() const { return surface; }
 
     // Marks the pixels as changed after drawing into getSurface() directly (recomputes opacity).

@@ -4,7 +4,6 @@
 #include "platform/gui/CFrame.h"
 #include "platform/gui/COptionMenu.h"
 
-#include <cstring>
 
 namespace gui
 {
@@ -44,21 +43,10 @@ void HeadlessBackend::present(CFrame& frame, const CRect& rect)
 {
     HeadlessParent* parent = parentOf(frame);
     if (!parent) return;
-    const CBitmap& image = frame.getImage();
-    const CRect area = rect.intersect(CRect(0, 0, std::min(image.getWidth(), parent->image.width),
-                                            std::min(image.getHeight(), parent->image.height)));
+    const CRect area = rect.intersect(CRect(0, 0, parent->image.width, parent->image.height));
     ++parent->presentCount;
     parent->lastPresented = area;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x) {
-            const CColor c = image.getPixel(x, y);
-            uint8_t* p =
-                parent->image.pixels.data() + (size_t(y) * size_t(parent->image.width) + size_t(x)) * 4;
-            p[0] = c.red;
-            p[1] = c.green;
-            p[2] = c.blue;
-            p[3] = c.alpha;
-        }
+    frame.getImage().copyRgba(area, parent->image);
 }
 
 void HeadlessBackend::processEvents(CFrame&) {}

@@ -22,10 +22,11 @@
 
 #include "platform/gui/Backend.h"
 
-#include <X11/Xlib.h>
 #include <cstdint>
 #include <map>
 #include <memory>
+
+union _XEvent; // Xlib's XEvent; Xlib itself stays out of this header (its macros clash with other code)
 
 namespace gui
 {
@@ -60,8 +61,8 @@ class X11Backend : public Backend
   private:
     x11::X11Window* windowFor(const CFrame& frame) const;
     // Repaints an exposed part of the frame's window from its image; false for other events.
-    bool repaintExposed(CFrame& frame, x11::X11Window& window, const XEvent& event);
-    void dispatch(CFrame& frame, x11::X11Window& window, const XEvent& event);
+    bool repaintExposed(CFrame& frame, x11::X11Window& window, const _XEvent& event);
+    void dispatch(CFrame& frame, x11::X11Window& window, const _XEvent& event);
     // A menu's nested loop took the release of the press that opened it: ends the frame's capture.
     void finishPressTakenByMenu(CFrame& frame, x11::X11Window& window);
 

@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 #include <algorithm>
 #include <cairo.h>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -93,7 +94,7 @@ class MenuSession
 
     std::vector<int> run(const COptionMenu& menu, int rootX, int rootY)
     {
-        MenuLayout layout = menuLayout(menu, measure_);
+        MenuLayout layout = menuLayout(menu, std::cref(measure_));
         CPoint corner = placeMenu(screenRect_, {layout.width, layout.height}, {rootX, rootY});
         openLevel(menu, std::move(layout), corner);
         if (choosable(menu, menu.getCurrent())) levels_[0].highlighted = menu.getCurrent();
@@ -182,7 +183,7 @@ class MenuSession
         closeLevelsFrom(level + 1);
         const COptionMenu* sub = levels_[level].menu->getSubMenu(entry);
         if (!sub || sub->getNbEntries() == 0) return;
-        MenuLayout layout = menuLayout(*sub, measure_);
+        MenuLayout layout = menuLayout(*sub, std::cref(measure_));
         const CRect& parent = levels_[level].screenRect;
         CRect entryRect = levels_[level].layout.entries[entry].offset(parent.left, parent.top);
         CPoint corner = placeSubmenu(screenRect_, {layout.width, layout.height}, parent, entryRect);
