@@ -14,68 +14,6 @@
 namespace render
 {
 
-RenderShell::RenderShell() : OrvaneVST(nullptr) {}
-
-VstTimeInfo* RenderShell::getTimeInfo(VstInt32)
-{
-    return &time;
-}
-
-void RenderShell::startTransport(double tempo, double position, double rate)
-{
-    time = VstTimeInfo{};
-    time.tempo = tempo;
-    time.ppqPos = position;
-    time.sampleRate = rate;
-    time.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid;
-}
-
-void RenderShell::advanceTransport(int frames)
-{
-    time.samplePos += frames;
-    time.ppqPos += frames * time.tempo / (60.0 * time.sampleRate);
-    time.flags &= ~kVstTransportChanged;
-}
-
-std::unique_ptr<RenderShell> setUpShell(const Options& options, float sampleRate,
-                                        const std::vector<Setting>& settings)
-{
-    auto shell = std::make_unique<RenderShell>();
-    // The shell starts the generator from the clock; the renderer's seed decides instead.
-    seedGenerator(options.seed);
-    shell->setSampleRate(sampleRate);
-
-    if (!options.bankFile.empty() && !shell->loadBankFile(options.bankFile.c_str()))
-        throw UsageError{"cannot load bank '" + options.bankFile + "': not a readable Orvane bank file"};
-    if (options.program >= 0) shell->setProgram(options.program);
-    if (!options.presetFile.empty() && !shell->loadPresetFile(options.presetFile.c_str()))
-        throw UsageError{"cannot load preset '" + options.presetFile +
-                         "': not a readable Orvane preset file"};
-    if (options.bankFile.empty() && options.program < 0 && options.presetFile.empty()) {
-        // No program source: the product defaults, whatever bank the data folder holds.
-        const OrvaneProgram defaults;
-        for (int i = 0; i < defaults.count; ++i)
-            shell->setParameter(i, defaults.values[i]);
-    }
-    for (const Setting& s : settings)
-        shell->setParameter(s.index, s.value);
-    if (options.randomize) {
-        randomizeEngine(static_cast<Orvane&>(*shell->getEngine()));
-        // What the randomiser chose is stored in the current program like any edit.
-        for (int i = 0; i < kAutomatableCount; ++i)
-            shell->setParameter(i, shell->getParameter(i));
-    }
-
-    if (!options.savePreset.empty() && !shell->savePresetFile(options.savePreset.c_str()))
-        throw UsageError{"cannot write preset '" + options.savePreset + "'"};
-    if (!options.saveBank.empty() && !shell->saveBankFile(options.saveBank.c_str()))
-        throw UsageError{"cannot write bank '" + options.saveBank + "'"};
-
-    shell->startTransport(options.tempo, options.position, sampleRate);
-    shell->resume();
-    return shell;
-}
-
 void listPrograms(RenderShell& shell, bool json)
 {
     char name[kVstTextSize];
