@@ -114,7 +114,10 @@ void CViewContainer::setBackgroundColor(CColor color)
 
 bool CViewContainer::addView(CView* view)
 {
-    if (view == nullptr || view->parent != nullptr || view == this) return false;
+    if (view == nullptr || view->parent != nullptr) return false;
+    // A container that holds this one (or this one itself) would make the tree a loop.
+    for (const CView* v = this; v; v = v->parent)
+        if (v == view) return false;
     children.push_back(view);
     view->parent = this;
     view->setDirty();

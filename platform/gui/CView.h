@@ -34,8 +34,8 @@
 //                                 what fills the container behind its children: the bitmap part
 //                                 from the offset, otherwise the colour (transparent by default)
 //   addView(view)                 appends view (drawn above the earlier ones) and takes ownership;
-//                                 false (and nothing changes) for nullptr or a view already in a
-//                                 container
+//                                 false (and nothing changes) for nullptr, a view already in a
+//                                 container, or this container or one that holds it
 //   removeView(view, withDelete)  takes view out; deletes it when withDelete
 //   removeAll(withDelete)         takes every child out
 //   getNbViews(), getView(i), isChild(view)

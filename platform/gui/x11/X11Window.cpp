@@ -20,6 +20,8 @@ constexpr long childEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMa
 // The largest window a frame may ask for; anything bigger is a caller's mistake, not a window.
 constexpr int maxWindowSide = 16384;
 
+constexpr int maxConnectAttempts = 3;
+
 // An 8-bit channel value placed into a visual's channel mask (of any width and position).
 unsigned long channelBits(uint32_t value, unsigned long mask)
 {
@@ -143,7 +145,10 @@ bool X11Window::open(unsigned long parent, int width, int height)
     close();
     if (parent == 0 || width <= 0 || height <= 0 || width > maxWindowSide || height > maxWindowSide)
         return false;
-    display_ = XOpenDisplay(nullptr);
+    // A server that is still tearing down a connection just closed may refuse the next one; a
+    // second attempt then gets through.
+    for (int attempt = 0; attempt < maxConnectAttempts && !display_; ++attempt)
+        display_ = XOpenDisplay(nullptr);
     if (!display_) return false;
     bool ok = false;
     {

@@ -187,3 +187,25 @@ TEST(CFrame, AFrameWithoutAUsableParentStaysClosed)
     EXPECT_FALSE(second.isOpen());
     EXPECT_EQ(parent.frame, &first);
 }
+
+TEST(CViewContainer, RefusesViewsThatWouldBreakTheTree)
+{
+    HeadlessFrame h;
+    auto* page = new CViewContainer(CRect(0, 0, 50, 50));
+    auto* inner = new CViewContainer(CRect(0, 0, 20, 20));
+    ASSERT_TRUE(h.frame->addView(page));
+    ASSERT_TRUE(page->addView(inner));
+    EXPECT_FALSE(page->addView(nullptr));
+    EXPECT_FALSE(page->addView(page));
+    EXPECT_FALSE(inner->addView(page));          // already in the frame, and would hold itself
+    EXPECT_FALSE(inner->addView(h.frame.get())); // the frame has no parent but holds inner
+    EXPECT_FALSE(h.frame->addView(inner));       // already in page
+    EXPECT_EQ(page->getNbViews(), 1);
+    EXPECT_EQ(inner->getNbViews(), 0);
+
+    // A view taken out without deleting can go elsewhere; the container no longer draws it.
+    ASSERT_TRUE(page->removeView(inner, false));
+    EXPECT_EQ(inner->getParentView(), nullptr);
+    EXPECT_TRUE(h.frame->addView(inner));
+    EXPECT_FALSE(page->removeView(inner, true)); // not page's child: nothing deleted
+}
