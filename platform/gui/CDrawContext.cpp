@@ -71,19 +71,22 @@ void CDrawContext::applyClip()
     cairo_translate(cr, origin.x, origin.y);
 }
 
-void CDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, CPoint srcOffset, double alpha)
+namespace
 {
-    if (bitmap.isEmpty() || alpha <= 0.0) return;
-    // Only the part of dest that the bitmap covers from srcOffset is drawn.
-    const CRect source(dest.left - srcOffset.x, dest.top - srcOffset.y,
-                       dest.left - srcOffset.x + bitmap.getWidth(),
-                       dest.top - srcOffset.y + bitmap.getHeight());
+
+// Places the pixels of image from srcOffset into dest at whole pixels, limited to the part of
+// dest that the image covers from there.
+void placeImage(cairo_t* cr, const CBitmap& image, const CRect& dest, CPoint srcOffset, cairo_operator_t op,
+                double alpha)
+{
+    if (image.isEmpty()) return;
+    const CRect source(dest.left - srcOffset.x, dest.top - srcOffset.y, dest.left - srcOffset.x + image.getWidth(),
+                       dest.top - srcOffset.y + image.getHeight());
     const CRect area = dest.intersect(source);
     if (area.isEmpty()) return;
-    const bool copy = bitmap.isOpaque() && alpha >= 1.0;
     cairo_save(cr);
-    cairo_set_operator(cr, copy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
-    cairo_set_source_surface(cr, bitmap.getSurface(), source.left, source.top);
+    cairo_set_operator(cr, op);
+    cairo_set_source_surface(cr, image.getSurface(), source.left, source.top);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_rectangle(cr, area.left, area.top, area.getWidth(), area.getHeight());
     if (alpha >= 1.0) {
@@ -95,22 +98,20 @@ void CDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, CPoint s
     cairo_restore(cr);
 }
 
+} // namespace
+
+void CDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, CPoint srcOffset, double alpha)
+{
+    if (alpha <= 0.0) return;
+    const bool copy = bitmap.isOpaque() && alpha >= 1.0;
+    placeImage(cr, bitmap, dest, srcOffset, copy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER, alpha);
+}
+
 void COffscreenContext::copyTo(CDrawContext& dest, const CRect& destRect, CPoint srcOffset) const
 {
-    const CRect source(destRect.left - srcOffset.x, destRect.top - srcOffset.y,
-                       destRect.left - srcOffset.x + image->getWidth(),
-                       destRect.top - srcOffset.y + image->getHeight());
-    const CRect area = destRect.intersect(source);
-    if (area.isEmpty() || image->isEmpty()) return;
+    if (image->isEmpty()) return;
     cairo_surface_flush(image->getSurface());
-    cairo_t* c = dest.getCairo();
-    cairo_save(c);
-    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(c, image->getSurface(), source.left, source.top);
-    cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_NEAREST);
-    cairo_rectangle(c, area.left, area.top, area.getWidth(), area.getHeight());
-    cairo_fill(c);
-    cairo_restore(c);
+    placeImage(dest.getCairo(), *image, destRect, srcOffset, CAIRO_OPERATOR_SOURCE, 1.0);
 }
 
 void CDrawContext::fillRect(const CRect& rect)

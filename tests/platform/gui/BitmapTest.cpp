@@ -199,4 +199,10 @@ TEST(CDrawContext, TranslucentBitmapsBlendAndOffscreensCopy)
     offscreen.copyTo(screen, CRect(20, 10, 24, 14));
     EXPECT_EQ(h.frame->getImage().getPixel(21, 10), (CColor{0, 0, 255, 255}));
     EXPECT_EQ(h.frame->getImage().getPixel(21, 13), (CColor{0, 0, 0, 0}));
+
+    // An offscreen of no size draws and copies nothing.
+    COffscreenContext none(0, 0);
+    none.fillRect(CRect(0, 0, 4, 4));
+    none.copyTo(screen, CRect(0, 0, 4, 4));
+    EXPECT_EQ(h.frame->getImage().getPixel(0, 0), mixed);
 }
