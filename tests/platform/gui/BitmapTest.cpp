@@ -206,3 +206,42 @@ TEST(CDrawContext, TranslucentBitmapsBlendAndOffscreensCopy)
     none.copyTo(screen, CRect(0, 0, 4, 4));
     EXPECT_EQ(h.frame->getImage().getPixel(0, 0), mixed);
 }
+
+TEST(CDrawContext, RectanglesOriginAndClipLandOnWholePixels)
+{
+    CBitmap target(20, 20);
+    CDrawContext context(target.getSurface());
+    const CColor white{255, 255, 255, 255};
+    const CColor red{255, 0, 0, 255};
+    context.setFillColor(white);
+    context.fillRect(CRect(0, 0, 20, 20));
+
+    context.setOrigin({5, 5});
+    context.setClipRect(CRect(0, 0, 10, 10)); // surface pixels 5..14
+    context.setFrameColor(red);
+    context.frameRect(CRect(-2, 0, 4, 4)); // its left edge lies outside the clip
+    context.setFillColor(red);
+    context.fillRect(CRect(8, 8, 30, 30)); // clipped to 13..14
+    context.setFontColor(red);
+    context.drawString("MMMMMMMMMMMM", CRect(2, 6, 6, 10), CTextAlign::left);
+    context.resetClipRect();
+    cairo_surface_flush(target.getSurface());
+
+    struct Case {
+        int x, y;
+        CColor expected;
+    };
+    const std::vector<Case> cases = {
+        {5, 5, red},     {8, 5, red},    {8, 8, red},     {6, 6, white}, {9, 5, white},
+        {3, 5, white},   {4, 5, white},  {13, 13, red},   {14, 14, red}, {15, 15, white},
+        {12, 13, white}, {6, 12, white}, {11, 13, white}, // the text stays inside its rectangle
+                                                          // (columns 7..10, rows 11..14)
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(target.getPixel(c.x, c.y), c.expected) << c.x << "," << c.y;
+    bool textDrawn = false;
+    for (int y = 11; y < 15; ++y)
+        for (int x = 7; x < 11; ++x)
+            textDrawn = textDrawn || target.getPixel(x, y) != white;
+    EXPECT_TRUE(textDrawn);
+}
