@@ -11,6 +11,20 @@
 namespace gui
 {
 
+namespace
+{
+
+// The fewest bytes a PNG of this size can have: its smallest pixel rows (one bit per pixel plus
+// the filter byte) deflated at deflate's best possible ratio (under 1032 to 1). A file shorter
+// than that is cut or corrupt, and is refused before its pixel memory is allocated.
+size_t smallestPngBytes(uint32_t width, uint32_t height)
+{
+    const uint64_t rawBytes = uint64_t(height) * (1 + (uint64_t(width) + 7) / 8);
+    return size_t(rawBytes / 1032);
+}
+
+} // namespace
+
 bool decodePng(const uint8_t* data, size_t size, RgbaImage& image)
 {
     if (data == nullptr || size == 0) return false;
@@ -19,7 +33,7 @@ bool decodePng(const uint8_t* data, size_t size, RgbaImage& image)
     // Reads the signature and the header only: the size is known before any pixel is decoded.
     if (!png_image_begin_read_from_memory(&png, data, size)) return false;
     if (png.width == 0 || png.height == 0 || png.width > unsigned(kMaxImageSide) ||
-        png.height > unsigned(kMaxImageSide)) {
+        png.height > unsigned(kMaxImageSide) || size < smallestPngBytes(png.width, png.height)) {
         png_image_free(&png);
         return false;
     }

@@ -4,7 +4,9 @@
 //   decodePng(data, size, image)       decodes a whole PNG held in memory; the header's size is
 //                                      checked before any pixel is decoded and images wider or
 //                                      taller than kMaxImageSide are refused; anything that is not
-//                                      a complete valid PNG (empty, truncated, corrupt) is refused.
+//                                      a complete valid PNG (empty, truncated, corrupt) is refused;
+//                                      a file too short to hold the pixels its header declares is
+//                                      refused before pixel memory is allocated.
 //                                      On refusal the result is false and image is unchanged.
 //   readPngFile(path, image)           the same for a file (refuses files above kMaxPngFileBytes)
 //   writePng(path, image)              writes image as an 8-bit RGBA PNG; false on any failure

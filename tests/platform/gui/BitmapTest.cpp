@@ -100,6 +100,7 @@ TEST(PngImage, HostileFilesAreRefusedAndLeaveTheImageAlone)
         {"width above the limit", withDeclaredSize(good, 16385, 30)},
         {"height above the limit", withDeclaredSize(good, 40, 16385)},
         {"absurd size", withDeclaredSize(good, 0x7fffffff, 0x7fffffff)},
+        {"the largest size in a small file", withDeclaredSize(good, 16384, 16384)},
         {"zero width", withDeclaredSize(good, 0, 30)},
     };
     for (const Case& c : cases) {
@@ -129,6 +130,16 @@ TEST(PngImage, TheSideLimitItselfIsAllowed)
     ASSERT_TRUE(bitmap.isLoaded());
     EXPECT_EQ(bitmap.getWidth(), gui::kMaxImageSide);
     EXPECT_EQ(bitmap.getPixel(gui::kMaxImageSide - 1, 0), patternColor(gui::kMaxImageSide - 1, 0));
+
+    // Images of one colour compress to very small files and still load.
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{1, gui::kMaxImageSide}, {3000, 3000}}) {
+        ASSERT_TRUE(gui::writePng(path.string(), makeImage(w, h, [](int, int) {
+                                      return CColor{1, 2, 3, 255};
+                                  })));
+        CBitmapEx flat(path.string());
+        ASSERT_TRUE(flat.isLoaded()) << w << "x" << h;
+        EXPECT_EQ(flat.getPixel(w - 1, h - 1), (CColor{1, 2, 3, 255}));
+    }
 }
 
 TEST(CBitmap, KeepsStraightColoursAndKnowsWhetherItIsOpaque)
