@@ -16,6 +16,7 @@
 //                                 no button held the views under the pointer get entered, moved
 //                                 and exited
 //   handleMouseLeft()             the pointer left the window: the hovered view gets exited
+//                                 (not while a press is held: the pressed view keeps the pointer)
 //   getTicks()                    the back end's millisecond clock
 //   setKnobMode / getKnobMode     how knobs of this frame are dragged (CKnobMode; linear at first)
 //   setEditor(editor)             who hears beginEdit / endEdit(tag) of views that edit a value
