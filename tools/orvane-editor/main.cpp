@@ -155,9 +155,7 @@ class Session
         } else if (c.name == "file") {
             backend.queueFileAnswer(c.cancel ? std::nullopt : std::optional<std::string>(c.text));
         } else if (c.name == "host") {
-            const host::Setting s = host::parseSetting(static_cast<const Orvane&>(*shell.getEngine()),
-                                                       c.text + "=" + jsonNumber(c.amount), "host");
-            shell.setParameter(s.index, static_cast<float>(c.amount));
+            shell.setParameter(static_cast<VstInt32>(c.values[0]), static_cast<float>(c.amount));
         } else if (c.name == "program") {
             shell.setProgram(static_cast<VstInt32>(c.values[0]));
         } else if (c.name == "process") {
@@ -252,7 +250,16 @@ int run(int argc, char** argv)
     host::seedGenerator(options.seed);
     const std::vector<host::Setting> settings = host::parseSettings(options);
     // The whole script is read and checked before anything runs.
-    const std::vector<editortool::Command> commands = editortool::parseScript(readScript(scriptPath));
+    std::vector<editortool::Command> commands = editortool::parseScript(readScript(scriptPath));
+    {
+        // Parameter names of "host" lines are checked before anything runs too.
+        Orvane names;
+        for (editortool::Command& c : commands)
+            if (c.name == "host")
+                c.values = {host::parseSetting(names, c.text + "=0",
+                                               ("line " + std::to_string(c.line) + ": host").c_str())
+                                .index};
+    }
 
     KsEditor::useForShells();
     HostLog log;
