@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -212,6 +213,50 @@ TEST(DesktopDialogs, FailuresCountAsCancelled)
     }
 }
 
+TEST(DesktopDialogs, ALoadedFileMustExist)
+{
+    FakePath path;
+    std::string existing = path.folder + "/there.fxp";
+    std::ofstream(existing) << "x";
+    FileDialogRequest load;
+    struct Case {
+        std::string answer;
+        bool mustExist;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {existing, true, existing},
+        {path.folder + "/missing.fxp", true, ""},
+        {path.folder, true, ""}, // a folder is no file
+        {path.folder + "/missing.fxp", false, path.folder + "/missing.fxp"},
+    };
+    for (const auto& c : cases) {
+        path.addProgram("zenity", c.answer + "\n", 0);
+        load.mustExist = c.mustExist;
+        EXPECT_EQ(runFileDialog(load), c.expected) << c.answer;
+    }
+}
+
+TEST(DesktopDialogs, HostsThatIgnoreChildSignalsStillGetTheAnswer)
+{
+    // Such a host has its children reaped by the system: their exit status is lost.
+    struct sigaction ignore {
+    }, before{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &before);
+    FakePath path;
+    path.addProgram("zenity", "/chosen.fxb\n", 0);
+    path.addProgram("xdg-open", "", 0);
+    std::string chosen = runFileDialog(saveRequest());
+    bool opened = openDocument("https://example.org");
+    path.addProgram("zenity", "", 1);
+    std::string cancelled = runFileDialog(saveRequest());
+    sigaction(SIGCHLD, &before, nullptr);
+    EXPECT_EQ(chosen, "/chosen.fxb");
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(cancelled, "");
+}
+
 TEST(DesktopDialogs, ZenityIsPreferredOverKdialog)
 {
     FakePath path;
@@ -267,6 +312,15 @@ TEST(ExternalProgram, OutputIsBoundedAndStatusReported)
 
     EXPECT_EQ(findProgram("missing"), "");
     EXPECT_EQ(findProgram("../talker"), ""); // names only, never paths
+    // Relative and empty entries of $PATH would run what lies in the current folder: skipped.
+    std::string cwd = fs::current_path();
+    fs::current_path(path.folder);
+    for (const char* relative : {"", ".", "./", ":"}) {
+        setenv("PATH", relative, 1);
+        EXPECT_EQ(findProgram("talker"), "") << relative;
+    }
+    fs::current_path(cwd);
+    setenv("PATH", path.folder.c_str(), 1);
     EXPECT_FALSE(runProgram({}, 10).started);
     ProgramResult missing = runProgram({path.folder + "/missing"}, 10);
     EXPECT_EQ(missing.exitStatus, 127); // the exec failed in the child

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace gui::x11
 {
@@ -125,9 +126,16 @@ std::string runFileDialog(const gui::FileDialogRequest& request, int watchFd,
             return {};
         }
         // Both tools exit with 0 for a choice and 1 for cancel; anything else is a failure of the
-        // tool, never a choice, whatever it printed.
-        if (!result.exitedNormally || result.exitStatus != 0) return {};
-        return chosenPath(request, result.output);
+        // tool, never a choice, whatever it printed. Where the status was lost, what the tool printed
+        // decides: both print a path only for a choice.
+        if (result.statusKnown && (!result.exitedNormally || result.exitStatus != 0)) return {};
+        std::string path = chosenPath(request, result.output);
+        // A file to load must exist; a dialog that accepts a typed name may answer with one that does not.
+        std::error_code error;
+        if (!request.save && request.mustExist && !path.empty() &&
+            !std::filesystem::is_regular_file(path, error))
+            return {};
+        return path;
     }
     std::fprintf(stderr, "file dialog: neither zenity nor kdialog is installed; dialog cancelled\n");
     return {};

@@ -44,10 +44,11 @@ struct ArgumentVector {
     _exit(127);
 }
 
+// The child's status; false when it cannot be had (ECHILD: the system reaped the child already).
 bool waitForChild(pid_t pid, int& status)
 {
     while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return false; // for example a host whose SIGCHLD handler reaped it first
+        if (errno != EINTR) return false;
     }
     return true;
 }
@@ -64,14 +65,18 @@ std::string findProgram(const std::string& name)
     while (start <= folders.size()) {
         size_t end = folders.find(':', start);
         if (end == std::string::npos) end = folders.size();
-        std::string folder = folders.substr(start, end - start);
-        if (folder.empty()) folder = ".";
-        std::string candidate = folder + "/" + name;
-        struct stat info {
-        };
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            access(candidate.c_str(), X_OK) == 0)
-            return candidate;
+        // Only absolute folders: an empty or relative entry would run whatever lies in the host's
+        // current folder.
+        if (end > start && folders[start] == '/') {
+            std::string candidate = folders.substr(start, end - start);
+            candidate += '/';
+            candidate += name;
+            struct stat info {
+            };
+            if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
         start = end + 1;
     }
     return {};
@@ -116,9 +121,10 @@ ProgramResult runProgram(const std::vector<std::string>& argv, size_t maxOutput,
     close(fds[0]);
 
     int status = 0;
-    if (waitForChild(pid, status) && WIFEXITED(status)) {
-        result.exitedNormally = true;
-        result.exitStatus = WEXITSTATUS(status);
+    if (waitForChild(pid, status)) {
+        result.statusKnown = true;
+        result.exitedNormally = WIFEXITED(status);
+        result.exitStatus = result.exitedNormally ? WEXITSTATUS(status) : -1;
     }
     return result;
 }
@@ -138,7 +144,8 @@ bool launchDetached(const std::vector<std::string>& argv)
         _exit(grandchild < 0 ? 1 : 0);
     }
     int status = 0;
-    return waitForChild(pid, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!waitForChild(pid, status)) return true; // reaped by the system: it ran, and it left at once
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace gui::x11

@@ -2,8 +2,8 @@
 // and opening a URL or file (xdg-open). Programs are started with fork and exec from an argument
 // vector, never through a shell, so no text a user or a skin supplies is ever parsed as a command.
 //
-//   findProgram(name)               full path of an executable file called name in a folder of $PATH;
-//                                   "" when there is none (or name holds a '/')
+//   findProgram(name)               full path of an executable file called name in an absolute folder
+//                                   of $PATH; "" when there is none (or name holds a '/')
 //   runProgram(argv, maxOutput, ..) starts argv[0] (a full path), reads its standard output until it
 //                                   closes (at most maxOutput bytes are kept) and waits for the program;
 //                                   while waiting, a ready watchFd calls onWatchFd (used to keep the
@@ -25,7 +25,10 @@ namespace gui::x11
 // What a finished program left: whether it could be started, how it ended, what it printed.
 struct ProgramResult {
     bool started = false;
-    bool exitedNormally = false; // false also when the status could not be collected
+    // False when the status could not be collected: a host that ignores SIGCHLD has its children
+    // reaped by the system, so their status is lost.
+    bool statusKnown = false;
+    bool exitedNormally = false;
     int exitStatus = -1;
     std::string output;
 };

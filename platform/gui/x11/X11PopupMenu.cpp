@@ -22,6 +22,9 @@ using M = MenuMetrics;
 // No window side beyond this, however many entries a menu has; columns are the way to fit more.
 constexpr int maxMenuSide = 16000;
 
+// Grabs are tried this many times, 10 ms apart.
+constexpr int maxGrabAttempts = 50;
+
 bool choosable(const COptionMenu& menu, int index)
 {
     return index >= 0 && index < menu.getNbEntries() && !menu.isSeparator(index) && !menu.isDisabled(index);
@@ -132,19 +135,29 @@ class MenuSession
   private:
     bool grabInput()
     {
-        // The window is viewable once the server has handled the map; a grab held elsewhere (by the
-        // host, for a moment) is waited out briefly before the menu gives up.
+        // The window is viewable once the server has handled the map. A grab held elsewhere (by the
+        // host, for a moment) is waited out briefly: without the pointer the menu could never see a
+        // click outside, so it gives up; without the keyboard only Escape and the keys are lost.
         XSync(display_, False);
         const unsigned int mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            if (XGrabPointer(display_, levels_[0].window, True, mask, GrabModeAsync, GrabModeAsync, None,
-                             None, CurrentTime) == GrabSuccess) {
-                XGrabKeyboard(display_, levels_[0].window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-                return true;
+        Window window = levels_[0].window;
+        auto retried = [](const std::function<bool()>& grab) {
+            for (int attempt = 0; attempt < maxGrabAttempts; ++attempt) {
+                if (grab()) return true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+            return false;
+        };
+        if (!retried([&] {
+                return XGrabPointer(display_, window, True, mask, GrabModeAsync, GrabModeAsync, None, None,
+                                    CurrentTime) == GrabSuccess;
+            }))
+            return false;
+        retried([&] {
+            return XGrabKeyboard(display_, window, True, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+                   GrabSuccess;
+        });
+        return true;
     }
 
     void openLevel(const COptionMenu& menu, MenuLayout layout, CPoint corner)
