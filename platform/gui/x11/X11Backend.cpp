@@ -7,6 +7,7 @@
 #include "platform/gui/x11/X11Window.h"
 
 #include <chrono>
+#include <poll.h>
 
 namespace gui
 {
@@ -65,6 +66,13 @@ void X11Backend::processEvents(CFrame& frame)
     x11::X11Window* window = windowFor(frame);
     if (!window) return;
     Display* display = window->display();
+    // The common case of an idle call is that nothing happened: one poll of the connection tells,
+    // where XPending would cost several system calls. Everything this back end sends is flushed
+    // when sent, so there is no output waiting either.
+    if (XEventsQueued(display, QueuedAlready) == 0) {
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        if (poll(&connection, 1, 0) <= 0) return;
+    }
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
