@@ -548,7 +548,7 @@ TEST_F(X11Backend, OpeningAndClosingLeaksNoWindowsOrConnections)
     };
     gui::X11Backend backend;
     auto descriptorsBefore = openDescriptors();
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend);
         ASSERT_TRUE(frame.isOpen());
         buildScene(frame, *bitmap, nullptr);
