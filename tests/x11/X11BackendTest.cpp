@@ -154,6 +154,14 @@ class X11Backend : public testing::Test
         XSync(d, False);
     }
 
+    static void pressEscape(Display* d)
+    {
+        KeyCode escape = XKeysymToKeycode(d, XK_Escape);
+        XTestFakeKeyEvent(d, escape, True, 0);
+        XTestFakeKeyEvent(d, escape, False, 0);
+        XSync(d, False);
+    }
+
     // Runs the frame's idle until done() holds (bounded).
     static bool idleUntil(CFrame& frame, const std::function<bool()>& done)
     {
@@ -448,13 +456,7 @@ TEST_F(X11Backend, PopupMenuCancelled)
     };
     auto top = openerMenu(false);
     const Case cases[] = {
-        {"Escape",
-         [](Display* d, const std::vector<XWindowAttributes>&) {
-             KeyCode escape = XKeysymToKeycode(d, XK_Escape);
-             XTestFakeKeyEvent(d, escape, True, 0);
-             XTestFakeKeyEvent(d, escape, False, 0);
-             XSync(d, False);
-         }},
+        {"Escape", [](Display* d, const std::vector<XWindowAttributes>&) { pressEscape(d); }},
         {"click outside",
          [](Display* d, const std::vector<XWindowAttributes>&) {
              click(d, {1000, 900});
@@ -462,10 +464,7 @@ TEST_F(X11Backend, PopupMenuCancelled)
         {"click on a separator, then Escape",
          [&](Display* d, const std::vector<XWindowAttributes>& windows) {
              click(d, entryOnScreen(windows.back(), *top, 1));
-             KeyCode escape = XKeysymToKeycode(d, XK_Escape);
-             XTestFakeKeyEvent(d, escape, True, 0);
-             XTestFakeKeyEvent(d, escape, False, 0);
-             XSync(d, False);
+             pressEscape(d);
          }},
     };
     for (const auto& c : cases) {

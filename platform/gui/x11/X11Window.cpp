@@ -48,13 +48,13 @@ bool clipToImage(PixelArea& area, int imageWidth, int imageHeight)
 int buttonState(unsigned int xstate, unsigned int button)
 {
     int bits = 0;
-    if ((xstate & Button1Mask) || button == Button1) bits |= buttonBits::left;
-    if ((xstate & Button2Mask) || button == Button2) bits |= buttonBits::middle;
-    if ((xstate & Button3Mask) || button == Button3) bits |= buttonBits::right;
-    if (xstate & ShiftMask) bits |= buttonBits::shift;
-    if (xstate & ControlMask) bits |= buttonBits::control;
-    if (xstate & Mod1Mask) bits |= buttonBits::alt;
-    if (xstate & Mod4Mask) bits |= buttonBits::command;
+    if ((xstate & Button1Mask) || button == Button1) bits |= kLButton;
+    if ((xstate & Button2Mask) || button == Button2) bits |= kMButton;
+    if ((xstate & Button3Mask) || button == Button3) bits |= kRButton;
+    if (xstate & ShiftMask) bits |= kShift;
+    if (xstate & ControlMask) bits |= kControl;
+    if (xstate & Mod1Mask) bits |= kAlt;
+    if (xstate & Mod4Mask) bits |= kCommand;
     return bits;
 }
 

@@ -10,11 +10,15 @@
 //   putPixels(target, ...)       copies an area of ARGB32 pixels to any window, converting to its visual
 //   pointerEvent(event, out)     translates a pointer event of the child window (press, release,
 //                                motion, enter, leave) into the toolkit's terms; false for others
-//   buttonState(xstate, button)  the toolkit's button-state bits of an X state mask, plus button
+//   buttonState(xstate, button)  the toolkit's button-state bits of an X state mask, plus button:
+//                                buttons 1, 2, 3 are left, middle, right; Shift, Control, Alt (Mod1)
+//                                and the Super key (Mod4) give kShift, kControl, kAlt, kCommand
 //
 // Each object owns its connection, so two editors in one process share nothing on the X side.
 // Everything runs on the user-interface thread.
 #pragma once
+
+#include "platform/gui/GuiTypes.h"
 
 #include <X11/Xlib.h>
 #include <cairo.h>
@@ -22,18 +26,6 @@
 
 namespace gui::x11
 {
-
-// Button-state bits of the toolkit, as the X state of a pointer event yields them.
-namespace buttonBits
-{
-constexpr int left = 2;
-constexpr int middle = 4;
-constexpr int right = 8;
-constexpr int shift = 16;
-constexpr int control = 32;
-constexpr int alt = 64;
-constexpr int command = 128;
-} // namespace buttonBits
 
 struct PointerEvent {
     enum class Kind { down, moved, up, entered, exited };
