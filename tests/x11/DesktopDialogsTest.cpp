@@ -119,8 +119,6 @@ TEST(DesktopDialogs, ArgumentsForEachTool)
     load.filter = std::string("Presets\0*.fxp\0\0", 16);
     load.initialFolder = "/home/u/My Presets";
     FileDialogRequest save = saveRequest();
-    FileDialogRequest quietSave = saveRequest();
-    quietSave.confirmOverwrite = false;
     struct Case {
         DialogTool tool;
         const FileDialogRequest* request;
@@ -135,13 +133,6 @@ TEST(DesktopDialogs, ArgumentsForEachTool)
          &save,
          {"--file-selection", "--title=Save Bank", "--save", "--confirm-overwrite",
           "--file-filter=Bank files (*.fxb) | *.fxb", "--file-filter=All files | *"}},
-        {DialogTool::zenity,
-         &quietSave,
-         {"--file-selection", "--title=Save Bank", "--save", "--file-filter=Bank files (*.fxb) | *.fxb",
-          "--file-filter=All files | *"}},
-        {DialogTool::kdialog,
-         &load,
-         {"--title", "Load Preset", "--getopenfilename", "/home/u/My Presets", "*.fxp|Presets"}},
         {DialogTool::kdialog,
          &save,
          {"--title", "Save Bank", "--getsavefilename", ".", "*.fxb|Bank files (*.fxb)\n*|All files"}},
