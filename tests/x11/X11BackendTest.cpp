@@ -132,10 +132,11 @@ class X11Backend : public testing::Test
         XCloseDisplay(display);
     }
 
-    Window makeParent(int x, int y, int w, int h)
+    Window makeParent(int x, int y, int w, int h, int screen = -1)
     {
-        Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, w, h, 0, 0,
-                                            BlackPixel(display, DefaultScreen(display)));
+        if (screen < 0) screen = DefaultScreen(display);
+        Window window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, w, h, 0, 0,
+                                            BlackPixel(display, screen));
         XMapWindow(display, window);
         XSync(display, False);
         return window;
@@ -367,6 +368,40 @@ TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
             ASSERT_TRUE(
                 std::equal(shown.pixel(x, y), shown.pixel(x, y) + 3, headlessParent.image.pixel(x, y)))
                 << x << "," << y;
+}
+
+TEST_F(X11Backend, OtherPixelFormatsAreConverted)
+{
+    // The test command gives the virtual server a second screen of 16-bit colour (5, 6, 5 bits).
+    int screen = 1;
+    if (ScreenCount(display) < 2 || DefaultDepthOfScreen(ScreenOfDisplay(display, screen)) != 16)
+        GTEST_SKIP() << "the X server has no second screen of 16-bit colour";
+    auto bitmap = buttonBitmap();
+    gui::HeadlessBackend headless;
+    gui::HeadlessParent headlessParent;
+    CFrame reference(CRect(0, 0, 120, 100), &headlessParent, headless);
+    buildScene(reference, *bitmap, nullptr);
+    reference.redraw();
+
+    Window sixteenBit = makeParent(0, 0, 200, 200, screen);
+    gui::X11Backend backend;
+    CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(sixteenBit), backend);
+    ASSERT_TRUE(frame.isOpen());
+    buildScene(frame, *bitmap, nullptr);
+    frame.redraw();
+    gui::RgbaImage shown = readWindow(backend.windowOf(frame), 120, 100);
+    ASSERT_EQ(shown.width, 120);
+    // Each channel keeps its top bits: within one step of 5 (red, blue) or 6 (green) bits.
+    int worst = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 120; ++x)
+            for (int c = 0; c < 3; ++c) {
+                int step = c == 1 ? 4 : 8;
+                int d = std::abs(shown.pixel(x, y)[c] - headlessParent.image.pixel(x, y)[c]);
+                worst = std::max(worst, d * 8 / step);
+            }
+    EXPECT_LT(worst, 8 * 2) << "a channel is off by two steps or more";
+    XDestroyWindow(display, sixteenBit);
 }
 
 TEST_F(X11Backend, ASyntheticClickReachesAControl)
