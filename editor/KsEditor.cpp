@@ -184,7 +184,9 @@ void KsEditor::valueChanged(CControl* control)
     const int tag = control->getTag();
     const float value = control->getValue();
     if (tag >= 0 && tag < engine->automatableCount) userChanged = true;
-    if (!onControlChanged(tag, value) && effect) effect->setParameterAutomated(tag, value);
+    // A control without a parameter (a meter has no tag) writes nothing and tells the host nothing.
+    if (!onControlChanged(tag, value) && effect && tag >= 0 && tag < engine->parameterCount)
+        effect->setParameterAutomated(tag, value);
     control->setDirty();
 }
 

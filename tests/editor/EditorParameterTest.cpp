@@ -128,10 +128,51 @@ TEST_F(EditorParameters, EveryPathToleratesParametersWithoutControls)
         EXPECT_NE(e[0], audioMasterBeginEdit);
 }
 
+TEST_F(EditorParameters, ProductShellsCreateTheRegisteredEditor)
+{
+    {
+        OrvaneVST bare(nullptr);
+        EXPECT_EQ(bare.getEditor(), nullptr);
+        EXPECT_EQ(bare.getAeffect()->flags & effFlagsHasEditor, 0);
+    }
+    KsEditor::useForShells();
+    OrvaneVST shell(nullptr);
+    KsPluginVST::setEditorFactory(nullptr);
+    auto* editor = dynamic_cast<KsEditor*>(shell.getEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_NE(shell.getAeffect()->flags & effFlagsHasEditor, 0);
+    EXPECT_EQ(shell.getEngine()->editor, editor);
+    ERect* rect = nullptr;
+    ASSERT_TRUE(editor->getRect(&rect));
+    EXPECT_EQ(rect->right, 500);
+    gui::HeadlessBackend backend;
+    gui::HeadlessParent parent;
+    editor->setBackend(&backend);
+    ASSERT_TRUE(editor->open(&parent));
+    EXPECT_TRUE(editor->isOpen());
+    editor->idle();
+    editor->close();
+    EXPECT_FALSE(editor->isOpen());
+}
+
+TEST_F(EditorParameters, AMeterTellsTheHostNothing)
+{
+    Rig rig(&recordingHost);
+    ASSERT_TRUE(rig.open());
+    host.events.clear();
+    CControl* meter = rig.editor->getControl(rig.shell.getEngine()->parameterIndex("LevelMeterL"));
+    ASSERT_NE(meter, nullptr);
+    meter->setValue(0.5f);
+    rig.editor->valueChanged(meter);
+    EXPECT_TRUE(host.events.empty());
+}
+
+using EditorThreads = EditorTest;
+
 // Host automation and audio on one thread, the editor's idle on another: the shell only marks
 // changes, and the controls are touched by the idle alone. Run under ThreadSanitizer, this finds
 // any access to the editor from the audio side.
-TEST_F(EditorParameters, EditorThreadsAudioAndAutomationAgainstIdle)
+TEST_F(EditorThreads, AudioAndAutomationAgainstIdle)
 {
     Rig rig;
     ASSERT_TRUE(rig.open());

@@ -15,6 +15,31 @@
 namespace host
 {
 
+std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv)
+{
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        throw UsageError{e.what()};
+    }
+    return std::nullopt;
+}
+
+int runReportingErrors(const char* program, int (*run)(int, char**), int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "%s: error: %s\n", program, e.message.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: error: %s\n", program, e.what());
+        return 2;
+    }
+}
+
 void addShellOptions(CLI::App& app, ShellOptions& options)
 {
     app.add_option("--set", options.sets, "set parameter NAME (name or index) to normalised VALUE 0..1")

@@ -8,6 +8,7 @@
 #include "shell/OrvaneVST.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,13 @@ struct ShellOptions {
     std::string savePreset; // saves after the set-up
     std::string saveBank;
 };
+
+// Parses the command line: the exit status when it asked for help (printed), nothing when the
+// program goes on; throws UsageError for a refused command line.
+std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv);
+// Runs run(argc, argv) and turns a UsageError or any other exception into one line
+// "<program>: error: <message>" on stderr and exit status 2.
+int runReportingErrors(const char* program, int (*run)(int, char**), int argc, char** argv);
 
 // Adds --set, --tempo, --seed, --preset, --bank and --program to a command line.
 void addShellOptions(CLI::App& app, ShellOptions& options);

@@ -239,13 +239,7 @@ int run(int argc, char** argv)
                  "orvane-editor"};
     app.add_option("script", scriptPath, "file of commands (standard input when absent or '-')");
     host::addShellOptions(app, options);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        throw UsageError{e.what()};
-    }
+    if (const std::optional<int> status = host::parseCommandLine(app, argc, argv)) return *status;
     host::checkShellOptions(options);
     host::seedGenerator(options.seed);
     const std::vector<host::Setting> settings = host::parseSettings(options);
@@ -281,13 +275,5 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    try {
-        return run(argc, argv);
-    } catch (const UsageError& e) {
-        std::fprintf(stderr, "orvane-editor: error: %s\n", e.message.c_str());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "orvane-editor: error: %s\n", e.what());
-        return 2;
-    }
+    return host::runReportingErrors("orvane-editor", run, argc, argv);
 }

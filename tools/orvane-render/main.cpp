@@ -268,13 +268,7 @@ int run(int argc, char** argv)
     app.add_option("--midi", options.midiFile,
                    "a Standard MIDI File whose channel messages reach the plug-in at --tempo from the first "
                    "frame on");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        throw UsageError{e.what()};
-    }
+    if (const std::optional<int> status = host::parseCommandLine(app, argc, argv)) return *status;
 
     host::checkShellOptions(options);
     if (options.block < 1 || options.block > 1048576)
@@ -339,13 +333,5 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    try {
-        return run(argc, argv);
-    } catch (const UsageError& e) {
-        std::fprintf(stderr, "orvane-render: error: %s\n", e.message.c_str());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "orvane-render: error: %s\n", e.what());
-        return 2;
-    }
+    return host::runReportingErrors("orvane-render", run, argc, argv);
 }
