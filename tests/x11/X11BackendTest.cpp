@@ -43,6 +43,14 @@ Display* openDisplay()
 // Every waiting loop is bounded; a fault shows as a failed expectation, never as a hang.
 constexpr int maxPolls = 2000;
 
+void pressEscape(Display* d)
+{
+    KeyCode escape = XKeysymToKeycode(d, XK_Escape);
+    XTestFakeKeyEvent(d, escape, True, 0);
+    XTestFakeKeyEvent(d, escape, False, 0);
+    XSync(d, False);
+}
+
 struct Recorder : CControlListener {
     int changes = 0, begins = 0, ends = 0;
     void valueChanged(CControl*) override { ++changes; }
@@ -142,27 +150,22 @@ class X11Backend : public testing::Test
         return window;
     }
 
+    // A window point on the screen of that window.
     CPoint onScreen(Window window, CPoint p)
     {
         int x, y;
         Window child;
-        XTranslateCoordinates(display, window, DefaultRootWindow(display), p.x, p.y, &x, &y, &child);
+        XWindowAttributes a;
+        XGetWindowAttributes(display, window, &a);
+        XTranslateCoordinates(display, window, a.root, p.x, p.y, &x, &y, &child);
         return {x, y};
     }
 
-    static void click(Display* d, CPoint rootPoint, unsigned int button = Button1)
+    static void click(Display* d, CPoint rootPoint, unsigned int button = Button1, int screen = -1)
     {
-        XTestFakeMotionEvent(d, -1, rootPoint.x, rootPoint.y, 0);
+        XTestFakeMotionEvent(d, screen, rootPoint.x, rootPoint.y, 0);
         XTestFakeButtonEvent(d, button, True, 0);
         XTestFakeButtonEvent(d, button, False, 0);
-        XSync(d, False);
-    }
-
-    static void pressEscape(Display* d)
-    {
-        KeyCode escape = XKeysymToKeycode(d, XK_Escape);
-        XTestFakeKeyEvent(d, escape, True, 0);
-        XTestFakeKeyEvent(d, escape, False, 0);
         XSync(d, False);
     }
 
@@ -217,12 +220,13 @@ class X11Backend : public testing::Test
 };
 
 // The mapped override-redirect windows (open menu levels), bottom to top.
-std::vector<XWindowAttributes> menuWindows(Display* d)
+std::vector<XWindowAttributes> menuWindows(Display* d, int screen = -1)
 {
+    if (screen < 0) screen = DefaultScreen(d);
     Window root, parentOfRoot, *children = nullptr;
     unsigned int count = 0;
     std::vector<XWindowAttributes> found;
-    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parentOfRoot, &children, &count)) return found;
+    if (!XQueryTree(d, RootWindow(d, screen), &root, &parentOfRoot, &children, &count)) return found;
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes a;
         if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
@@ -238,12 +242,12 @@ class MenuUser
 {
   public:
     explicit MenuUser(std::function<void(Display*, const std::vector<XWindowAttributes>&)> act,
-                      size_t levels = 1)
-        : thread([this, act, levels] {
+                      size_t levels = 1, int screen = -1)
+        : thread([this, act, levels, screen] {
               Display* d = openDisplay();
               if (!d) return;
               std::vector<XWindowAttributes> windows;
-              for (int i = 0; i < maxPolls && (windows = menuWindows(d)).size() < levels; ++i)
+              for (int i = 0; i < maxPolls && (windows = menuWindows(d, screen)).size() < levels; ++i)
                   waitABit();
               // The menu holds the pointer and the keyboard once grabbing either fails for others.
               for (int i = 0; i < maxPolls; ++i) {
@@ -258,7 +262,10 @@ class MenuUser
                   waitABit();
               }
               found = windows.size();
-              if (windows.size() >= levels) act(d, windows);
+              if (windows.size() >= levels)
+                  act(d, windows);
+              else
+                  pressEscape(d); // a menu elsewhere must not keep the tested thread waiting
               XCloseDisplay(d);
           })
     {
@@ -520,6 +527,27 @@ TEST_F(X11Backend, PopupMenuCancelled)
         EXPECT_EQ(opener->chosenIndex, -1) << c.how;
         EXPECT_TRUE(menuWindows(display).empty()) << c.how;
     }
+}
+
+TEST_F(X11Backend, PopupMenuOpensOnTheEditorsScreen)
+{
+    int screen = 1;
+    if (ScreenCount(display) < 2) GTEST_SKIP() << "the X server has no second screen";
+    Window other = makeParent(0, 0, 200, 150, screen);
+    gui::X11Backend backend;
+    CFrame frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(other), backend);
+    ASSERT_TRUE(frame.isOpen());
+    auto menu = openerMenu(false);
+    size_t found = 0;
+    std::vector<int> path{-1};
+    {
+        MenuUser user([](Display* d, const std::vector<XWindowAttributes>&) { pressEscape(d); }, 1, screen);
+        path = backend.popupMenu(frame, *menu, {20, 20});
+        found = user.found;
+    }
+    EXPECT_EQ(found, 1u) << "no menu window on the editor's screen";
+    EXPECT_TRUE(path.empty());
+    XDestroyWindow(display, other);
 }
 
 TEST_F(X11Backend, TwoEditorsKeepApart)

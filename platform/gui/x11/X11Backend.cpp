@@ -142,11 +142,13 @@ std::vector<int> X11Backend::popupMenu(CFrame& frame, const COptionMenu& menu, C
     Display* display = window->display();
     int rootX = 0, rootY = 0;
     Window child;
-    XTranslateCoordinates(display, window->window(), DefaultRootWindow(display), where.x, where.y, &rootX,
-                          &rootY, &child);
-    std::vector<int> path = x11::runPopupMenu(display, menu, rootX, rootY, [&](const XEvent& event) {
-        if (windowFor(frame) == window) repaintExposed(frame, *window, event);
-    });
+    // The menu opens on the editor's screen, which need not be the display's default one.
+    XTranslateCoordinates(display, window->window(), RootWindow(display, window->screen()), where.x, where.y,
+                          &rootX, &rootY, &child);
+    std::vector<int> path =
+        x11::runPopupMenu(display, window->screen(), menu, rootX, rootY, [&](const XEvent& event) {
+            if (windowFor(frame) == window) repaintExposed(frame, *window, event);
+        });
     menuTookRelease = true;
     return path;
 }

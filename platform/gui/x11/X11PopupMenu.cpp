@@ -79,9 +79,8 @@ struct Level {
 class MenuSession
 {
   public:
-    MenuSession(Display* display, const std::function<void(const XEvent&)>& otherEvent)
-        : display_(display), screen_(DefaultScreen(display)), root_(RootWindow(display, screen_)),
-          otherEvent_(otherEvent)
+    MenuSession(Display* display, int screen, const std::function<void(const XEvent&)>& otherEvent)
+        : display_(display), screen_(screen), root_(RootWindow(display, screen_)), otherEvent_(otherEvent)
     {
         screenRect_ = {0, 0, DisplayWidth(display, screen_), DisplayHeight(display, screen_)};
     }
@@ -462,11 +461,11 @@ CPoint placeSubmenu(const CRect& screen, CPoint size, const CRect& parentWindow,
     return placeMenu(screen, size, {x, entry.top - M::border});
 }
 
-std::vector<int> runPopupMenu(Display* display, const COptionMenu& menu, int rootX, int rootY,
+std::vector<int> runPopupMenu(Display* display, int screen, const COptionMenu& menu, int rootX, int rootY,
                               const std::function<void(const XEvent&)>& otherEvent)
 {
-    if (!display || menu.getNbEntries() == 0) return {};
-    MenuSession session(display, otherEvent);
+    if (!display || screen < 0 || screen >= ScreenCount(display) || menu.getNbEntries() == 0) return {};
+    MenuSession session(display, screen, otherEvent);
     return session.run(menu, rootX, rootY);
 }
 

@@ -1,10 +1,11 @@
 // Popup menus on X11, drawn by the toolkit itself: one override-redirect window per open level
 // (the menu and each open submenu), with separators, check marks, submenu arrows and columns.
 //
-// Using it: runPopupMenu(display, menu, rootX, rootY, otherEvent) opens the menu with its top-left
-// corner at the screen point (moved left or up to stay on the screen), grabs pointer and keyboard,
-// and runs a nested event loop until the user chose an entry or cancelled. Events of other windows
-// of the same connection (the editor's exposes) go to otherEvent meanwhile.
+// Using it: runPopupMenu(display, screen, menu, rootX, rootY, otherEvent) opens the menu on that
+// screen (the editor window's) with its top-left corner at the screen point (moved left or up to stay on the
+// screen), grabs pointer and keyboard, and runs a nested event loop until the user chose an entry or
+// cancelled. Events of other windows of the same connection (the editor's exposes) go to otherEvent
+// meanwhile.
 //   Result: the path of entry indices to the chosen entry (top level first, one more index per
 //   submenu), empty when cancelled.
 //   Choosing: a click on an entry, or a press on the opening control dragged to an entry and
@@ -58,7 +59,7 @@ int entryAt(const MenuLayout& layout, CPoint point);
 CPoint placeMenu(const CRect& screen, CPoint size, CPoint at);
 CPoint placeSubmenu(const CRect& screen, CPoint size, const CRect& parentWindow, const CRect& entry);
 
-std::vector<int> runPopupMenu(Display* display, const COptionMenu& menu, int rootX, int rootY,
+std::vector<int> runPopupMenu(Display* display, int screen, const COptionMenu& menu, int rootX, int rootY,
                               const std::function<void(const XEvent&)>& otherEvent);
 
 } // namespace gui::x11

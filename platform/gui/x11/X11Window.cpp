@@ -164,6 +164,7 @@ bool X11Window::open(unsigned long parent, int width, int height)
             XMapWindow(display_, window_);
             visual_ = parentAttributes.visual;
             depth_ = parentAttributes.depth;
+            screen_ = XScreenNumberOfScreen(parentAttributes.screen);
             ok = !trap.failed();
         }
         if (!ok) windowGone_ = true; // nothing valid to destroy
@@ -190,7 +191,7 @@ void X11Window::close()
     window_ = 0;
     gc_ = nullptr;
     visual_ = nullptr;
-    depth_ = width_ = height_ = 0;
+    depth_ = screen_ = width_ = height_ = 0;
     windowGone_ = false;
 }
 

@@ -71,6 +71,7 @@ class X11Window
     Display* display() const { return display_; }
     Window window() const { return window_; }
     int width() const { return width_; }
+    int screen() const { return screen_; } // the number of the screen the window is on
     int height() const { return height_; }
     // Called for every event of the child window: notes its destruction by the host.
     void noteEvent(const XEvent& event);
@@ -84,6 +85,7 @@ class X11Window
     GC gc_ = nullptr;
     Visual* visual_ = nullptr;
     int depth_ = 0;
+    int screen_ = 0;
     int width_ = 0;
     int height_ = 0;
     bool windowGone_ = false;
