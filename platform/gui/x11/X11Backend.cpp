@@ -100,10 +100,8 @@ void X11Backend::dispatch(CFrame& frame, x11::X11Window& window, const XEvent& e
     case x11::PointerEvent::Kind::down:
         menuTookRelease = false;
         frame.handleMouseDown(where, pointer.buttons);
-        if (menuTookRelease && windowFor(frame) == &window) {
-            menuPressButtons = pointer.buttons;
-            finishPressTakenByMenu(frame, window);
-        }
+        if (menuTookRelease && windowFor(frame) == &window)
+            finishPressTakenByMenu(frame, window, pointer.buttons);
         menuTookRelease = false;
         break;
     case x11::PointerEvent::Kind::moved:
@@ -119,7 +117,7 @@ void X11Backend::dispatch(CFrame& frame, x11::X11Window& window, const XEvent& e
     }
 }
 
-void X11Backend::finishPressTakenByMenu(CFrame& frame, x11::X11Window& window)
+void X11Backend::finishPressTakenByMenu(CFrame& frame, x11::X11Window& window, int buttons)
 {
     // A press that opened a menu is released inside the menu's own loop, so the frame never hears
     // of it. When no button is held any more, the frame gets that release here, as it would have
@@ -132,7 +130,7 @@ void X11Backend::finishPressTakenByMenu(CFrame& frame, x11::X11Window& window)
         return;
     if (state & (Button1Mask | Button2Mask | Button3Mask))
         return; // still held: the real release arrives as usual
-    frame.handleMouseUp(CPoint(x, y), menuPressButtons);
+    frame.handleMouseUp(CPoint(x, y), buttons);
 }
 
 std::vector<int> X11Backend::popupMenu(CFrame& frame, const COptionMenu& menu, CPoint where)

@@ -63,12 +63,12 @@ class X11Backend : public Backend
     // Repaints an exposed part of the frame's window from its image; false for other events.
     bool repaintExposed(CFrame& frame, x11::X11Window& window, const _XEvent& event);
     void dispatch(CFrame& frame, x11::X11Window& window, const _XEvent& event);
-    // A menu's nested loop took the release of the press that opened it: ends the frame's capture.
-    void finishPressTakenByMenu(CFrame& frame, x11::X11Window& window);
+    // A menu's nested loop took the release of the press (with buttons) that opened it: ends the
+    // frame's capture.
+    void finishPressTakenByMenu(CFrame& frame, x11::X11Window& window, int buttons);
 
     std::map<const CFrame*, std::unique_ptr<x11::X11Window>> windows;
-    bool menuTookRelease = false;
-    int menuPressButtons = 0;
+    bool menuTookRelease = false; // a popup menu ran since the last press was dispatched
 };
 
 } // namespace gui
