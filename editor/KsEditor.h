@@ -10,7 +10,8 @@
 //                                    when it has none, then sizes the editor from the skin's
 //                                    "Background" bitmap (skinUsable when it loads)
 //   setBackend(backend)              the window system the frame is shown through; open is
-//                                    refused until one is set (hosts give the X11 back end)
+//                                    refused until one is set (hosts give the X11 back end); the
+//                                    back end must outlive the open editor
 //   open(parent) / close()           builds the editor from the skin on disk / destroys it all
 //   idle()                           applies the parameter changes the shell recorded since the
 //                                    last idle, then lets the frame handle events and redraw
