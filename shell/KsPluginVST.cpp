@@ -167,8 +167,25 @@ void KsPluginVST::flushChangedParameters() noexcept
         if (!engine->changed[i].load(relaxed) || !engine->changed[i].exchange(0, relaxed)) continue;
         const float value = engine->getParameter(i);
         if (current && i < current->count) current->values[i] = value;
-        if (guiEditor) guiEditor->setParameter(i, value);
+        if (editorChanged) editorChanged[i].store(1, relaxed);
     }
+    // The editor is not touched here (this may be the audio thread): its idle picks the
+    // flags up. The release pairs with the acquire in deliverEditorChanges.
+    if (editorChanged) editorAnyChanged.store(true, std::memory_order_release);
+}
+
+void KsPluginVST::deliverEditorChanges()
+{
+    if (!engine || !guiEditor) return;
+    if (editorChanged && editorAnyChanged.load(relaxed) &&
+        editorAnyChanged.exchange(false, std::memory_order_acq_rel)) {
+        for (int i = 0; i < engine->parameterCount; ++i) {
+            if (!editorChanged[i].load(relaxed) || !editorChanged[i].exchange(0, relaxed)) continue;
+            guiEditor->setParameter(i, engine->getParameter(i));
+        }
+    }
+    if (editorRefreshWanted.load(relaxed) && editorRefreshWanted.exchange(false, std::memory_order_acq_rel))
+        guiEditor->refreshControls(false);
 }
 
 bool KsPluginVST::enterEngine() noexcept
@@ -309,7 +326,8 @@ void KsPluginVST::setProgram(VstInt32 index)
     for (int i = 0; i < n; ++i)
         setParameterAutomated(i, next->values[i]);
     engine->reset();
-    if (guiEditor) guiEditor->refreshControls(false);
+    // The editor refreshes every control in its next idle (this may be a host or audio thread).
+    editorRefreshWanted.store(true, std::memory_order_release);
     updateDisplay();
     // The program may have switched "MasterOn": the engine then follows the program's switch
     // rather than the state from before the change.
@@ -658,6 +676,17 @@ bool KsPluginVST::getVendorString(char* text)
 
 void KsPluginVST::attachEditor(AEffGUIEditor* newEditor)
 {
+    if (engine && newEditor && !editorChanged) {
+        editorChanged =
+            std::make_unique<std::atomic<std::uint8_t>[]>(static_cast<std::size_t>(engine->parameterCount));
+        for (int i = 0; i < engine->parameterCount; ++i)
+            editorChanged[i].store(0, relaxed);
+    }
     guiEditor = newEditor;
     setEditor(newEditor);
+}
+
+void KsPluginVST::createEditor()
+{
+    if (editorFactory) attachEditor(editorFactory(*this));
 }

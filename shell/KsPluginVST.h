@@ -19,7 +19,16 @@
 //        bankProgramNames(n)             the bank list of the data folder (names with "Demo"
 //                                         are left out) for the preset menus
 //
+//   deliverEditorChanges()                hands the parameter changes recorded since the last call
+//        to the editor (setParameter per changed parameter, then refreshControls after a
+//        program change); the editor calls it from its idle
+//   setEditorFactory(factory)             the function that product shells use to create their
+//        editor (process-wide; programs that show an editor set it before creating shells)
+//
 // Threads: processStereo runs on the audio thread and allocates, locks and prints nothing.
+// Parameter changes never reach the editor from the thread that made them: the shell marks
+// them in per-parameter atomic flags, and the editor applies them on the user-interface thread
+// when its idle calls deliverEditorChanges.
 // processEvents allocates nothing; it does file work (a bank load on a program change after a
 // bank select, the controller file after a learnt assignment) unless setDeferFileWork(true)
 // was called, in which case that work waits for performDeferredWork() on a thread that may
@@ -127,6 +136,19 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     std::uint32_t getFxId() const { return fxId; }
     AEffGUIEditor* getGuiEditor() const { return guiEditor; }
 
+    // ---- the editor ----
+    // User-interface thread only: applies the recorded changes to the editor.
+    void deliverEditorChanges();
+    // True when changes wait for deliverEditorChanges (any thread).
+    bool hasEditorChanges() const noexcept
+    {
+        return editorAnyChanged.load(std::memory_order_relaxed) ||
+               editorRefreshWanted.load(std::memory_order_relaxed);
+    }
+    using EditorFactory = AEffGUIEditor* (*)(KsPluginVST& shell);
+    static void setEditorFactory(EditorFactory factory) { editorFactory = factory; }
+    static EditorFactory getEditorFactory() { return editorFactory; }
+
   protected:
     // The time-information step: hands the host's tempo and position to the engine when they
     // changed (or always, with force).
@@ -148,6 +170,8 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     void seedFactoryContent();
     // Hands an editor to the shell (the base owns it) and to the engine.
     void attachEditor(AEffGUIEditor* newEditor);
+    // Creates the editor with the registered factory, if there is one, and attaches it.
+    void createEditor();
 
     std::unique_ptr<KsPlugin> engine;
     std::vector<std::unique_ptr<KsProgram>> programs;
@@ -174,4 +198,11 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     std::atomic<int> requestedBank{-1};
     std::atomic<int> requestedProgram{-1};
     std::atomic<bool> midiConfigDirty{false};
+
+    // Parameter changes not yet shown by the editor: one flag per engine parameter, a summary
+    // flag, and a request to refresh every control (after a program change).
+    std::unique_ptr<std::atomic<std::uint8_t>[]> editorChanged;
+    std::atomic<bool> editorAnyChanged{false};
+    std::atomic<bool> editorRefreshWanted{false};
+    static inline EditorFactory editorFactory = nullptr;
 };

@@ -30,6 +30,7 @@ OrvaneVST::OrvaneVST(audioMasterCallback master, VstInt32 programCount, VstInt32
 
     curProgram = -1;
     setProgram(0);
+    createEditor();
     suspend();
 }
 

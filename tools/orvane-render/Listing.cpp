@@ -10,39 +10,8 @@
 namespace render
 {
 
-std::string jsonString(const char* text)
-{
-    std::string out = "\"";
-    for (const char* c = text; *c; ++c) {
-        const unsigned char u = static_cast<unsigned char>(*c);
-        if (u == '"' || u == '\\') {
-            out += '\\';
-            out += static_cast<char>(u);
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += static_cast<char>(u);
-        }
-    }
-    return out + "\"";
-}
-
 namespace
 {
-
-std::string number(double v)
-{
-    if (!std::isfinite(v)) return "null";
-    // The shortest text that reads back as the same 32-bit value.
-    char text[32];
-    for (int digits = 6; digits <= 9; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, v);
-        if (static_cast<float>(std::strtod(text, nullptr)) == static_cast<float>(v)) break;
-    }
-    return text;
-}
 
 // Display text with the unit after it, as a host shows a value.
 std::string withUnit(const char* display, const char* unit)
@@ -75,15 +44,15 @@ void listParameters(bool json)
                         "\"minimum\": %s, \"maximum\": %s, \"default\": %s, \"announces\": %s, "
                         "\"automatable\": %s, \"display\": %s}%s\n",
                         i, jsonString(p.name).c_str(), jsonString(p.altName).c_str(), p.kind,
-                        p.hasUnit() ? jsonString(p.unitText()).c_str() : "null", number(p.minimum).c_str(),
-                        number(p.maximum).c_str(), number(engine.getParameter(i)).c_str(),
-                        p.announces ? "true" : "false", automatable ? "true" : "false",
-                        jsonString(withUnit(display, unit).c_str()).c_str(),
+                        p.hasUnit() ? jsonString(p.unitText()).c_str() : "null",
+                        jsonNumber(p.minimum).c_str(), jsonNumber(p.maximum).c_str(),
+                        jsonNumber(engine.getParameter(i)).c_str(), p.announces ? "true" : "false",
+                        automatable ? "true" : "false", jsonString(withUnit(display, unit).c_str()).c_str(),
                         i + 1 < engine.parameterCount ? "," : "");
         } else {
             std::printf("%d\t%s\t%s\t%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", i, p.name, p.altName, p.kind,
-                        p.hasUnit() ? p.unitText() : "(none)", number(p.minimum).c_str(),
-                        number(p.maximum).c_str(), number(engine.getParameter(i)).c_str(),
+                        p.hasUnit() ? p.unitText() : "(none)", jsonNumber(p.minimum).c_str(),
+                        jsonNumber(p.maximum).c_str(), jsonNumber(engine.getParameter(i)).c_str(),
                         p.announces ? "yes" : "no", automatable ? "yes" : "no",
                         withUnit(display, unit).c_str());
         }
@@ -109,7 +78,7 @@ void showValues(const std::vector<Setting>& settings, const std::vector<std::str
         const char* name = engine.parameter(s.index)->name;
         if (json)
             std::printf("  {\"name\": %s, \"value\": %s, \"display\": %s, \"unit\": %s}%s\n",
-                        jsonString(name).c_str(), number(s.value).c_str(), jsonString(display).c_str(),
+                        jsonString(name).c_str(), jsonNumber(s.value).c_str(), jsonString(display).c_str(),
                         jsonString(unit).c_str(), k + 1 < values.size() ? "," : "");
         else
             std::printf("%s\t%s\t%s\n", name, display, unit);

@@ -12,37 +12,6 @@
 namespace render
 {
 
-void seedGenerator(const std::string& seed)
-{
-    if (seed == "time") {
-        const auto now = std::chrono::system_clock::now().time_since_epoch();
-        ksSrand(static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(now).count()));
-        return;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(seed.c_str(), &end, 10);
-    if (seed.empty() || seed[0] == '-' || *end != '\0' || errno == ERANGE || value > 0xFFFFFFFFull)
-        throw UsageError{"--seed expects a number from 0 to 4294967295 or 'time', got '" + seed + "'"};
-    ksSrand(static_cast<std::uint32_t>(value));
-}
-
-void randomizeEngine(Orvane& engine)
-{
-    // As the editor's "Randomize" control: the shell passes audio through while the randomiser
-    // runs; afterwards every stored parameter is written again so that the engine's reactions
-    // (sequencer copies of flipped steps among them) follow the new values.
-    const bool wasOff = engine.masterOff.load();
-    engine.masterOff.store(true);
-    engine.randomize();
-    for (int i = 0; i < engine.parameterCount; ++i)
-        engine.parameter(i)->resetSmoothing();
-    engine.reset();
-    engine.masterOff.store(wasOff);
-    for (int i = 0; i < kAutomatableCount; ++i)
-        engine.setParameter(i, engine.getParameter(i));
-}
-
 void printState(const Orvane& engine)
 {
     std::printf("[");

@@ -345,9 +345,7 @@ int run(int argc, char** argv)
     app.add_flag("--json", options.json, "JSON output for --list-params and --show");
     app.add_option("--show", options.shows,
                    "print the display text and unit of each NAME=VALUE in order, then exit");
-    app.add_option("--set", options.sets, "set parameter NAME (name or index) to normalised VALUE 0..1")
-        ->allow_extra_args(false);
-    app.add_option("--tempo", options.tempo, "tempo in beats per minute (default 120)");
+    host::addShellOptions(app, options);
     app.add_option("--position", options.position, "song position in beats at the start (default 0)");
     app.add_option("--block", options.block, "host block size in frames (default 512)");
     app.add_option("--tail", options.tail, "seconds of silence processed after the input (default 0)");
@@ -356,8 +354,6 @@ int run(int argc, char** argv)
                    "the file type holds no floats, as FLAC)")
         ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
     app.add_flag("--quiet", options.quiet, "no progress bar");
-    app.add_option("--seed", options.seed,
-                   "seed of the random generator: a number, or 'time' (default 1, so renders repeat)");
     app.add_flag("--randomize", options.randomize,
                  "after the program and the --set values, run the randomiser as the editor's control does");
     app.add_flag("--print-state", options.printState,
@@ -367,32 +363,19 @@ int run(int argc, char** argv)
                    "note-on of NOTE at song position BEAT (beats), e.g. 4:49; patterns follow notes while "
                    "SeqMidiNoteTrigger is on")
         ->allow_extra_args(false);
-    app.add_option("--preset", options.presetFile, "load a preset file (fxp) into the current program");
-    app.add_option("--bank", options.bankFile, "load a bank file (fxb) into the 64 programs");
-    app.add_option("--program", options.program,
-                   "select program N (0..63) of the --bank, or of the data folder's bank 0 without one")
-        ->check(CLI::Range(0, 63));
     app.add_option("--save-preset", options.savePreset,
                    "after the set-up, save the current program as a preset file (fxp; the program takes "
                    "the file's name)");
-    app.add_option("--save-bank", options.saveBank, "after the set-up, save the 64 programs as a bank file (fxb)");
+    app.add_option("--save-bank", options.saveBank,
+                   "after the set-up, save the 64 programs as a bank file (fxb)");
     app.add_flag("--list-programs", options.listPrograms,
                  "print the 64 program names of the bank in use after the set-up, then exit");
     app.add_option("--midi", options.midiFile,
                    "a Standard MIDI File whose channel messages reach the plug-in at --tempo from the first "
                    "frame on");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        throw UsageError{e.what()};
-    }
+    if (const std::optional<int> status = host::parseCommandLine(app, argc, argv)) return *status;
 
-    if (!std::isfinite(options.tempo) || options.tempo <= 0.0 || options.tempo > 1000.0)
-        throw UsageError{"--tempo must be above 0 and at most 1000"};
-    if (!std::isfinite(options.position) || options.position < 0.0)
-        throw UsageError{"--position must be 0 or more"};
+    host::checkShellOptions(options);
     if (options.block < 1 || options.block > 1048576)
         throw UsageError{"--block must be between 1 and 1048576"};
     if (!std::isfinite(options.tail) || options.tail < 0.0 || options.tail > 3600.0)
@@ -409,8 +392,8 @@ int run(int argc, char** argv)
     {
         Orvane names;
         if (options.demo) settings = render::demoSettings(names);
-        for (const std::string& s : options.sets)
-            settings.push_back(render::parseSetting(names, s, "--set"));
+        for (const render::Setting& s : host::parseSettings(options))
+            settings.push_back(s);
         for (const std::string& s : options.shows)
             render::parseSetting(names, s, "--show");
     }
@@ -426,8 +409,8 @@ int run(int argc, char** argv)
 
     // Runs that only set up (and print, list or save) need no audio files.
     const bool setUpOnly = options.files.empty() && !options.demo;
-    if (options.listPrograms || (setUpOnly && (options.printState || !options.savePreset.empty() ||
-                                               !options.saveBank.empty()))) {
+    if (options.listPrograms ||
+        (setUpOnly && (options.printState || !options.savePreset.empty() || !options.saveBank.empty()))) {
         auto shell = render::setUpShell(options, 48000.0f, settings);
         if (options.printState) render::printState(static_cast<Orvane&>(*shell->getEngine()));
         if (options.listPrograms) render::listPrograms(*shell, options.json);
@@ -455,13 +438,5 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    try {
-        return run(argc, argv);
-    } catch (const UsageError& e) {
-        std::fprintf(stderr, "orvane-render: error: %s\n", e.message.c_str());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "orvane-render: error: %s\n", e.what());
-        return 2;
-    }
+    return host::runReportingErrors("orvane-render", run, argc, argv);
 }

@@ -1,0 +1,412 @@
+#include "editor/KsEditor.h"
+
+#include "engine/KsPlugin.h"
+#include "platform/gui/CAnimKnob.h"
+#include "platform/gui/CBitmap.h"
+#include "platform/gui/CKickButton.h"
+#include "platform/gui/COnOffButton.h"
+#include "platform/gui/CVerticalSlider.h"
+#include "platform/os/OsFiles.h"
+#include "platform/os/OsFolders.h"
+#include "shell/KsPluginVST.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+
+// The maker's web address in front of the web-menu path and query.
+constexpr const char* kMenuUrlFormat = "https://www.tirsk-audio.com/TirskMenu.php?option=%s&%sid=%s.%u";
+
+} // namespace
+
+int SkinFont::glyphOf(char c) const
+{
+    for (int g = 0; g < glyphCount; ++g)
+        if (characters[g] == c) return g;
+    return -1;
+}
+
+KsEditor::KsEditor(KsPluginVST* owner, KsPlugin* effectEngine)
+    : AEffGUIEditor(owner), shell(owner), engine(effectEngine)
+{
+    clearTables();
+    if (!engine) return;
+    seedDefaultSkin();
+    // The "Background" bitmap decides the editor's size; it is loaded once for that only.
+    const CBitmapEx background(skinFolder(kSkinName) + os::pathSeparator + "Background.png");
+    if (background.isLoaded()) {
+        rect.top = 0;
+        rect.left = 0;
+        rect.bottom = static_cast<int16_t>(background.getHeight());
+        rect.right = static_cast<int16_t>(background.getWidth());
+        skinUsable = true;
+    }
+}
+
+KsEditor::~KsEditor()
+{
+    destroyEverything();
+}
+
+std::string KsEditor::skinFolder(const char* skinName) const
+{
+    const std::string sep(1, os::pathSeparator);
+    return std::string(engine ? engine->dataFolder : "") + sep + "Skins" + sep + skinName;
+}
+
+void KsEditor::seedDefaultSkin() const
+{
+    const std::string target = skinFolder(kSkinName);
+    const std::string sep(1, os::pathSeparator);
+    if (os::fileExists(target + sep + kDescriptionFile)) return;
+    for (const std::string& folder : os::factoryFolders()) {
+        const std::string source = folder + sep + "Skins" + sep + kSkinName;
+        if (!os::fileExists(source + sep + kDescriptionFile)) continue;
+        if (!os::makeFolders(target)) return;
+        // The description goes last: a copy cut short is made again on the next start.
+        for (const std::string& name : os::listFiles(source, "png"))
+            if (!os::copyFileAtomically(source + sep + name + ".png", target + sep + name + ".png")) return;
+        os::copyFileAtomically(source + sep + kDescriptionFile, target + sep + kDescriptionFile);
+        return;
+    }
+}
+
+void KsEditor::clearTables()
+{
+    std::fill(std::begin(controlSlots), std::end(controlSlots), nullptr);
+    slotCount = 0;
+    mainContainer = nullptr;
+    pages.clear();
+    bitmaps.clear();
+    backgroundIndex = -1;
+    fonts.clear();
+    skinValues.clear();
+}
+
+void KsEditor::destroyEverything()
+{
+    // Views first (controls belong to their pages), then the bitmaps they drew.
+    for (auto& page : pages) {
+        if (CViewContainer* parent = page.second->getParentView()) parent->removeView(page.second, false);
+        delete page.second;
+    }
+    pages.clear();
+    if (mainContainer) {
+        if (CViewContainer* parent = mainContainer->getParentView())
+            parent->removeView(mainContainer, true);
+        else
+            delete mainContainer;
+    }
+    mainContainer = nullptr;
+    delete frame;
+    frame = nullptr;
+    editorOpen = false;
+    clearTables();
+}
+
+// ---- host side ---------------------------------------------------------------------------------
+
+bool KsEditor::open(void* parent)
+{
+    if (!skinUsable || !backend || !engine || frame) return false;
+    parentWindow = parent;
+    userChanged = false;
+    AEffGUIEditor::open(parent);
+    frame = new CFrame(CRect(0, 0, rect.right, rect.bottom), parent, *backend);
+    if (!frame->isOpen()) {
+        destroyEverything();
+        AEffGUIEditor::close();
+        return false;
+    }
+    frame->setEditor(this);
+    if (!loadSkin(kSkinName, frame)) {
+        destroyEverything();
+        AEffGUIEditor::close();
+        skinUsable = false;
+        return false;
+    }
+    editorOpen = true;
+    frame->setBackground(bitmaps[static_cast<std::size_t>(backgroundIndex)].second.get());
+    onSkinLoaded();
+    if (frame) frame->redraw();
+    return true;
+}
+
+void KsEditor::close()
+{
+    destroyEverything();
+    AEffGUIEditor::close();
+    parentWindow = nullptr;
+}
+
+void KsEditor::idle()
+{
+    if (!frame || !engine || !editorOpen) return;
+    // Parameter changes made on other threads since the last idle reach the controls here.
+    if (shell) shell->deliverEditorChanges();
+    if (frame) frame->idle();
+}
+
+void KsEditor::setParameter(VstInt32 index, float value)
+{
+    if (!frame || !engine || !editorOpen || !skinUsable) return;
+    CControl* control = getControl(index);
+    if (!control) return;
+    control->setValue(value);
+    control->setDirty();
+    onParameterSet(index, value);
+}
+
+void KsEditor::refreshControls(bool runIdle)
+{
+    if (!frame || !engine || !editorOpen || !skinUsable) return;
+    userChanged = false;
+    for (int i = 0; i < slotCount; ++i) {
+        if (CControl* control = controlSlots[i]) {
+            control->setValue(engine->getParameter(i));
+            control->setDirty();
+        }
+    }
+    onControlsRefreshed();
+    if (!frame) return;
+    frame->redrawDirty();
+    if (runIdle) frame->idle();
+}
+
+// ---- controls ----------------------------------------------------------------------------------
+
+void KsEditor::valueChanged(CControl* control)
+{
+    if (!control || !frame || !engine || !editorOpen || !skinUsable) return;
+    const int tag = control->getTag();
+    const float value = control->getValue();
+    if (tag >= 0 && tag < engine->automatableCount) userChanged = true;
+    // A control without a parameter (a meter has no tag) writes nothing and tells the host nothing.
+    if (!onControlChanged(tag, value) && effect && tag >= 0 && tag < engine->parameterCount)
+        effect->setParameterAutomated(tag, value);
+    control->setDirty();
+}
+
+void KsEditor::controlBeginEdit(CControl* control)
+{
+    if (control) beginEdit(control->getTag());
+}
+
+void KsEditor::controlEndEdit(CControl* control)
+{
+    if (control) endEdit(control->getTag());
+}
+
+void KsEditor::beginEdit(VstInt32 index)
+{
+    if (engine && index >= 0 && index < engine->parameterCount) AEffGUIEditor::beginEdit(index);
+}
+
+void KsEditor::endEdit(VstInt32 index)
+{
+    if (engine && index >= 0 && index < engine->parameterCount) AEffGUIEditor::endEdit(index);
+}
+
+AEffGUIEditor* KsEditor::create(KsPluginVST& owner)
+{
+    auto* editor = new KsEditor(&owner, owner.getEngine());
+    if (owner.getEngine()) owner.getEngine()->editor = editor;
+    return editor;
+}
+
+void KsEditor::useForShells()
+{
+    KsPluginVST::setEditorFactory(&KsEditor::create);
+}
+
+bool KsEditor::onParameterSet(int, float)
+{
+    return false;
+}
+
+bool KsEditor::onControlChanged(int, float)
+{
+    return false;
+}
+
+void KsEditor::makeMenuUrl(char* url, std::size_t size, const char* option)
+{
+    if (!url || size == 0) return;
+    const char* product = engine && engine->productName() ? engine->productName() : "";
+    std::snprintf(url, size, kMenuUrlFormat, option ? option : "", product, "0", 0u);
+}
+
+bool KsEditor::createCustomControl(int, const char*, CBitmap*, int, CViewContainer*, int, int, int, int)
+{
+    return false;
+}
+
+// ---- skin --------------------------------------------------------------------------------------
+
+bool KsEditor::loadSkin(const char* skinName, CFrame* targetFrame)
+{
+    clearTables();
+    if (!engine || !targetFrame || !skinName) return false;
+    const std::string folder = skinFolder(skinName);
+    const std::string sep(1, os::pathSeparator);
+    SkinDescription skin;
+    if (!skin.readFile(folder + sep + kDescriptionFile)) return false;
+
+    // Bitmaps: "Background" must be among them, and every one must load.
+    const auto background = std::find(skin.bitmaps.begin(), skin.bitmaps.end(), "Background");
+    if (background == skin.bitmaps.end()) return false;
+    backgroundIndex = static_cast<int>(background - skin.bitmaps.begin());
+    for (const std::string& name : skin.bitmaps) {
+        auto bitmap = std::make_unique<CBitmapEx>(folder + sep + name + ".png");
+        if (!bitmap->isLoaded()) return false;
+        bitmaps.emplace_back(name, std::move(bitmap));
+    }
+    const CBitmap* backgroundBitmap = bitmaps[static_cast<std::size_t>(backgroundIndex)].second.get();
+
+    for (const SkinFontSpec& spec : skin.fonts) {
+        auto font = std::make_unique<SkinFont>();
+        font->name = spec.name;
+        font->bitmap = getSkinBitmap(spec.name.c_str());
+        font->glyphCount = std::min(spec.glyphCount, SkinFont::kMaxGlyphs);
+        int offset = 0;
+        for (int g = 0; g < font->glyphCount; ++g) {
+            font->characters[g] = spec.characters[static_cast<std::size_t>(g)];
+            font->widths[g] = spec.widths[static_cast<std::size_t>(g)];
+            font->offsets[g] = offset;
+            offset += font->widths[g];
+        }
+        fonts.push_back(std::move(font));
+    }
+    skinValues = skin.parameters;
+
+    mainContainer =
+        new CViewContainer(CRect(rect.left, 0, rect.right, backgroundBitmap->getHeight()), backgroundBitmap);
+    targetFrame->addView(mainContainer);
+    for (const SkinPageSpec& spec : skin.pages) {
+        CBitmap* pageBitmap = getSkinBitmap(spec.bitmap.c_str());
+        if (!pageBitmap) return false;
+        pages.emplace_back(
+            spec.name, new CViewContainer(CRect(spec.left, spec.top, spec.right, spec.bottom), pageBitmap));
+    }
+
+    slotCount = std::min(engine->parameterCount, kMaxControlSlots);
+    std::fill(std::begin(controlSlots), std::end(controlSlots), nullptr);
+    for (const SkinControlSpec& spec : skin.controls) {
+        CBitmap* bitmap = getSkinBitmap(spec.bitmap.c_str());
+        if (!bitmap) return false;
+        CViewContainer* page = spec.page == "Main" ? mainContainer : getPage(spec.page.c_str());
+        if (!page) return false;
+        const int index = engine->parameterIndex(spec.parameter.c_str());
+        if (index < 0 || index >= slotCount) return false;
+        // The line gives frame pixels; the control lives inside its page.
+        const int dx = page->getViewSize().left;
+        const int dy = page->getViewSize().top;
+        createControl(index, spec.kind.c_str(), bitmap, index, page, spec.x1 - dx, spec.y1 - dy, spec.x2 - dx,
+                      spec.y2 - dy);
+    }
+    return true;
+}
+
+bool KsEditor::createControl(int slot, const char* kind, CBitmap* bitmap, int tag, CViewContainer* parent,
+                             int x1, int y1, int x2, int y2)
+{
+    if (slot < 0 || slot >= kMaxControlSlots || !kind || !bitmap || !parent || !engine) return false;
+    const int w = bitmap->getWidth();
+    const int h = bitmap->getHeight();
+    const std::string k = kind;
+    const float current = engine->getParameter(tag);
+    CControl* control = nullptr;
+    float initial = current;
+
+    if (k == "None") {
+        controlSlots[slot] = nullptr;
+        return true;
+    }
+    if (k == "Knob") {
+        // A strip shorter than one square frame still shows its one frame.
+        const int frames = std::max(1, h / std::max(1, w));
+        control = new CAnimKnob(CRect(x1 - w / 2, y1 - w / 2, x1 + w / 2, y1 + w / 2), this, tag, frames, w,
+                                bitmap);
+    } else if (k == "OnButton") {
+        control = new COnOffButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
+    } else if (k == "KickButton") {
+        control = new CKickButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
+    } else if (k == "VSlider") {
+        const CRect size(x1 - w / 2, y1 - h / 2, x2 + w / 2, y2 + h / 2);
+        control = new CVerticalSlider(size, this, tag, y2 - y1, bitmap, getSkinBitmap("Background"),
+                                      size.topLeft());
+    } else if (k == "Selector" || k == "UpDownPreset") {
+        control = new CControl(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap);
+        if (k == "UpDownPreset") initial = 0.0f;
+    } else if (k == "PresetSelector") {
+        control = new CControl(CRect(x1, y1, x2, y2), this, tag, bitmap);
+    } else if (k == "VuMeter") {
+        control = new CControl(CRect(x1, y1, x2, y2), this, -1, bitmap);
+        initial = 0.0f;
+    } else if (k == "PresetMenu" || k == "WebLink") {
+        control = new CControl(CRect(x1, y1, x2, y2), this, tag, bitmap);
+        initial = 0.0f;
+    } else {
+        return createCustomControl(slot, kind, bitmap, tag, parent, x1, y1, x2, y2);
+    }
+    control->setValue(initial);
+    parent->addView(control);
+    controlSlots[slot] = control;
+    return true;
+}
+
+int KsEditor::getSkinParameter(const char* name) const
+{
+    if (!name) return SkinDescription::kMissingValue;
+    for (const SkinValueSpec& v : skinValues)
+        if (v.name == name) return v.value;
+    return SkinDescription::kMissingValue;
+}
+
+CBitmap* KsEditor::getSkinBitmap(const char* name) const
+{
+    if (!name) return nullptr;
+    for (const auto& b : bitmaps)
+        if (b.first == name) return b.second.get();
+    return nullptr;
+}
+
+const SkinFont* KsEditor::getSkinFont(const char* name) const
+{
+    if (!name) return nullptr;
+    for (const auto& f : fonts)
+        if (f->name == name) return f.get();
+    return nullptr;
+}
+
+CViewContainer* KsEditor::getPage(const char* name) const
+{
+    if (!name) return nullptr;
+    for (const auto& p : pages)
+        if (p.first == name) return p.second;
+    return nullptr;
+}
+
+CControl* KsEditor::getControl(int index) const
+{
+    return index >= 0 && index < slotCount ? controlSlots[index] : nullptr;
+}
+
+// ---- small setters -----------------------------------------------------------------------------
+
+void KsEditor::openUrl(const char* text)
+{
+    if (!text) return;
+    if (frame)
+        frame->openUrl(text);
+    else if (backend)
+        backend->openUrl(text);
+}
+
+void KsEditor::setLearnTarget(int index)
+{
+    if (engine) engine->setLearnTarget(index);
+}

@@ -1,0 +1,172 @@
+// orvane-editor run as a user runs it: options, script commands, JSON lines and exit codes, with
+// the built-in skin seeded from the build tree into a private data folder.
+#include "platform/gui/PngImage.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+const std::string kTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-editor";
+
+// The built-in skin's "DistXcita" knob (index 19) is centred here.
+constexpr int kKnobX = 798, kKnobY = 145;
+
+struct Result {
+    int status;
+    std::vector<std::string> lines;
+    std::string err;
+};
+
+std::string quoted(const fs::path& p)
+{
+    return "'" + p.string() + "'";
+}
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class EditorTool : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::path(ORVANE_BINARY_DIR) / "test-scratch" / "editor-tool" / info->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir / "no factory");
+        setenv("XDG_DATA_HOME", (dir / "home").c_str(), 1);
+        setenv("ORVANE_FACTORY_DIR", (fs::path(ORVANE_BINARY_DIR) / "data").c_str(), 1);
+    }
+    void TearDown() override { unsetenv("ORVANE_FACTORY_DIR"); }
+
+    Result run(const std::string& script, const std::string& options = "")
+    {
+        std::ofstream(dir / "script.txt", std::ios::binary) << script;
+        const fs::path out = dir / "out.txt", err = dir / "err.txt";
+        const std::string command = kTool + " " + options + " < " + quoted(dir / "script.txt") + " > " +
+                                    quoted(out) + " 2> " + quoted(err);
+        const int raw = std::system(command.c_str());
+        Result result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, readAll(err)};
+        std::istringstream lines(readAll(out));
+        for (std::string line; std::getline(lines, line);)
+            result.lines.push_back(line);
+        return result;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(EditorTool, ExitStatusAndErrors)
+{
+    struct Case {
+        const char* what;
+        std::string options, script;
+        int status;
+        const char* errorHas;
+    };
+    const Case cases[] = {
+        {"empty script", "", "", 0, ""},
+        {"comments and blank lines", "", "# nothing\n\n   # more\nidle 3 # three calls\n", 0, ""},
+        {"tempo out of range", "--tempo 0", "", 2, "--tempo"},
+        {"unknown parameter option", "--set Nope=1", "", 2, "Nope"},
+        {"unknown command", "", "idle\njump 1\n", 2, "line 2"},
+        {"too many arguments", "", "idle 1 2\n", 2, "line 1"},
+        {"host value outside 0..1", "", "host DistXcita 2\n", 2, "line 1"},
+        {"unknown host parameter", "", "host Nope 0.5\n", 2, "Nope"},
+        {"program out of range", "", "program 64\n", 2, "line 1"},
+        {"snapshot without a path", "", "snapshot\n", 2, "line 1"},
+        {"missing script file", "/nonexistent/script.txt", "", 2, "cannot read script"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Result r = run(c.script, c.options);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        if (c.status == 2) {
+            EXPECT_TRUE(r.lines.empty());
+            EXPECT_NE(r.err.find(c.errorHas), std::string::npos) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        } else {
+            ASSERT_FALSE(r.lines.empty());
+            EXPECT_EQ(r.lines[0], "{\"open\": true, \"width\": 900, \"height\": 600}");
+        }
+    }
+}
+
+TEST_F(EditorTool, NoSkinMeansNoEditor)
+{
+    setenv("ORVANE_FACTORY_DIR", (dir / "no factory").c_str(), 1);
+    const Result r = run("params\n");
+    EXPECT_EQ(r.status, 1);
+    ASSERT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0], "{\"open\": false}");
+}
+
+TEST_F(EditorTool, DraggingAKnobTellsTheHost)
+{
+    const std::string drag = "down " + std::to_string(kKnobX) + " " + std::to_string(kKnobY) + " 2\nmove " +
+                             std::to_string(kKnobX) + " " + std::to_string(kKnobY - 20) + " 2\nup " +
+                             std::to_string(kKnobX) + " " + std::to_string(kKnobY - 20) + " 2\n";
+    const Result r = run("host-log\n" + drag + "host-log\nhost-log\nparams\n", "--set DistXcita=0.5");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 5u);
+    EXPECT_EQ(r.lines[1], "{\"host\": []}");
+    EXPECT_EQ(r.lines[2], "{\"host\": [[\"begin\", 19], [\"automate\", 19, 0.6], [\"end\", 19]]}");
+    EXPECT_EQ(r.lines[3], "{\"host\": []}");
+    EXPECT_NE(r.lines[4].find("\"DistXcita\": 0.6,"), std::string::npos);
+    EXPECT_NE(r.lines[4].find("\"learnTarget\": -1, \"program\": 0}"), std::string::npos);
+}
+
+TEST_F(EditorTool, HostChangesAreNotReportedAndShowAfterIdle)
+{
+    const fs::path low = dir / "snap low.png", high = dir / "snap high.png";
+    const Result r = run("host DistXcita 0\nidle\nsnapshot " + low.string() + "\nhost 19 1\nidle\nsnapshot " +
+                         high.string() + "\nhost-log\nparams\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_EQ(r.lines[1], "{\"host\": []}");
+    EXPECT_NE(r.lines[2].find("\"DistXcita\": 1,"), std::string::npos);
+
+    gui::RgbaImage a, b;
+    ASSERT_TRUE(gui::readPngFile(low.string(), a));
+    ASSERT_TRUE(gui::readPngFile(high.string(), b));
+    ASSERT_EQ(a.width, 900);
+    ASSERT_EQ(a.height, 600);
+    // Only the knob's 40 x 40 square changed.
+    int inside = 0, outside = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            if (std::equal(a.pixel(x, y), a.pixel(x, y) + 4, b.pixel(x, y))) continue;
+            const bool inKnob = x >= kKnobX - 20 && x < kKnobX + 20 && y >= kKnobY - 20 && y < kKnobY + 20;
+            ++(inKnob ? inside : outside);
+        }
+    EXPECT_GT(inside, 50);
+    EXPECT_EQ(outside, 0);
+}
+
+TEST_F(EditorTool, CloseAndOpenAgain)
+{
+    const Result r = run("close\nhost DistXcita 0.3\nidle\nopen\nparams\nclose\nsnapshot " +
+                         (dir / "x.png").string() + "\n");
+    EXPECT_EQ(r.status, 2);
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_EQ(r.lines[1], r.lines[0]);
+    EXPECT_NE(r.lines[2].find("\"DistXcita\": 0.3,"), std::string::npos);
+    EXPECT_NE(r.err.find("closed"), std::string::npos);
+}
+
+} // namespace

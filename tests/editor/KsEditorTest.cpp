@@ -1,0 +1,231 @@
+#include "EditorTestSupport.h"
+
+#include "engine/KsPlugin.h"
+#include "platform/gui/CAnimKnob.h"
+#include "platform/gui/CVerticalSlider.h"
+
+#include <cstring>
+#include <functional>
+
+namespace
+{
+
+using namespace edtest;
+
+int indexOf(KsEditor& editor, const char* name)
+{
+    return editor.getEngine()->parameterIndex(name);
+}
+
+// The PNG chunk checksum (CRC-32, polynomial 0xEDB88320).
+std::uint32_t crc32Of(const std::string& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// A PNG signature and a header chunk (with its checksum) declaring w x h, and nothing else.
+std::string pngHeaderOnly(std::uint32_t w, std::uint32_t h)
+{
+    std::string chunk = "IHDR";
+    for (std::uint32_t v : {w, h})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            chunk += static_cast<char>((v >> shift) & 0xFF);
+    chunk += std::string("\x08\x06\x00\x00\x00", 5);
+    const std::uint32_t crc = crc32Of(chunk);
+    std::string out = "\x89PNG\r\n\x1a\n";
+    out += std::string("\0\0\0\x0d", 4) + chunk;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((crc >> shift) & 0xFF);
+    return out;
+}
+
+TEST_F(EditorTest, OpensTheSkinAndReadsItsTables)
+{
+    Rig rig;
+    ERect* rect = nullptr;
+    ASSERT_TRUE(rig.editor->getRect(&rect));
+    EXPECT_EQ(rect->right, 500);
+    EXPECT_EQ(rect->bottom, 400);
+    ASSERT_TRUE(rig.open());
+    EXPECT_TRUE(rig.editor->isEditorOpen());
+    EXPECT_EQ(rig.editor->getBitmapCount(), 8);
+    EXPECT_EQ(rig.editor->getPageCount(), 1);
+    EXPECT_EQ(rig.editor->getControlSlotCount(), rig.editor->getEngine()->parameterCount);
+
+    // The font keeps the space inside its run as a glyph; offsets are the running sums.
+    const SkinFont* font = rig.editor->getSkinFont("Font");
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->bitmap, rig.editor->getSkinBitmap("Font"));
+    EXPECT_EQ(std::string(font->characters), "a b.");
+    EXPECT_EQ(font->glyphOf(' '), 1);
+    const int offsets[] = {0, 3, 5, 10};
+    for (int g = 0; g < 4; ++g)
+        EXPECT_EQ(font->offsets[g], offsets[g]);
+
+    // -32768 ends the skin parameters; what follows it is not stored.
+    EXPECT_EQ(rig.editor->getSkinParameter("Gap"), 12);
+    EXPECT_EQ(rig.editor->getSkinParameter("Low"), -5);
+    EXPECT_EQ(rig.editor->getSkinParameter("Stop"), -32768);
+    EXPECT_EQ(rig.editor->getSkinParameter("Late"), -32768);
+    EXPECT_EQ(rig.editor->getSkinParameter("gap"), -32768);
+    EXPECT_EQ(rig.editor->getSkinBitmap("background"), nullptr);
+
+    // An unknown kind and "None" leave their slots empty; the rest are bound.
+    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "MorphSquare")), nullptr);
+    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "Dummy")), nullptr);
+    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "PanOn")), nullptr);
+    EXPECT_NE(rig.editor->getControl(indexOf(*rig.editor, "DistXcita")), nullptr);
+}
+
+TEST_F(EditorTest, ControlRectanglesPerKind)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    struct Case {
+        const char* parameter;
+        CRect rect;
+    };
+    const Case cases[] = {
+        {"DistXcita", {80, 80, 120, 120}},     // knob 40 x 2400: 40 x 40 centred
+        {"DistOn", {35, 50, 65, 70}},          // on/off 30 x 40: one state, centred
+        {"Randomize", {120, 48, 180, 72}},     // kick 60 x 48, as on/off
+        {"MasterVolume", {188, 93, 212, 187}}, // slider: the travel's ends plus half the handle
+        {"PanShape", {260, 288, 340, 312}},    // selector: a third of the bitmap's height
+        {"Unused", {10, 20, 90, 44}},          // the remaining kinds take the rectangle as given
+        {"LevelMeterL", {400, 10, 412, 110}},   {"GlobalMenu", {20, 300, 80, 320}},
+        {"UpDownPreset", {310, 338, 390, 362}}, {"InfoLink", {420, 300, 480, 320}},
+        {"SeqAttack", {20, 10, 60, 50}}, // on page "Seq" at (100, 200): page coordinates
+    };
+    for (const Case& c : cases) {
+        const CControl* control = rig.editor->getControl(indexOf(*rig.editor, c.parameter));
+        ASSERT_NE(control, nullptr) << c.parameter;
+        EXPECT_EQ(control->getViewSize(), c.rect) << c.parameter;
+    }
+    auto* knob = dynamic_cast<CAnimKnob*>(rig.editor->getControl(indexOf(*rig.editor, "DistXcita")));
+    ASSERT_NE(knob, nullptr);
+    EXPECT_EQ(knob->getFrameCount(), 60);
+    EXPECT_EQ(knob->getFrameHeight(), 40);
+    auto* slider =
+        dynamic_cast<CVerticalSlider*>(rig.editor->getControl(indexOf(*rig.editor, "MasterVolume")));
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->getTravel(), 80);
+    // Tags are the parameter index, except the meter's; values start at the engine's.
+    const int xcita = indexOf(*rig.editor, "DistXcita");
+    EXPECT_EQ(knob->getTag(), xcita);
+    EXPECT_FLOAT_EQ(knob->getValue(), rig.shell.getParameter(xcita));
+    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "LevelMeterL"))->getTag(), -1);
+}
+
+TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
+{
+    const auto replace = [](std::string text, const std::string& from, const std::string& to) {
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> spoil;
+    };
+    const Case cases[] = {
+        {"no description", [](const fs::path& s) { fs::remove(s / "SkinParameters.txt"); }},
+        {"no Background among the bitmaps",
+         [&](const fs::path& s) {
+             writeText(s / "SkinParameters.txt", replace(kDescription, "Background ", ""));
+         }},
+        {"a bitmap file missing", [](const fs::path& s) { fs::remove(s / "Kick.png"); }},
+        {"a truncated PNG",
+         [](const fs::path& s) { fs::resize_file(s / "Plate.png", fs::file_size(s / "Plate.png") / 2); }},
+        {"a PNG of 20000 x 20000",
+         [](const fs::path& s) { writeText(s / "Page.png", pngHeaderOnly(20000, 20000)); }},
+        {"not a PNG", [](const fs::path& s) { writeText(s / "Handle.png", "hello"); }},
+        {"a page with an unknown bitmap",
+         [&](const fs::path& s) {
+             writeText(s / "SkinParameters.txt", replace(kDescription, "- Page -", "- Nope -"));
+         }},
+        {"a control with an unknown bitmap",
+         [&](const fs::path& s) {
+             writeText(s / "SkinParameters.txt", replace(kDescription, "Knob Knob Main", "Knob Nope Main"));
+         }},
+        {"a control on an unknown page",
+         [&](const fs::path& s) {
+             writeText(s / "SkinParameters.txt", replace(kDescription, "Knob Knob Seq", "Knob Knob Sequ"));
+         }},
+        {"a control of an unknown parameter",
+         [&](const fs::path& s) {
+             writeText(s / "SkinParameters.txt", replace(kDescription, "DistXcita", "DistXcitb"));
+         }},
+        {"the PAGES header missing",
+         [&](const fs::path& s) {
+             writeText(s / "SkinParameters.txt", replace(kDescription, "PAGES", "PAGE"));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(skin);
+        writeSkin(skin);
+        c.spoil(skin);
+        Rig rig;
+        EXPECT_FALSE(rig.open());
+        EXPECT_FALSE(rig.editor->isEditorOpen());
+        EXPECT_EQ(rig.frame(), nullptr);
+        EXPECT_EQ(rig.editor->getBitmapCount(), 0);
+        // A failed load leaves the skin unusable: later opens are refused at once, even once
+        // the files are good again.
+        fs::remove_all(skin);
+        writeSkin(skin);
+        EXPECT_FALSE(rig.open());
+    }
+}
+
+TEST_F(EditorTest, CloseAndReopenReloadsTheBitmapsFromDisk)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(rig.parent.pixel(5, 5), (CColor{20, 30, 40, 255}));
+    rig.editor->close();
+    EXPECT_FALSE(rig.editor->isEditorOpen());
+    EXPECT_EQ(rig.editor->getBitmapCount(), 0);
+    EXPECT_EQ(rig.editor->getSkinBitmap("Background"), nullptr);
+    gui::writePng((skin / "Background.png").string(), solid(500, 400, 200, 10, 10));
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(rig.editor->getSkinBitmap("Background")->getPixel(5, 5), (CColor{200, 10, 10, 255}));
+    EXPECT_EQ(rig.parent.pixel(5, 5), (CColor{200, 10, 10, 255}));
+}
+
+TEST_F(EditorTest, OpenAndCloseManyTimes)
+{
+    Rig rig;
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(rig.open()) << i;
+        ASSERT_EQ(rig.editor->getBitmapCount(), 8);
+        rig.editor->close();
+    }
+    EXPECT_EQ(rig.parent.frame, nullptr);
+}
+
+TEST_F(EditorTest, DefaultSkinIsSeededOnlyWhenTheDescriptionIsMissing)
+{
+    const fs::path factory = root / "factory" / "Skins" / "default";
+    std::string description = kDescription;
+    description.replace(description.find("Gap 12"), 6, "Gap 99");
+    writeSkin(factory, description);
+    {
+        // The user's own skin stays as it is.
+        Rig rig;
+        ASSERT_TRUE(rig.open());
+        EXPECT_EQ(rig.editor->getSkinParameter("Gap"), 12);
+    }
+    fs::remove_all(skin);
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(rig.editor->getSkinParameter("Gap"), 99);
+    EXPECT_TRUE(fs::exists(skin / "Knob.png"));
+}
+
+} // namespace

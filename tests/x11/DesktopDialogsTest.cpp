@@ -1,0 +1,318 @@
+// File dialogs and xdg-open through stand-in programs placed on $PATH: the argument vectors they get
+// (never parsed by a shell), the answers read back, and the failures that must count as cancelled.
+#include "platform/gui/x11/DesktopDialogs.h"
+#include "platform/gui/x11/ExternalProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+using gui::FileDialogRequest;
+using namespace gui::x11;
+
+namespace
+{
+
+// A folder holding stand-in programs, set as the only folder of $PATH while the object lives.
+class FakePath
+{
+  public:
+    FakePath()
+    {
+        char pattern[] = "/tmp/orvane-x11-dialogs-XXXXXX";
+        folder = mkdtemp(pattern);
+        const char* old = std::getenv("PATH");
+        oldPath = old ? old : "";
+        setenv("PATH", folder.c_str(), 1);
+    }
+    ~FakePath()
+    {
+        setenv("PATH", oldPath.c_str(), 1);
+        fs::remove_all(folder);
+    }
+
+    // A program `name` that records its arguments (NUL-separated) in name.args, prints output and
+    // exits with status.
+    void addProgram(const std::string& name, const std::string& output, int status)
+    {
+        std::string path = folder + "/" + name;
+        std::ofstream script(path);
+        script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" << argsFile(name)
+               << ".tmp'\n"
+               << "/bin/mv '" << argsFile(name) << ".tmp' '" << argsFile(name) << "'\n"
+               << "printf '%s' '" << output << "'\nexit " << status << "\n";
+        script.close();
+        fs::permissions(path, fs::perms::owner_all);
+    }
+    std::string argsFile(const std::string& name) const { return folder + "/" + name + ".args"; }
+    std::vector<std::string> argumentsOf(const std::string& name) const
+    {
+        std::ifstream in(argsFile(name), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::vector<std::string> args;
+        std::string s = text.str();
+        for (size_t start = 0; start < s.size();) {
+            size_t end = s.find('\0', start);
+            args.push_back(s.substr(start, end - start));
+            start = end + 1;
+        }
+        return args;
+    }
+
+    std::string folder;
+
+  private:
+    std::string oldPath;
+};
+
+FileDialogRequest saveRequest()
+{
+    FileDialogRequest r;
+    r.save = true;
+    r.title = "Save Bank";
+    r.filter = std::string("Bank files (*.fxb)\0*.fxb\0All files\0*.*\0\0", 39);
+    r.defaultExtension = "fxb";
+    return r;
+}
+
+} // namespace
+
+TEST(DesktopDialogs, FilterEntriesAreSafeForTheToolsSyntax)
+{
+    struct Case {
+        std::string filter;
+        std::vector<std::pair<std::string, std::vector<std::string>>> expected;
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        {"Banks\0*.fxb\0\0"s, {{"Banks", {"*.fxb"}}}},
+        {"Presets\0*.fxp; *.FXP\0All\0*.*\0\0"s, {{"Presets", {"*.fxp", "*.FXP"}}, {"All", {"*"}}}},
+        // '|' and line ends separate fields in the tools' filter texts: never taken over from a caller.
+        {"A|B\nC\0*.x\0\0"s, {{"A/B/C", {"*.x"}}}},
+        // patterns with spaces or '|' are dropped, and an entry left without one with them
+        {"Odd\0*.a b;*.c|d\0Fine\0*.e\0\0"s, {{"Fine", {"*.e"}}}},
+        {""s, {}},
+        {"Unpaired\0"s, {}},
+    };
+    for (const auto& c : cases) {
+        auto entries = dialogFilters(c.filter);
+        ASSERT_EQ(entries.size(), c.expected.size()) << c.filter;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(entries[i].description, c.expected[i].first);
+            EXPECT_EQ(entries[i].patterns, c.expected[i].second);
+        }
+    }
+}
+
+TEST(DesktopDialogs, ArgumentsForEachTool)
+{
+    FileDialogRequest load;
+    load.title = "Load Preset";
+    load.filter = std::string("Presets\0*.fxp\0\0", 16);
+    load.initialFolder = "/home/u/My Presets";
+    FileDialogRequest save = saveRequest();
+    struct Case {
+        DialogTool tool;
+        const FileDialogRequest* request;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {DialogTool::zenity,
+         &load,
+         {"--file-selection", "--title=Load Preset", "--filename=/home/u/My Presets/",
+          "--file-filter=Presets | *.fxp"}},
+        {DialogTool::zenity,
+         &save,
+         {"--file-selection", "--title=Save Bank", "--save", "--confirm-overwrite",
+          "--file-filter=Bank files (*.fxb) | *.fxb", "--file-filter=All files | *"}},
+        {DialogTool::kdialog,
+         &save,
+         {"--title", "Save Bank", "--getsavefilename", ".", "*.fxb|Bank files (*.fxb)\n*|All files"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(dialogArguments(c.tool, *c.request), c.expected);
+}
+
+TEST(DesktopDialogs, ChosenPathFromTheToolsOutput)
+{
+    FileDialogRequest load;
+    load.defaultExtension = "fxp";
+    FileDialogRequest save = saveRequest();
+    struct Case {
+        const FileDialogRequest* request;
+        std::string output;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {&load, "/a/b.fxp\n", "/a/b.fxp"},
+        {&load, "/a/b\n", "/a/b"}, // loading never invents an extension
+        {&load, "", ""},           // nothing printed: cancelled
+        {&load, "\n", ""},
+        {&load, "/a/one\n/a/two\n", "/a/one"},     // one path, the first line
+        {&save, "/a/My Bank\n", "/a/My Bank.fxb"}, // saving a bare name gets the default extension
+        {&save, "/a/b.FXB\n", "/a/b.FXB"},
+        {&save, "/a.d/name\n", "/a.d/name.fxb"},  // a dot in a folder is not an extension
+        {&save, "/a/folder/\n", ""},              // a folder is no file to save
+        {&save, std::string("/a/b\0c\n", 7), ""}, // a NUL cannot be in a path
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(chosenPath(*c.request, c.output), c.expected) << c.output;
+}
+
+TEST(DesktopDialogs, RunsTheDialogWithoutAShell)
+{
+    FakePath path;
+    path.addProgram("zenity", "/home/u/new bank\n", 0);
+    FileDialogRequest request = saveRequest();
+    // Text that a shell would act on stays one literal argument.
+    request.title = "$(touch pwned); `touch pwned2` 'q\" > x";
+    EXPECT_EQ(runFileDialog(request), "/home/u/new bank.fxb");
+    auto args = path.argumentsOf("zenity");
+    ASSERT_GE(args.size(), 2u);
+    EXPECT_EQ(args[1], "--title=" + request.title);
+    EXPECT_FALSE(fs::exists(path.folder + "/pwned"));
+    EXPECT_FALSE(fs::exists("pwned"));
+}
+
+TEST(DesktopDialogs, FailuresCountAsCancelled)
+{
+    struct Case {
+        const char* name;
+        std::string output;
+        int status;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"zenity", "/x/chosen.fxb\n", 0, "/x/chosen.fxb"},
+        {"zenity", "", 1, ""},               // the user cancelled
+        {"zenity", "/x/partial\n", 1, ""},   // cancelled, whatever was printed
+        {"zenity", "/x/crashed\n", 134, ""}, // the tool failed: no choice
+        {"kdialog", "/k/chosen.fxb\n", 0, "/k/chosen.fxb"},
+    };
+    for (const auto& c : cases) {
+        FakePath path;
+        path.addProgram(c.name, c.output, c.status);
+        EXPECT_EQ(runFileDialog(saveRequest()), c.expected) << c.name << " " << c.status;
+    }
+}
+
+TEST(DesktopDialogs, ALoadedFileMustExist)
+{
+    FakePath path;
+    std::string existing = path.folder + "/there.fxp";
+    std::ofstream(existing) << "x";
+    FileDialogRequest load;
+    struct Case {
+        std::string answer;
+        bool mustExist;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {existing, true, existing},
+        {path.folder + "/missing.fxp", true, ""},
+        {path.folder, true, ""}, // a folder is no file
+        {path.folder + "/missing.fxp", false, path.folder + "/missing.fxp"},
+    };
+    for (const auto& c : cases) {
+        path.addProgram("zenity", c.answer + "\n", 0);
+        load.mustExist = c.mustExist;
+        EXPECT_EQ(runFileDialog(load), c.expected) << c.answer;
+    }
+}
+
+TEST(DesktopDialogs, HostsThatIgnoreChildSignalsStillGetTheAnswer)
+{
+    // Such a host has its children reaped by the system: their exit status is lost.
+    struct sigaction ignore {
+    }, before{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &before);
+    FakePath path;
+    path.addProgram("zenity", "/chosen.fxb\n", 0);
+    path.addProgram("xdg-open", "", 0);
+    std::string chosen = runFileDialog(saveRequest());
+    bool opened = openDocument("https://example.org");
+    path.addProgram("zenity", "", 1);
+    std::string cancelled = runFileDialog(saveRequest());
+    sigaction(SIGCHLD, &before, nullptr);
+    EXPECT_EQ(chosen, "/chosen.fxb");
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(cancelled, "");
+}
+
+TEST(DesktopDialogs, ZenityIsPreferredOverKdialog)
+{
+    FakePath path;
+    path.addProgram("zenity", "/z.fxb\n", 0);
+    path.addProgram("kdialog", "/k.fxb\n", 0);
+    EXPECT_EQ(runFileDialog(saveRequest()), "/z.fxb");
+}
+
+TEST(DesktopDialogs, WithoutADialogProgramOneLineOnStandardError)
+{
+    FakePath path;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runFileDialog(saveRequest()), "");
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("zenity"), std::string::npos);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+TEST(DesktopDialogs, OpenDocumentHandsTheTextToXdgOpen)
+{
+    struct Case {
+        std::string text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"https://example.org/manual page?x=1&y=$(id)", "https://example.org/manual page?x=1&y=$(id)"},
+        {"-v", "./-v"}, // never read as one of xdg-open's options
+    };
+    for (const auto& c : cases) {
+        FakePath path;
+        path.addProgram("xdg-open", "", 0);
+        ASSERT_TRUE(openDocument(c.text));
+        // Detached: the program finishes on its own; wait (bounded) for what it recorded.
+        for (int i = 0; i < 1000 && !fs::exists(path.argsFile("xdg-open")); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(path.argumentsOf("xdg-open"), std::vector<std::string>{c.expected});
+    }
+    FakePath empty;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(openDocument("https://example.org"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("xdg-open"), std::string::npos);
+}
+
+TEST(ExternalProgram, OutputIsBoundedAndStatusReported)
+{
+    FakePath path;
+    path.addProgram("talker", std::string(10000, 'x'), 3);
+    ProgramResult r = runProgram({findProgram("talker")}, 100);
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.exitedNormally);
+    EXPECT_EQ(r.exitStatus, 3);
+    EXPECT_EQ(r.output, std::string(100, 'x'));
+
+    EXPECT_EQ(findProgram("missing"), "");
+    EXPECT_EQ(findProgram("../talker"), ""); // names only, never paths
+    // Relative and empty entries of $PATH would run what lies in the current folder: skipped.
+    std::string cwd = fs::current_path();
+    fs::current_path(path.folder);
+    for (const char* relative : {"", ".", "./", ":"}) {
+        setenv("PATH", relative, 1);
+        EXPECT_EQ(findProgram("talker"), "") << relative;
+    }
+    fs::current_path(cwd);
+    setenv("PATH", path.folder.c_str(), 1);
+    EXPECT_FALSE(runProgram({}, 10).started);
+    ProgramResult missing = runProgram({path.folder + "/missing"}, 10);
+    EXPECT_EQ(missing.exitStatus, 127); // the exec failed in the child
+}
