@@ -69,8 +69,8 @@ void runShell(benchmark::State& state, const orvane_bench::Settings& settings, b
 
 const bool registered = [] {
     using orvane_bench::Settings;
-    for (const auto& [name, settings] : {std::pair<const char*, Settings>{"defaults", {}},
-                                         {"everything on", orvane_bench::everythingOn()}})
+    for (const auto& [name, settings] :
+         {std::pair<const char*, Settings>{"defaults", {}}, {"everything on", orvane_bench::everythingOn()}})
         for (const int block : {8, 32, orvane_bench::kBlock})
             benchmark::RegisterBenchmark(
                 ("shell/" + std::string(name) + "/block:" + std::to_string(block)).c_str(),

@@ -313,6 +313,13 @@ void Reverb::reset() noexcept
     lowPassR.clearState();
 }
 
+void Reverb::clear() noexcept
+{
+    reset();
+    highPassL.clearState();
+    highPassR.clearState();
+}
+
 void Reverb::updateGains() noexcept
 {
     wet1 = wet * (width * 0.5f + 0.5f);

@@ -70,6 +70,8 @@ class Reverb
     void setSampleRate(float sr);
     // Zero every line, comb state and index, and the low-pass histories.
     void reset() noexcept;
+    // reset, and the high-pass histories too: nothing of past audio is left.
+    void clear() noexcept;
     // Push the derived gains and the comb feedback and damping to the combs.
     void updateGains() noexcept;
     // Room size 0..1: comb feedback 0.7..0.98 and the right channel's trim.
