@@ -379,6 +379,12 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     for (int k = 0; k < numCombs; ++k)
         chunk = std::min({chunk, combL[k].size, combR[k].size});
 
+    if (frames <= shortFrames) {
+        for (int i = 0; i < frames; ++i)
+            processFrame(left[i], right[i]);
+        return;
+    }
+
     CombFilter* combs[lanes];
     for (int k = 0; k < numCombs; ++k) {
         combs[k] = &combL[k];
@@ -407,6 +413,25 @@ void Reverb::process(float* left, float* right, int frames) noexcept
             u[i] = (job.left[i] + job.right[i]) * gain;
         runChunk(combs, allpassL, allpassR, u, job);
     }
+}
+
+ORVANE_UNIT_LOOP
+void Reverb::processFrame(float& left, float& right) noexcept
+{
+    const float xL = left, xR = right, u = (xL + xR) * gain;
+    float l = combL[0].process(u), r = combR[0].process(u);
+    for (int k = 1; k < numCombs; ++k) {
+        l += combL[k].process(u);
+        r += combR[k].process(u);
+    }
+    for (int k = 0; k < numAllpasses; ++k) {
+        l = allpassL[k].process(l);
+        r = allpassR[k].process(r);
+    }
+    l = lowPassL.processSample(highPassL.processSample(l));
+    r = lowPassR.processSample(highPassR.processSample(r));
+    left = l * wet1 + r * wet2 + xL * dry;
+    right = (r * wet1 + l * wet2) * sizeTrim + xR * dry;
 }
 
 void Reverb::clearDenormalLines() noexcept

@@ -84,6 +84,11 @@ class Reverb
     void setDry(float v) noexcept;
     // One block in place.
     void process(float* left, float* right, int frames) noexcept;
+    // One frame of the chain in place, step by step as the equations read: the plain form of
+    // process, which runs blocks of shortFrames frames or fewer this way (the chunked form's
+    // set-up would cost more than it saves) and longer ones in chunks, with the same results.
+    void processFrame(float& left, float& right) noexcept;
+    static constexpr int shortFrames = 12;
 
     // Line length in samples of a tuning at `sr`.
     static int lineSize(float sr, int tuning) noexcept;
