@@ -85,10 +85,11 @@ class Reverb
     // One block in place.
     void process(float* left, float* right, int frames) noexcept;
     // One frame of the chain in place, step by step as the equations read: the plain form of
-    // process, which runs blocks of shortFrames frames or fewer this way (the chunked form's
-    // set-up would cost more than it saves) and longer ones in chunks, with the same results.
+    // process, which gives the same results. process runs blocks of up to shortFrames frames
+    // one line at a time over the whole block (the chunked form's set-up would cost more than
+    // it saves), longer ones in chunks.
     void processFrame(float& left, float& right) noexcept;
-    static constexpr int shortFrames = 12;
+    static constexpr int shortFrames = 16;
 
     // Line length in samples of a tuning at `sr`.
     static int lineSize(float sr, int tuning) noexcept;
@@ -111,6 +112,9 @@ class Reverb
 
   private:
     void clearDenormalLines() noexcept;
+    // A block of up to shortFrames frames: each comb, all-pass and wet filter in turn over the
+    // whole block, its state in registers.
+    void processShort(float* left, float* right, int frames) noexcept;
 
     std::unique_ptr<float[]> storage; // all 24 lines, one after the other
     int storageSize = 0;

@@ -51,8 +51,8 @@ TEST(Reverb, ChunkedProcessingMatchesTheChainSampleBySample)
     setUp(fast, 0.8f, 0.8f);
     setUp(slow, 0.8f, 0.8f);
     unsigned seed = 1;
-    // Odd sizes cross chunks and line wraps; blocks up to Reverb::shortFrames run frame by frame
-    // inside process, longer ones in chunks.
+    // Odd sizes cross chunks and line wraps; blocks up to Reverb::shortFrames take the short
+    // path of process, longer ones the chunked one.
     for (int block : {64, 100, 1, 37, 512, 8, Reverb::shortFrames, Reverb::shortFrames + 1}) {
         auto l = noise(block * 8, seed++), r = noise(block * 8, seed++);
         auto refL = l, refR = r;
