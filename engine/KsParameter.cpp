@@ -69,36 +69,6 @@ float KsParameter::getValue() const noexcept
     return normalise(targetValue.load(relaxed));
 }
 
-void KsParameter::advance(int samples) noexcept
-{
-    const float t = targetValue.load(relaxed);
-    if (currentValue.load(relaxed) == t || samples < 0) return;
-    const std::uint32_t counter = rampCounter.load(relaxed) + static_cast<std::uint32_t>(samples);
-    rampCounter.store(counter, relaxed);
-    const int length = rampLength.load(relaxed);
-    // Without a ramp length (no sample rate yet) the set completes at once.
-    const float f =
-        length > 0 ? std::min(1.0f, static_cast<float>(counter) / static_cast<float>(length)) : 1.0f;
-    currentValue.store(f == 1.0f ? t : f * t + (1.0f - f) * rampStart.load(relaxed), relaxed);
-}
-
-float KsParameter::withModulation(float value) const noexcept
-{
-    const KsModulationSource* source = modulation.load(relaxed);
-    if (!source) return value;
-    return std::clamp(value + source->modulationOutput(), 0.0f, 1.0f);
-}
-
-float KsParameter::current() const noexcept
-{
-    return withModulation(currentValue.load(relaxed));
-}
-
-float KsParameter::target() const noexcept
-{
-    return withModulation(targetValue.load(relaxed));
-}
-
 void KsParameter::resetSmoothing() noexcept
 {
     currentValue.store(targetValue.load(relaxed), relaxed);

@@ -11,6 +11,7 @@
 // Nothing here allocates after construction.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 
@@ -117,3 +118,38 @@ class KsParameter
   private:
     float withModulation(float value) const noexcept;
 };
+
+// The operations the audio thread calls for every parameter read, inline: a sub-block reads
+// dozens of parameters, and a call each would cost more than the work.
+
+inline void KsParameter::advance(int samples) noexcept
+{
+    const float t = targetValue.load(std::memory_order_relaxed);
+    if (currentValue.load(std::memory_order_relaxed) == t || samples < 0) return;
+    const std::uint32_t counter =
+        rampCounter.load(std::memory_order_relaxed) + static_cast<std::uint32_t>(samples);
+    rampCounter.store(counter, std::memory_order_relaxed);
+    const int length = rampLength.load(std::memory_order_relaxed);
+    // Without a ramp length (no sample rate yet) the set completes at once.
+    const float f =
+        length > 0 ? std::min(1.0f, static_cast<float>(counter) / static_cast<float>(length)) : 1.0f;
+    currentValue.store(f == 1.0f ? t : f * t + (1.0f - f) * rampStart.load(std::memory_order_relaxed),
+                       std::memory_order_relaxed);
+}
+
+inline float KsParameter::withModulation(float value) const noexcept
+{
+    const KsModulationSource* source = modulation.load(std::memory_order_relaxed);
+    if (!source) return value;
+    return std::clamp(value + source->modulationOutput(), 0.0f, 1.0f);
+}
+
+inline float KsParameter::current() const noexcept
+{
+    return withModulation(currentValue.load(std::memory_order_relaxed));
+}
+
+inline float KsParameter::target() const noexcept
+{
+    return withModulation(targetValue.load(std::memory_order_relaxed));
+}

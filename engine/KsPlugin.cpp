@@ -39,6 +39,12 @@ void KsPlugin::setSampleRate(float rate)
 }
 
 void KsPlugin::reset() {}
+void KsPlugin::clearHistory()
+{
+    reset();
+    peakLeft.store(0.0f, relaxed);
+    peakRight.store(0.0f, relaxed);
+}
 
 void KsPlugin::setTempo(float newTempo, double position)
 {

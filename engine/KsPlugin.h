@@ -61,6 +61,10 @@ class KsPlugin
     virtual float productConstant() const { return 0.0f; }
     // 9: clears the effect units' state.
     virtual void reset();
+    // Clears every state that depends on past audio or time, so that the next block sounds
+    // as it would from a new engine with the same parameters (reset here). Not on the audio
+    // thread.
+    virtual void clearHistory();
     // 10: host tempo (beats per minute) and song position (beats). A tempo that
     // is not finite or not above 0 keeps the previous one; a non-finite position
     // keeps the previous position.

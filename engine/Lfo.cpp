@@ -74,6 +74,16 @@ Lfo::Lfo()
     update();
 }
 
+void Lfo::restart() noexcept
+{
+    constexpr auto relaxed = std::memory_order_relaxed;
+    phase.store(0.0, relaxed);
+    outputValue.store(0.0f, relaxed);
+    target.store(0.0f, relaxed);
+    randomFrom.store(0.0f, relaxed);
+    randomTo.store(0.0f, relaxed);
+}
+
 void Lfo::setShape(int newShape) noexcept
 {
     shape.store(std::clamp(newShape, 0, shapeCount - 1), std::memory_order_relaxed);

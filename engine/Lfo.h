@@ -44,6 +44,10 @@ class Lfo : public KsModulationSource
 
     Lfo();
 
+    // Back to the start of a cycle with the output at rest, as after construction; shape,
+    // depth and rate are kept.
+    void restart() noexcept;
+
     void setShape(int newShape) noexcept;
     int getShape() const noexcept { return shape.load(std::memory_order_relaxed); }
     void setDepth(float newDepth) noexcept;

@@ -246,12 +246,31 @@ void Orvane::resume()
     setTempo(tempo.load(relaxed), songPosition.load(relaxed));
 }
 
+void Orvane::clearHistory()
+{
+    KsPlugin::clearHistory();
+    reverb.clear();
+    filter.reset();
+    masterGain = 0.0f;
+    masterMix = 0.0f;
+    panLfo.restart();
+    cutoffLfo.restart();
+    sequencer.setPosition(0.0);
+    KsPlugin::setTempo(tempo.load(relaxed), 0.0);
+    followTempo();
+}
+
 void Orvane::setTempo(float newTempo, double position)
 {
     if (newTempo == tempo.load(relaxed) && position == songPosition.load(relaxed)) return;
     KsPlugin::setTempo(newTempo, position);
-    // Everything locked to the tempo follows: both oscillators (rate and phase), the sequencer
-    // (rate, position and the pattern of each chain) and the delay rates.
+    followTempo();
+}
+
+void Orvane::followTempo() noexcept
+{
+    // Both oscillators (rate and phase), the sequencer (rate, position and the pattern of each
+    // chain) and the delay rates.
     updateOscillatorRate(panLfo, id.panRate, id.panRateSync);
     updateOscillatorRate(cutoffLfo, id.cutoffModRate, id.cutoffModRateSync);
     updateSequencerRate();

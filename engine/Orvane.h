@@ -43,6 +43,9 @@ class Orvane : public KsPlugin
     float version4() const override { return 1597.0f; }
     float productConstant() const override { return 1.0f; }
     void reset() override;
+    // reset, and the reverb's high-passes, the filter, the master glide (from silence again),
+    // the meters, the oscillators and the sequencer (at song position 0).
+    void clearHistory() override;
     void setTempo(float newTempo, double position) override;
     const char* productName() const override { return "Orvane"; }
     void displayOverride(int index, char* text) override;
@@ -162,6 +165,8 @@ class Orvane : public KsPlugin
     void updatePanLink() noexcept;
     void updateCutoffLink() noexcept;
     void updateDelayRates() noexcept;
+    // Everything locked to the tempo follows the stored tempo and song position.
+    void followTempo() noexcept;
     void pushStepParameters(int firstIndex);
     // Reactions of the oscillators, the sequencer and the delay rates to a parameter change.
     void modulationChanged(int index, float value);

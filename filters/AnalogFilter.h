@@ -294,6 +294,8 @@ class AnalogFilter : public KsFilter
     // Current value of coefficient i of the model (see each model's Coef enum).
     float getCoefficient(int i) const noexcept { return (i >= 0 && i < coefCount) ? coef[i] : 0.f; }
     bool isDirty() const noexcept { return dirty; }
+    // The noise generator starts its sequence again, as in a new filter.
+    void restartNoise() noexcept { noiseSeed = initialNoiseSeed; }
 
     static constexpr int coefCount = 4;
     static constexpr int laneCount = 4;
@@ -325,7 +327,8 @@ class AnalogFilter : public KsFilter
     // Ladder models keep dirty set while the cutoff or feedback ramp runs, so that the
     // following block lands the coefficients exactly on their targets.
     bool redesignAfterRamp = false;
-    uint32_t noiseSeed = 0x2545F491u;
+    static constexpr uint32_t initialNoiseSeed = 0x2545F491u;
+    uint32_t noiseSeed = initialNoiseSeed;
 
     float coef[coefCount] = {}; // current coefficient values
     float coefStep[coefCount] = {};

@@ -39,15 +39,10 @@ float MultimodeFilter::maxNoteFor(float sr) noexcept
 void MultimodeFilter::setSampleRate(float sr)
 {
     if (!(sr > 0.f)) return;
-    limiterGain = 1.f;
-    limiterStep = 0.f;
     sampleRate = sr;
     limiterFollower.setSampleRate(sr);
-    limiterFollower.clear();
     envFollower.setSampleRate(sr);
-    envFollower.clear();
-    currentType = -1;
-    lastCutoff = lastResonance = lastEnvAmount = lastMix = lastAttack = lastRelease = lastUnused = -1.f;
+    reset();
     maxNote = maxNoteFor(sr);
 
     // The comb lines are sized here, for every rate a type set-up may ask of them, so that
@@ -60,6 +55,19 @@ void MultimodeFilter::setSampleRate(float sr)
     combR.allocate(combRate);
     combNegL.allocate(combRate);
     combNegR.allocate(combRate);
+}
+
+void MultimodeFilter::reset() noexcept
+{
+    limiterGain = 1.f;
+    limiterStep = 0.f;
+    limiterFollower.clear();
+    envFollower.clear();
+    currentType = -1;
+    lastCutoff = lastResonance = lastEnvAmount = lastMix = lastAttack = lastRelease = lastUnused = -1.f;
+    for (AnalogFilter* f :
+         std::initializer_list<AnalogFilter*>{&moogL, &moogR, &ms20L, &ms20R, &otaL, &otaR, &svfL, &svfR})
+        f->restartNoise();
 }
 
 float MultimodeFilter::hzToNote(float hz) noexcept

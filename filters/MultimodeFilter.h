@@ -40,9 +40,13 @@ class MultimodeFilter
 
     MultimodeFilter();
 
-    // Host sample rate: resets the limiter and followers, forces a type set-up on the next
-    // block and makes room in the comb lines for the rate. Allocates; not on the audio path.
+    // Host sample rate: resets (below) and makes room in the comb lines for the rate.
+    // Allocates; not on the audio path.
     void setSampleRate(float sr);
+    // Resets the limiter and followers and the analog models' noise, and forgets the last
+    // block's values, so that the next block sets its type up again (which clears the
+    // filters) as the first block does.
+    void reset() noexcept;
 
     // One block of 1..64 frames, in place. type is a row of filterTypes; cutoff, resonance
     // and mix are 0..1; envAmount 0..1 scales the cutoff by the input envelope, whose

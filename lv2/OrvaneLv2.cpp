@@ -143,11 +143,14 @@ void OrvaneLv2::connectPort(uint32_t port, void* data) noexcept
     }
 }
 
-// The shell is resumed at the start of the first block instead, once the host's port values
-// are in place: the parameters then start at those values instead of gliding to them from the
-// program the shell selected at construction.
+// Everything that depends on past audio (lines, filters, glides, meters, oscillator and
+// sequencer phases) starts again, as in a new instance. The shell is resumed at the start of
+// the first block instead, once the host's port values are in place: the parameters then start
+// at those values instead of gliding to them from the program the shell selected at
+// construction.
 void OrvaneLv2::activate()
 {
+    effect->clearHistory();
     resumePending = true;
 }
 

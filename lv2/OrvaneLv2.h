@@ -6,8 +6,9 @@
 // Operations, by LV2 threading class:
 //   OrvaneLv2(rate, features)       instantiation: builds the shell; allocates
 //   connectPort(port, data)         audio class
-//   activate(), deactivate()        instantiation: the shell's resume (at the start of the
-//                                   next block, after the port values) and suspend
+//   activate(), deactivate()        instantiation: activate clears the shell's history and
+//                                   resumes it (at the start of the next block, after the port
+//                                   values); deactivate suspends it
 //   run(frames)                     audio class: allocates nothing, locks nothing, does no I/O
 //   save(...), restore(...)         state: the 64 programs, the current program, the last
 //                                   applied port values

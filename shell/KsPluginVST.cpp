@@ -256,6 +256,14 @@ void KsPluginVST::resume()
     resumedOnce.store(true, relaxed);
 }
 
+void KsPluginVST::clearHistory()
+{
+    if (!engine) return;
+    waitForEngine();
+    engine->clearHistory();
+    silentFrames.store(0, relaxed);
+}
+
 // ---- parameters ------------------------------------------------------------------------------
 
 void KsPluginVST::setParameter(VstInt32 index, float value)

@@ -69,6 +69,10 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     void setSampleRate(float rate) override;
     void suspend() override;
     void resume() override;
+    // Clears every state of the engine that depends on past audio or time and the silence
+    // count, so that processing starts again as in a new instance with the same settings
+    // (what an LV2 host asks of activate). Not on the audio thread.
+    void clearHistory();
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
     void setParameterAutomated(VstInt32 index, float value) override;

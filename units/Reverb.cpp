@@ -318,6 +318,13 @@ void Reverb::reset() noexcept
         if (!std::isfinite(f->x1 + f->x2 + f->y1 + f->y2)) f->clearState();
 }
 
+void Reverb::clear() noexcept
+{
+    reset();
+    highPassL.clearState();
+    highPassR.clearState();
+}
+
 void Reverb::updateGains() noexcept
 {
     wet1 = wet * (width * 0.5f + 0.5f);
@@ -377,6 +384,11 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     for (int k = 0; k < numCombs; ++k)
         chunk = std::min({chunk, combL[k].size, combR[k].size});
 
+    if (frames <= shortFrames) {
+        processShort(left, right, frames);
+        return;
+    }
+
     CombFilter* combs[lanes];
     for (int k = 0; k < numCombs; ++k) {
         combs[k] = &combL[k];
@@ -407,6 +419,70 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     }
 }
 
+ORVANE_UNIT_LOOP
+void Reverb::processFrame(float& left, float& right) noexcept
+{
+    const float xL = left, xR = right, u = (xL + xR) * gain;
+    float l = combL[0].process(u), r = combR[0].process(u);
+    for (int k = 1; k < numCombs; ++k) {
+        l += combL[k].process(u);
+        r += combR[k].process(u);
+    }
+    for (int k = 0; k < numAllpasses; ++k) {
+        l = allpassL[k].process(l);
+        r = allpassR[k].process(r);
+    }
+    l = lowPassL.processSample(highPassL.processSample(l));
+    r = lowPassR.processSample(highPassR.processSample(r));
+    left = l * wet1 + r * wet2 + xL * dry;
+    right = (r * wet1 + l * wet2) * sizeTrim + xR * dry;
+}
+
+ORVANE_UNIT_LOOP
+void Reverb::processShort(float* left, float* right, int frames) noexcept
+{
+    float u[shortFrames], wetL[shortFrames], wetR[shortFrames];
+    for (int i = 0; i < frames; ++i)
+        u[i] = (left[i] + right[i]) * gain;
+    // Each comb steps through the block as CombFilter::process does, adding its output to the
+    // wet path (the first comb of a side starts it).
+    const auto runComb = [&](CombFilter& c, float* path, bool first) {
+        float* line = c.line;
+        const int size = c.size;
+        const float d1 = c.damp1, d2 = c.damp2, fb = c.feedback;
+        float store = c.store;
+        int index = c.index;
+        for (int i = 0; i < frames; ++i) {
+            const float y = line[index];
+            store = y * d2 + store * d1;
+            line[index] = u[i] + store * fb;
+            if (++index >= size) index = 0;
+            path[i] = first ? y : path[i] + y;
+        }
+        c.store = store;
+        c.index = index;
+    };
+    for (int k = 0; k < numCombs; ++k) {
+        runComb(combL[k], wetL, k == 0);
+        runComb(combR[k], wetR, k == 0);
+    }
+    for (int k = 0; k < numAllpasses; ++k) {
+        runAllpass(allpassL[k], wetL, frames);
+        runAllpass(allpassR[k], wetR, frames);
+    }
+    for (BiquadFilter* f : {&highPassL, &lowPassL})
+        for (int i = 0; i < frames; ++i)
+            wetL[i] = f->processSample(wetL[i]);
+    for (BiquadFilter* f : {&highPassR, &lowPassR})
+        for (int i = 0; i < frames; ++i)
+            wetR[i] = f->processSample(wetR[i]);
+    for (int i = 0; i < frames; ++i) {
+        const float l = wetL[i], r = wetR[i], xL = left[i], xR = right[i];
+        left[i] = l * wet1 + r * wet2 + xL * dry;
+        right[i] = (r * wet1 + l * wet2) * sizeTrim + xR * dry;
+    }
+}
+
 void Reverb::clearDenormalLines() noexcept
 {
     // Once per block, only the sample at each line's current index is tested: a tail that
@@ -415,28 +491,32 @@ void Reverb::clearDenormalLines() noexcept
     // of that block (nothing touches the lines in between), and is cheaper: the samples it
     // fetches are the first ones the block then reads. They are fetched all at once, since
     // each is usually a cache miss.
-    CombFilter* combs[2 * numCombs];
-    AllpassFilter* allpasses[2 * numAllpasses];
+    // Usually no probe is denormal: one test over all of them decides whether any line needs
+    // looking at.
+    uint32_t probe[numLines];
     for (int k = 0; k < numCombs; ++k) {
-        combs[2 * k] = &combL[k];
-        combs[2 * k + 1] = &combR[k];
+        probe[2 * k] = std::bit_cast<uint32_t>(combL[k].line[combL[k].index]);
+        probe[2 * k + 1] = std::bit_cast<uint32_t>(combR[k].line[combR[k].index]);
+        flushTiny(combL[k].store);
+        flushTiny(combR[k].store);
     }
     for (int k = 0; k < numAllpasses; ++k) {
-        allpasses[2 * k] = &allpassL[k];
-        allpasses[2 * k + 1] = &allpassR[k];
+        probe[2 * numCombs + 2 * k] = std::bit_cast<uint32_t>(allpassL[k].line[allpassL[k].index]);
+        probe[2 * numCombs + 2 * k + 1] = std::bit_cast<uint32_t>(allpassR[k].line[allpassR[k].index]);
     }
-    float probe[numLines];
-    for (int i = 0; i < 2 * numCombs; ++i)
-        probe[i] = combs[i]->line[combs[i]->index];
-    for (int i = 0; i < 2 * numAllpasses; ++i)
-        probe[2 * numCombs + i] = allpasses[i]->line[allpasses[i]->index];
-    for (int i = 0; i < 2 * numCombs; ++i) {
-        CombFilter& c = *combs[i];
-        flushTiny(c.store);
-        if (isDenormal(probe[i])) std::fill_n(c.line, c.size, 0.0f);
+    uint32_t anyDenormal = 0;
+    for (const uint32_t bits : probe)
+        anyDenormal |= static_cast<uint32_t>(isDenormal(std::bit_cast<float>(bits)));
+    if (!anyDenormal) return;
+    for (int k = 0; k < numCombs; ++k) {
+        if (isDenormal(std::bit_cast<float>(probe[2 * k]))) std::fill_n(combL[k].line, combL[k].size, 0.0f);
+        if (isDenormal(std::bit_cast<float>(probe[2 * k + 1])))
+            std::fill_n(combR[k].line, combR[k].size, 0.0f);
     }
-    for (int i = 0; i < 2 * numAllpasses; ++i) {
-        AllpassFilter& a = *allpasses[i];
-        if (isDenormal(probe[2 * numCombs + i])) std::fill_n(a.line, a.size, 0.0f);
+    for (int k = 0; k < numAllpasses; ++k) {
+        AllpassFilter* pair[2] = {&allpassL[k], &allpassR[k]};
+        for (int side = 0; side < 2; ++side)
+            if (isDenormal(std::bit_cast<float>(probe[2 * numCombs + 2 * k + side])))
+                std::fill_n(pair[side]->line, pair[side]->size, 0.0f);
     }
 }

@@ -71,6 +71,8 @@ class Reverb
     // Zero every line, comb state and index, and the low-pass histories (and any high-pass
     // history that is no longer finite).
     void reset() noexcept;
+    // reset, and the high-pass histories too: nothing of past audio is left.
+    void clear() noexcept;
     // Push the derived gains and the comb feedback and damping to the combs.
     void updateGains() noexcept;
     // Room size 0..1: comb feedback 0.7..0.98 and the right channel's trim.
@@ -83,6 +85,12 @@ class Reverb
     void setDry(float v) noexcept;
     // One block in place.
     void process(float* left, float* right, int frames) noexcept;
+    // One frame of the chain in place, step by step as the equations read: the plain form of
+    // process, which gives the same results. process runs blocks of up to shortFrames frames
+    // one line at a time over the whole block (the chunked form's set-up would cost more than
+    // it saves), longer ones in chunks.
+    void processFrame(float& left, float& right) noexcept;
+    static constexpr int shortFrames = 16;
 
     // Line length in samples of a tuning at `sr`.
     static int lineSize(float sr, int tuning) noexcept;
@@ -105,6 +113,9 @@ class Reverb
 
   private:
     void clearDenormalLines() noexcept;
+    // A block of up to shortFrames frames: each comb, all-pass and wet filter in turn over the
+    // whole block, its state in registers.
+    void processShort(float* left, float* right, int frames) noexcept;
 
     std::unique_ptr<float[]> storage; // all 24 lines, one after the other
     int storageSize = 0;

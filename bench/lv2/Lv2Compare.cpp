@@ -4,7 +4,7 @@
 // Peers that are not installed are skipped. Rounds alternate between all configurations and
 // the fastest round counts, so that drift of the machine affects every row alike.
 //
-//   orvane-lv2-compare [--seconds S] [--rounds N] [--bundle-dir DIR] [--breakdown]
+//   orvane-lv2-compare [--seconds S] [--rounds N] [--bundle-dir DIR] [--breakdown] [--help]
 //
 // --breakdown adds the whole chain with one section switched off at a time: the difference
 // to the whole chain is what that section costs inside the chain, which can differ from what
@@ -268,20 +268,65 @@ std::vector<Row> rows(bool breakdown)
     return table;
 }
 
-const char* argument(int argc, char** argv, const char* name)
+constexpr const char* usage =
+    "Usage: orvane-lv2-compare [--seconds S] [--rounds N] [--bundle-dir DIR] [--breakdown]\n"
+    "Runs Orvane configurations and peer LV2 plug-ins side by side at 48 kHz stereo in blocks of\n"
+    "512 frames and prints seconds of processing per 100 s of audio and the ratio to each peer.\n"
+    "  --seconds S       length of the test signal (1 to 600, default 10)\n"
+    "  --rounds N        rounds over all configurations; the fastest counts (1 to 100, default 3)\n"
+    "  --bundle-dir DIR  folder that holds orvane.lv2 (default: the build tree's)\n"
+    "  --breakdown       also the whole chain with one section off at a time\n"
+    "  --help            this text\n"
+    "Exit status: 0 when every goal is met, 2 when one is not, 1 on errors.\n";
+
+// The command line: options with a value, and flags.
+struct Options {
+    const char* seconds = nullptr;
+    const char* rounds = nullptr;
+    const char* bundleDir = nullptr;
+    bool breakdown = false;
+    bool help = false;
+    const char* unknown = nullptr; // the first argument that is not understood
+};
+
+Options parseOptions(int argc, char** argv)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0) return argv[i + 1];
-    return nullptr;
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        const char** value = std::strcmp(a, "--seconds") == 0      ? &o.seconds
+                             : std::strcmp(a, "--rounds") == 0     ? &o.rounds
+                             : std::strcmp(a, "--bundle-dir") == 0 ? &o.bundleDir
+                                                                   : nullptr;
+        if (value && i + 1 < argc)
+            *value = argv[++i];
+        else if (std::strcmp(a, "--breakdown") == 0)
+            o.breakdown = true;
+        else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)
+            o.help = true;
+        else if (!o.unknown)
+            o.unknown = a;
+    }
+    return o;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const char* secondsText = argument(argc, argv, "--seconds");
-    const char* roundsText = argument(argc, argv, "--rounds");
-    const char* bundleDir = argument(argc, argv, "--bundle-dir");
+    const Options options = parseOptions(argc, argv);
+    if (options.help) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (options.unknown) {
+        std::fprintf(stderr, "orvane-lv2-compare: unknown or incomplete option %s (see --help)\n",
+                     options.unknown);
+        return 1;
+    }
+    const char* secondsText = options.seconds;
+    const char* roundsText = options.rounds;
+    const char* bundleDir = options.bundleDir;
     const double seconds = std::clamp(secondsText ? std::atof(secondsText) : 10.0, 1.0, 600.0);
     const int rounds = std::clamp(roundsText ? std::atoi(roundsText) : 3, 1, 100);
 
@@ -315,10 +360,7 @@ int main(int argc, char** argv)
         runners[config.label] = runner->ok() ? std::move(runner) : nullptr;
         order.push_back(config.label);
     };
-    bool breakdown = false;
-    for (int i = 1; i < argc; ++i)
-        breakdown = breakdown || std::strcmp(argv[i], "--breakdown") == 0;
-    const std::vector<Row> table = rows(breakdown);
+    const std::vector<Row> table = rows(options.breakdown);
     for (const Row& row : table) {
         prepare(row.orvane);
         prepare(row.peer);

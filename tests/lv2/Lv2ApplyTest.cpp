@@ -80,7 +80,7 @@ TEST(Lv2Apply, ResultEqualsTheRenderer)
         const std::string viaRenderer = (dir / ("render-" + std::to_string(c) + ".wav")).string();
         std::string apply =
             (preload.empty() ? "" : "LD_PRELOAD=" + preload + " ASAN_OPTIONS=detect_leaks=0 ") +
-            "LV2_PATH=" + ORVANE_BINARY_DIR + "/lv2 " + ORVANE_LV2APPLY;
+            "LV2_PATH=" + ORVANE_LV2_PATH + " " + ORVANE_LV2APPLY;
         std::string render = std::string(ORVANE_RENDER) + " --quiet --block 1";
         for (const auto& [name, normalised] : cases[c]) {
             int index = 0;

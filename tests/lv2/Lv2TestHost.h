@@ -101,6 +101,9 @@ class Lv2TestHost
     Lv2TestHost& operator=(const Lv2TestHost&) = delete;
 
     bool ok() const { return instance != nullptr; }
+    // The host's pause: deactivate, then activate again (the constructor activates once).
+    void deactivate() { lilv_instance_deactivate(instance); }
+    void activate() { lilv_instance_activate(instance); }
     uint32_t portIndex(const char* symbol) const
     {
         LilvNode* s = lilv_new_string(world(), symbol);

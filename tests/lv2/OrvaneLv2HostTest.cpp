@@ -7,6 +7,7 @@
 
 #include "engine/KsProgram.h"
 #include "engine/ParamStream.h"
+#include "lv2/OrvaneLv2Ports.h"
 #include "shell/OrvaneVST.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,81 @@ TEST(Lv2Host, TransportTempoReachesTheEngine)
         EXPECT_NEAR(peak - out.begin() - impulse, echoFrame, 64);
         EXPECT_GT(std::fabs(*peak), 0.1f);
         EXPECT_EQ(host.allocationsInRun, 0);
+    }
+}
+
+// After deactivate and activate nothing of the audio before is heard: lines, filters, glides,
+// oscillators and the sequencer start again, and the output equals a new instance's for the
+// same input and ports, sample for sample.
+TEST(Lv2Host, ActivateStartsAgainLikeANewInstance)
+{
+    useOwnDataFolder();
+    const std::vector<std::pair<const char*, float>> everySection = {
+        {"TranceGateOn", 1.0f}, {"SeqPat1TGateOn", 1.0f},  {"Seq1Step3Vol", 0.2f},
+        {"PanOn", 1.0f},        {"PanSource", 0.0f},       {"PanRateSync", 0.0f},
+        {"PanDepth", 0.6f},     {"MmFilterOn", 1.0f},      {"MmFilterRes", 0.7f},
+        {"CutoffModOn", 1.0f},  {"CutoffModSource", 0.0f}, {"CutoffModDepth", 0.4f},
+        {"DistOn", 1.0f},       {"DistXcita", 0.4f},       {"DistSoftSat", 0.3f},
+        {"FlangerOn", 1.0f},    {"FlangerMix", 0.5f},      {"FlangerFeedback", 0.8f},
+        {"DelayOn", 1.0f},      {"DelayMix", 0.4f},        {"DelayFeedback", 0.7f},
+        {"ReverbOn", 1.0f},     {"ReverbMix", 0.5f},       {"ReverbSize", 0.9f}};
+    // A biquad with the limiter stage, an analog model at twice the rate, a comb.
+    for (const float filterType : {0.0f, 0.20f, 0.09f}) {
+        SCOPED_TRACE(filterType);
+        auto setUp = [&](Lv2TestHost& host) {
+            auto set = [&](const char* symbol, float normalised) {
+                host.setControl(
+                    symbol,
+                    OrvaneLv2Ports::valueMapOf(static_cast<int>(host.portIndex(symbol))).toHost(normalised));
+            };
+            for (const auto& [symbol, value] : everySection)
+                set(symbol, value);
+            set("MmFilterType", filterType);
+        };
+        // Blocks of a chord with noise bursts, the same for both instances.
+        auto runBlocks = [](Lv2TestHost& host, int blocks, std::vector<float>* out) {
+            constexpr uint32_t frames = 256;
+            uint32_t noise = 7;
+            for (int b = 0; b < blocks; ++b) {
+                for (uint32_t i = 0; i < frames; ++i) {
+                    const float t = static_cast<float>(b * frames + i);
+                    noise = noise * 1664525u + 1013904223u;
+                    const float burst =
+                        (b % 8 == 0) ? static_cast<float>(noise >> 8) / 16777216.0f - 0.5f : 0.0f;
+                    host.inLeft[i] = 0.4f * std::sin(0.031f * t) + burst;
+                    host.inRight[i] = 0.4f * std::sin(0.017f * t) - burst;
+                }
+                host.run(frames);
+                if (out) {
+                    out->insert(out->end(), host.outLeft.begin(), host.outLeft.begin() + frames);
+                    out->insert(out->end(), host.outRight.begin(), host.outRight.begin() + frames);
+                }
+            }
+        };
+
+        Lv2TestHost used;
+        ASSERT_TRUE(used.ok());
+        setUp(used);
+        runBlocks(used, 150, nullptr); // 0.8 s, so that delay, reverb and flanger are full
+        used.deactivate();
+        used.activate();
+        std::vector<float> again;
+        runBlocks(used, 40, &again);
+
+        Lv2TestHost fresh;
+        ASSERT_TRUE(fresh.ok());
+        setUp(fresh);
+        std::vector<float> expected;
+        runBlocks(fresh, 40, &expected);
+
+        ASSERT_EQ(again.size(), expected.size());
+        size_t firstDifference = 0;
+        while (firstDifference < again.size() && again[firstDifference] == expected[firstDifference])
+            ++firstDifference;
+        EXPECT_EQ(firstDifference, again.size()) << "first difference at " << firstDifference;
+        EXPECT_GT(std::fabs(*std::max_element(expected.begin(), expected.end())), 0.05f);
+        EXPECT_EQ(used.control("LevelMeterL"), fresh.control("LevelMeterL"));
+        EXPECT_EQ(used.allocationsInRun, 0);
     }
 }
 

@@ -9,25 +9,6 @@
 namespace
 {
 
-// One frame of the chain straight from the unit's own building blocks.
-void referenceFrame(Reverb& r, float& left, float& right)
-{
-    const float xL = left, xR = right, u = (xL + xR) * r.gain;
-    float L = 0.0f, R = 0.0f;
-    for (int k = 0; k < Reverb::numCombs; ++k) {
-        L += r.combL[k].process(u);
-        R += r.combR[k].process(u);
-    }
-    for (int k = 0; k < Reverb::numAllpasses; ++k) {
-        L = r.allpassL[k].process(L);
-        R = r.allpassR[k].process(R);
-    }
-    L = r.lowPassL.processSample(r.highPassL.processSample(L));
-    R = r.lowPassR.processSample(r.highPassR.processSample(R));
-    left = L * r.wet1 + R * r.wet2 + xL * r.dry;
-    right = (R * r.wet1 + L * r.wet2) * r.sizeTrim + xR * r.dry;
-}
-
 // A reverb at 48 kHz with the engine's mix handling (wet = mix / 4, dry = 1/2 - mix / 4).
 void setUp(Reverb& r, float mix, float size = 0.5f)
 {
@@ -70,12 +51,14 @@ TEST(Reverb, ChunkedProcessingMatchesTheChainSampleBySample)
     setUp(fast, 0.8f, 0.8f);
     setUp(slow, 0.8f, 0.8f);
     unsigned seed = 1;
-    for (int block : {64, 100, 1, 37, 512}) { // odd sizes cross chunks and line wraps
+    // Odd sizes cross chunks and line wraps; blocks up to Reverb::shortFrames take the short
+    // path of process, longer ones the chunked one.
+    for (int block : {64, 100, 1, 37, 512, 8, Reverb::shortFrames, Reverb::shortFrames + 1}) {
         auto l = noise(block * 8, seed++), r = noise(block * 8, seed++);
         auto refL = l, refR = r;
         run(fast, l, r, block);
         for (size_t i = 0; i < refL.size(); ++i)
-            referenceFrame(slow, refL[i], refR[i]);
+            slow.processFrame(refL[i], refR[i]);
         ASSERT_EQ(l, refL) << block;
         ASSERT_EQ(r, refR) << block;
     }
@@ -95,7 +78,7 @@ TEST(Reverb, LowRatesWithCombsShorterThanAChunkMatchTheChain)
         auto refL = l, refR = r;
         run(fast, l, r, 100);
         for (size_t i = 0; i < refL.size(); ++i)
-            referenceFrame(slow, refL[i], refR[i]);
+            slow.processFrame(refL[i], refR[i]);
         ASSERT_TRUE(std::all_of(l.begin(), l.end(), [](float v) { return std::isfinite(v); })) << rate;
         ASSERT_EQ(l, refL) << rate;
         ASSERT_EQ(r, refR) << rate;
