@@ -55,10 +55,6 @@ class MultimodeFilter
     void process(int32_t type, float cutoff, float resonance, float envAmount, float mix, float envAttack,
                  float envRelease, float* leftBuffer, float* rightBuffer, int frames) noexcept;
 
-    // Clears the selected pair and the output stage as a type change does: the next block
-    // sets its type up afresh (the filters from silence). Allocates nothing.
-    void reset() noexcept { currentType = -1; }
-
     // Selects the pair of a row and sets it up at the given note, resonance and drive;
     // resets both filters and the limiter. Rows outside 0..50 are ignored.
     void setType(int32_t type, float note, float resonance, float drive) noexcept;

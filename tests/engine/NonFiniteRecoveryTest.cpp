@@ -71,7 +71,7 @@ TEST(NonFiniteRecovery, EverySectionIsClearedAndSoundResumesWithinABlock)
     };
     // Two seconds cover the longest echo period here (a quarter note at 120 bpm, 0.5 s). Every
     // block after the fault is compared with a twin engine that never had one: the block must
-    // be finite and keep at least half the twin's level, which it cannot if the section stays
+    // be finite and, from the block after the fault on, keep at least half the twin's level, which it cannot if the section stays
     // poisoned (its output would then be silenced block after block).
     constexpr int kBlocksAfter = 2 * 48000 / kBlock;
     for (const Case& c : cases) {
@@ -107,6 +107,9 @@ TEST(NonFiniteRecovery, EverySectionIsClearedAndSoundResumesWithinABlock)
         for (int b = 0; b < kBlocksAfter; ++b) {
             block();
             ASSERT_TRUE(allFinite(l) && allFinite(r)) << c.section << ", block " << b;
+            // The block that met the fault lost the sub-block that was cleared; from the next
+            // block on the section sounds again.
+            if (b == 0) continue;
             ASSERT_GT(rmsOf(l), 0.5f * rmsOf(twinL)) << c.section << ", block " << b;
             ASSERT_GT(rmsOf(r), 0.5f * rmsOf(twinR)) << c.section << ", block " << b;
         }
