@@ -77,12 +77,7 @@ CMouseEventResult CAnimKnob::onMouseMoved(CPoint& where, int buttons)
         const int moved = (pressPoint.y - where.y) + (where.x - pressPoint.x);
         next = pressValue + range * float(moved) / dragDivisor;
     }
-    const float before = value;
-    setValue(next);
-    if (value != before) {
-        setDirty();
-        notifyValueChanged();
-    }
+    changeValue(next);
     return kMouseEventHandled;
 }
 

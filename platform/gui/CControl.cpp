@@ -57,6 +57,16 @@ void CControl::notifyValueChanged()
     if (listener) listener->valueChanged(this);
 }
 
+bool CControl::changeValue(float next)
+{
+    const float before = value;
+    setValue(next);
+    if (value == before) return false;
+    setDirty();
+    notifyValueChanged();
+    return true;
+}
+
 void CControl::drawStripFrame(CDrawContext& context, int frameIndex, int frameHeight) const
 {
     if (!background) return;

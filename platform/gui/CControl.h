@@ -24,6 +24,8 @@
 //                                     key (kLButton | kControl); when it applies the value
 //                                     becomes the default and the result is true
 //   notifyValueChanged()              tells the listener valueChanged(this)
+//   changeValue(value)                a drag's new value: sets it and, when it moved, marks the
+//                                     control dirty and tells the listener; true when it moved
 //   bounceValue()                     limits the value to the range
 //   drawStripFrame(context, k, h)     draws frame k of the background (a vertical strip of frames
 //                                     of height h, from the back offset) at the control's corner
@@ -76,6 +78,7 @@ class CControl : public CView
     bool isEditing() const { return editing; }
     bool checkDefaultValue(int buttons);
     void notifyValueChanged();
+    bool changeValue(float next);
     void bounceValue();
     void drawStripFrame(CDrawContext& context, int frameIndex, int frameHeight) const;
 

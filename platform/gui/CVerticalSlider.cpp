@@ -50,12 +50,7 @@ CMouseEventResult CVerticalSlider::onMouseDown(CPoint& where, int buttons)
     const CRect grip = handleRect();
     if (!grip.pointInside(where)) {
         // A press beside the handle moves the handle's centre there first.
-        const float before = value;
-        setValue(valueForHandleTop(where.y - size.top - grip.getHeight() / 2.0));
-        if (value != before) {
-            setDirty();
-            notifyValueChanged();
-        }
+        changeValue(valueForHandleTop(where.y - size.top - grip.getHeight() / 2.0));
     }
     grabTop = handleRect().top - size.top;
     pressPoint = where;
@@ -68,12 +63,7 @@ CMouseEventResult CVerticalSlider::onMouseMoved(CPoint& where, int buttons)
 {
     if (!dragging || !(buttons & kLButton)) return kMouseEventHandled;
     const double moved = (where.y - pressPoint.y) / (fine ? double(fineFactor) : 1.0);
-    const float before = value;
-    setValue(valueForHandleTop(grabTop + moved));
-    if (value != before) {
-        setDirty();
-        notifyValueChanged();
-    }
+    changeValue(valueForHandleTop(grabTop + moved));
     return kMouseEventHandled;
 }
 
