@@ -27,12 +27,14 @@ inline bool isDenormal(float x) noexcept
     return (bits & 0x7f800000u) == 0 && (bits & 0x007fffffu) != 0;
 }
 
-inline void flushTiny(float& x) noexcept
-{
-    x = x > -1e-15f && x < 1e-15f ? 0.0f : x; // a select, not a branch
-}
-
 typedef float v8sf __attribute__((vector_size(32)));
+
+// Each lane of magnitude below 1e-15 set to zero (a NaN stays).
+inline void flushTiny(v8sf& x) noexcept
+{
+    const v8sf limit = v8sf{} + 1e-15f;
+    x = x > -limit && x < limit ? v8sf{} : x;
+}
 
 constexpr int lanes = 2 * Reverb::numCombs; // left combs, then right combs
 
@@ -231,6 +233,7 @@ struct WetJob {
     float* right = nullptr;
     int frames = 0;
     float w1 = 0.0f, w2 = 0.0f, dry = 0.0f, trim = 0.0f;
+    bool flushStores = false; // the block's first chunk clears tiny comb damping states
 };
 
 // Runs the whole chain over a chunk no longer than the shortest comb line, so every comb
@@ -298,6 +301,10 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
         s1[k] = combs[k + 8]->store;
         d0[k] = combs[k]->damp1;
         d1[k] = combs[k + 8]->damp1;
+    }
+    if (job.flushStores) {
+        flushTiny(s0);
+        flushTiny(s1);
     }
     for (int k = 0; k < Reverb::numAllpasses; ++k)
         if (isShort) {
@@ -529,6 +536,7 @@ void Reverb::process(float* left, float* right, int frames) noexcept
         job.left = left + start;
         job.right = right + start;
         job.frames = n;
+        job.flushStores = start == 0;
         for (int i = 0; i < n; ++i)
             u[i] = (job.left[i] + job.right[i]) * gain;
         for (int i = n; i < 16 && i % 8 != 0; ++i)
@@ -563,15 +571,14 @@ void Reverb::clearDenormalLines() noexcept
     // start of a block on what the block before left, which is the same as running at the end
     // of that block (nothing touches the lines in between), and is cheaper: the samples it
     // fetches are the first ones the block then reads. They are fetched all at once, since
-    // each is usually a cache miss.
+    // each is usually a cache miss. Tiny comb damping states are cleared by the block's first
+    // chunk, eight at a time.
     // Usually no probe is denormal: one test over all of them decides whether any line needs
     // looking at.
     uint32_t probe[numLines];
     for (int k = 0; k < numCombs; ++k) {
         probe[2 * k] = std::bit_cast<uint32_t>(combL[k].line[combL[k].index]);
         probe[2 * k + 1] = std::bit_cast<uint32_t>(combR[k].line[combR[k].index]);
-        flushTiny(combL[k].store);
-        flushTiny(combR[k].store);
     }
     for (int k = 0; k < numAllpasses; ++k) {
         probe[2 * numCombs + 2 * k] = std::bit_cast<uint32_t>(allpassL[k].line[allpassL[k].index]);
