@@ -133,7 +133,9 @@ struct ShortLanes {
 // vectors: per comb one or two vector loads of the line outputs, summed into the wet paths
 // (in comb order) and damped into perComb. Lanes past `frames` hold whatever the line holds
 // there (or zero) and are never used. A comb whose padded stretch would run past its line's
-// end is gathered sample by sample, wrapping.
+// end is gathered sample by sample, wrapping. With allFit, the caller has found that no
+// line's end lies within its padded stretch (nor right after it), here and in the two below.
+template <bool allFit>
 inline void gatherShort(CombFilter* const* combs, float* __restrict wetL, float* __restrict wetR,
                         float (*__restrict perComb)[chunkFrames], int frames,
                         const ShortLanes& lanesOf) noexcept
@@ -144,7 +146,7 @@ inline void gatherShort(CombFilter* const* combs, float* __restrict wetL, float*
         for (int k = 0; k < lanes; ++k) {
             const CombFilter& c = *combs[k];
             v8sf y;
-            if (c.index + 8 * blocks <= c.size) {
+            if (allFit || c.index + 8 * blocks <= c.size) {
                 load8(y, c.line + c.index + 8 * h);
             } else {
                 y = v8sf{};
@@ -168,6 +170,7 @@ inline void gatherShort(CombFilter* const* combs, float* __restrict wetL, float*
 // from each comb's index. Where the padded stretch lies inside the line, the padding lanes
 // write back the values they hold, so one vector store covers eight slots; otherwise the
 // slots are written one by one, wrapping. Then each comb's index and damping state move on.
+template <bool allFit>
 inline void writeBackShort(CombFilter* const* combs, const float* __restrict u,
                            float (*__restrict perComb)[chunkFrames], int frames,
                            const ShortLanes& lanesOf) noexcept
@@ -179,7 +182,7 @@ inline void writeBackShort(CombFilter* const* combs, const float* __restrict u,
     for (int k = 0; k < lanes; ++k) {
         CombFilter& c = *combs[k];
         const float* __restrict stores = perComb[k];
-        if (c.index + 8 * blocks <= c.size) {
+        if (allFit || c.index + 8 * blocks <= c.size) {
             for (int h = 0; h < blocks; ++h) {
                 float* slot = c.line + c.index + 8 * h;
                 v8sf old, s;
@@ -196,17 +199,18 @@ inline void writeBackShort(CombFilter* const* combs, const float* __restrict u,
             }
         }
         c.index += frames;
-        if (c.index >= c.size) c.index -= c.size;
+        if (!allFit && c.index >= c.size) c.index -= c.size;
         c.store = stores[frames - 1];
     }
 }
 
 // runAllpass over such a chunk: where the padded stretch lies inside the line, whole vectors
 // (the padding lanes write back the line values they hold); otherwise runAllpass itself.
+template <bool allFit>
 inline void allpassShort(AllpassFilter& a, float* __restrict io, int frames,
                          const ShortLanes& lanesOf) noexcept
 {
-    if (a.index + 8 * lanesOf.blocks > a.size) {
+    if (!allFit && a.index + 8 * lanesOf.blocks > a.size) {
         runAllpass(a, io, frames);
         return;
     }
@@ -220,7 +224,7 @@ inline void allpassShort(AllpassFilter& a, float* __restrict io, int frames,
         store8(io + 8 * h, b - x);
     }
     a.index += frames;
-    if (a.index >= a.size) a.index -= a.size;
+    if (!allFit && a.index >= a.size) a.index -= a.size;
 }
 
 // One chunk's wet paths and its wet filtering and mixing: both wet paths pass their
@@ -260,8 +264,21 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
 
     const bool isShort = frames <= Reverb::shortFrames;
     const ShortLanes lanesOf(isShort ? frames : 0);
+    // Usually no line's end lies within a short chunk's padded stretch: one test over all of
+    // them spares the test per line and the wrap of each index.
+    bool allFit = false;
+    if (isShort) {
+        int room = combs[0]->size - combs[0]->index;
+        for (int k = 1; k < lanes; ++k)
+            room = std::min(room, combs[k]->size - combs[k]->index);
+        for (int k = 0; k < Reverb::numAllpasses; ++k)
+            room =
+                std::min({room, allpassL[k].size - allpassL[k].index, allpassR[k].size - allpassR[k].index});
+        allFit = room > 8 * lanesOf.blocks;
+    }
     if (isShort)
-        gatherShort(combs, wetL, wetR, perComb, frames, lanesOf);
+        allFit ? gatherShort<true>(combs, wetL, wetR, perComb, frames, lanesOf)
+               : gatherShort<false>(combs, wetL, wetR, perComb, frames, lanesOf);
     else
         for (int k = 0; k < lanes; ++k) {
             const CombFilter& c = *combs[k];
@@ -308,8 +325,10 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
     }
     for (int k = 0; k < Reverb::numAllpasses; ++k)
         if (isShort) {
-            allpassShort(allpassL[k], wetL, frames, lanesOf);
-            allpassShort(allpassR[k], wetR, frames, lanesOf);
+            allFit ? allpassShort<true>(allpassL[k], wetL, frames, lanesOf)
+                   : allpassShort<false>(allpassL[k], wetL, frames, lanesOf);
+            allFit ? allpassShort<true>(allpassR[k], wetR, frames, lanesOf)
+                   : allpassShort<false>(allpassR[k], wetR, frames, lanesOf);
         } else {
             runAllpass(allpassL[k], wetL, frames);
             runAllpass(allpassR[k], wetR, frames);
@@ -342,7 +361,8 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
             transpose8(&perFrame[8 * b][8 * h], lanes, &perComb[8 * h][8 * b], chunkFrames);
 
     if (isShort) {
-        writeBackShort(combs, u, perComb, frames, lanesOf);
+        allFit ? writeBackShort<true>(combs, u, perComb, frames, lanesOf)
+               : writeBackShort<false>(combs, u, perComb, frames, lanesOf);
         return;
     }
     for (int k = 0; k < lanes; ++k) {
