@@ -87,8 +87,8 @@ class Reverb
     void process(float* left, float* right, int frames) noexcept;
     // One frame of the chain in place, step by step as the equations read: the plain form of
     // process, which gives the same results. process runs blocks in chunks; a chunk of up to
-    // shortFrames frames moves each comb's line samples with one or two whole vectors instead
-    // of per-sample stretches (whose set-up would cost more than the chunk's own work).
+    // shortFrames frames moves the comb and all-pass line samples with one or two whole vectors
+    // per line instead of per-sample stretches (whose set-up would cost more than the work).
     void processFrame(float& left, float& right) noexcept;
     static constexpr int shortFrames = 16;
 
