@@ -138,7 +138,7 @@ namespace
 // what goes back into the line, before filtering, in `send`. Returns nothing; the index
 // moves on in writeLine. An index left beyond a shrunken line is used once, then wraps.
 inline void readLine(const float* line, int index, int length, float* __restrict io, float* __restrict send,
-              int frames, float mix, float feedback) noexcept
+                     int frames, float mix, float feedback) noexcept
 {
     int n = 0;
     while (n < frames) {
