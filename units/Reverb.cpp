@@ -27,12 +27,14 @@ inline bool isDenormal(float x) noexcept
     return (bits & 0x7f800000u) == 0 && (bits & 0x007fffffu) != 0;
 }
 
-inline void flushTiny(float& x) noexcept
-{
-    if (x > -1e-15f && x < 1e-15f) x = 0.0f;
-}
-
 typedef float v8sf __attribute__((vector_size(32)));
+
+// Each lane of magnitude below 1e-15 set to zero (a NaN stays).
+inline void flushTiny(v8sf& x) noexcept
+{
+    const v8sf limit = v8sf{} + 1e-15f;
+    x = x > -limit && x < limit ? v8sf{} : x;
+}
 
 constexpr int lanes = 2 * Reverb::numCombs; // left combs, then right combs
 
@@ -111,6 +113,120 @@ void runAllpass(AllpassFilter& a, float* __restrict io, int frames) noexcept
     a.index = index;
 }
 
+typedef int v8si __attribute__((vector_size(32)));
+
+// A chunk of at most Reverb::shortFrames frames is worked in whole eight-frame vectors; `live`
+// marks the lanes that hold one of its frames.
+struct ShortLanes {
+    int blocks;
+    v8si live[2];
+
+    explicit ShortLanes(int frames) noexcept : blocks((frames + 7) / 8)
+    {
+        for (int h = 0; h < 2; ++h)
+            for (int j = 0; j < 8; ++j)
+                live[h][j] = 8 * h + j < frames ? -1 : 0;
+    }
+};
+
+// The comb half of a chunk of at most Reverb::shortFrames frames, padded to whole eight-frame
+// vectors: per comb one or two vector loads of the line outputs, summed into the wet paths
+// (in comb order) and damped into perComb. Lanes past `frames` hold whatever the line holds
+// there (or zero) and are never used. A comb whose padded stretch would run past its line's
+// end is gathered sample by sample, wrapping. With allFit, the caller has found that no
+// line's end lies within its padded stretch (nor right after it), here and in the two below.
+template <bool allFit>
+inline void gatherShort(CombFilter* const* combs, float* __restrict wetL, float* __restrict wetR,
+                        float (*__restrict perComb)[chunkFrames], int frames,
+                        const ShortLanes& lanesOf) noexcept
+{
+    const int blocks = lanesOf.blocks;
+    for (int h = 0; h < blocks; ++h) {
+        v8sf sumL = {}, sumR = {};
+        for (int k = 0; k < lanes; ++k) {
+            const CombFilter& c = *combs[k];
+            v8sf y;
+            if (allFit || c.index + 8 * blocks <= c.size) {
+                load8(y, c.line + c.index + 8 * h);
+            } else {
+                y = v8sf{};
+                for (int j = 0; j < 8 && 8 * h + j < frames; ++j) {
+                    int at = c.index + 8 * h + j;
+                    if (at >= c.size) at -= c.size;
+                    y[j] = c.line[at];
+                }
+            }
+            v8sf& sum = k < Reverb::numCombs ? sumL : sumR;
+            sum = k % Reverb::numCombs == 0 ? y : sum + y;
+            const v8sf damped = y * c.damp2;
+            store8(&perComb[k][8 * h], damped);
+        }
+        store8(wetL + 8 * h, sumL);
+        store8(wetR + 8 * h, sumR);
+    }
+}
+
+// The line writes of such a chunk: line = u + store x feedback for the first `frames` slots
+// from each comb's index. Where the padded stretch lies inside the line, the padding lanes
+// write back the values they hold, so one vector store covers eight slots; otherwise the
+// slots are written one by one, wrapping. Then each comb's index and damping state move on.
+template <bool allFit>
+inline void writeBackShort(CombFilter* const* combs, const float* __restrict u,
+                           float (*__restrict perComb)[chunkFrames], int frames,
+                           const ShortLanes& lanesOf) noexcept
+{
+    const int blocks = lanesOf.blocks;
+    v8sf uv[2];
+    for (int h = 0; h < blocks; ++h)
+        load8(uv[h], u + 8 * h);
+    for (int k = 0; k < lanes; ++k) {
+        CombFilter& c = *combs[k];
+        const float* __restrict stores = perComb[k];
+        if (allFit || c.index + 8 * blocks <= c.size) {
+            for (int h = 0; h < blocks; ++h) {
+                float* slot = c.line + c.index + 8 * h;
+                v8sf old, s;
+                load8(old, slot);
+                load8(s, stores + 8 * h);
+                const v8sf next = uv[h] + s * c.feedback;
+                store8(slot, lanesOf.live[h] ? next : old);
+            }
+        } else {
+            for (int j = 0; j < frames; ++j) {
+                int at = c.index + j;
+                if (at >= c.size) at -= c.size;
+                c.line[at] = u[j] + stores[j] * c.feedback;
+            }
+        }
+        c.index += frames;
+        if (!allFit && c.index >= c.size) c.index -= c.size;
+        c.store = stores[frames - 1];
+    }
+}
+
+// runAllpass over such a chunk: where the padded stretch lies inside the line, whole vectors
+// (the padding lanes write back the line values they hold); otherwise runAllpass itself.
+template <bool allFit>
+inline void allpassShort(AllpassFilter& a, float* __restrict io, int frames,
+                         const ShortLanes& lanesOf) noexcept
+{
+    if (!allFit && a.index + 8 * lanesOf.blocks > a.size) {
+        runAllpass(a, io, frames);
+        return;
+    }
+    float* __restrict line = a.line + a.index;
+    for (int h = 0; h < lanesOf.blocks; ++h) {
+        v8sf b, x;
+        load8(b, line + 8 * h);
+        load8(x, io + 8 * h);
+        const v8sf next = x + b * a.feedback;
+        store8(line + 8 * h, lanesOf.live[h] ? next : b);
+        store8(io + 8 * h, b - x);
+    }
+    a.index += frames;
+    if (!allFit && a.index >= a.size) a.index -= a.size;
+}
+
 // One chunk's wet paths and its wet filtering and mixing: both wet paths pass their
 // high-pass and then their low-pass and are mixed with the dry input in place.
 struct WetJob {
@@ -121,6 +237,7 @@ struct WetJob {
     float* right = nullptr;
     int frames = 0;
     float w1 = 0.0f, w2 = 0.0f, dry = 0.0f, trim = 0.0f;
+    bool flushStores = false; // the block's first chunk clears tiny comb damping states
 };
 
 // Runs the whole chain over a chunk no longer than the shortest comb line, so every comb
@@ -145,33 +262,51 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
     alignas(32) float perFrame[chunkFrames][lanes]; // frame-major
     const int blocks = (frames + 7) / 8;
 
-    for (int k = 0; k < lanes; ++k) {
-        const CombFilter& c = *combs[k];
-        float* __restrict acc = k < Reverb::numCombs ? wetL : wetR;
-        float* __restrict damped = perComb[k];
-        const bool first = k % Reverb::numCombs == 0;
-        const float d2 = c.damp2;
-        int index = c.index;
-        int n = 0;
-        while (n < frames) {
-            const int stretch = std::min(frames - n, c.size - index);
-            const float* __restrict y = c.line + index;
-            float* __restrict a = acc + n;
-            if (first)
-                for (int j = 0; j < stretch; ++j)
-                    a[j] = y[j];
-            else
-                for (int j = 0; j < stretch; ++j)
-                    a[j] = a[j] + y[j];
-            for (int j = 0; j < stretch; ++j)
-                damped[n + j] = y[j] * d2;
-            n += stretch;
-            index += stretch;
-            if (index >= c.size) index = 0;
-        }
-        for (int j = frames; j < blocks * 8; ++j)
-            damped[j] = 0.0f; // keeps the unused tail of the last block defined
+    const bool isShort = frames <= Reverb::shortFrames;
+    const ShortLanes lanesOf(isShort ? frames : 0);
+    // Usually no line's end lies within a short chunk's padded stretch: one test over all of
+    // them spares the test per line and the wrap of each index.
+    bool allFit = false;
+    if (isShort) {
+        int room = combs[0]->size - combs[0]->index;
+        for (int k = 1; k < lanes; ++k)
+            room = std::min(room, combs[k]->size - combs[k]->index);
+        for (int k = 0; k < Reverb::numAllpasses; ++k)
+            room =
+                std::min({room, allpassL[k].size - allpassL[k].index, allpassR[k].size - allpassR[k].index});
+        allFit = room > 8 * lanesOf.blocks;
     }
+    if (isShort)
+        allFit ? gatherShort<true>(combs, wetL, wetR, perComb, frames, lanesOf)
+               : gatherShort<false>(combs, wetL, wetR, perComb, frames, lanesOf);
+    else
+        for (int k = 0; k < lanes; ++k) {
+            const CombFilter& c = *combs[k];
+            float* __restrict acc = k < Reverb::numCombs ? wetL : wetR;
+            float* __restrict damped = perComb[k];
+            const bool first = k % Reverb::numCombs == 0;
+            const float d2 = c.damp2;
+            int index = c.index;
+            int n = 0;
+            while (n < frames) {
+                const int stretch = std::min(frames - n, c.size - index);
+                const float* __restrict y = c.line + index;
+                float* __restrict a = acc + n;
+                if (first)
+                    for (int j = 0; j < stretch; ++j)
+                        a[j] = y[j];
+                else
+                    for (int j = 0; j < stretch; ++j)
+                        a[j] = a[j] + y[j];
+                for (int j = 0; j < stretch; ++j)
+                    damped[n + j] = y[j] * d2;
+                n += stretch;
+                index += stretch;
+                if (index >= c.size) index = 0;
+            }
+            for (int j = frames; j < blocks * 8; ++j)
+                damped[j] = 0.0f; // keeps the unused tail of the last block defined
+        }
     for (int b = 0; b < blocks; ++b)
         for (int h = 0; h < 2; ++h)
             transpose8(&perComb[8 * h][8 * b], chunkFrames, &perFrame[8 * b][8 * h], lanes);
@@ -184,10 +319,20 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
         d0[k] = combs[k]->damp1;
         d1[k] = combs[k + 8]->damp1;
     }
-    for (int k = 0; k < Reverb::numAllpasses; ++k) {
-        runAllpass(allpassL[k], wetL, frames);
-        runAllpass(allpassR[k], wetR, frames);
+    if (job.flushStores) {
+        flushTiny(s0);
+        flushTiny(s1);
     }
+    for (int k = 0; k < Reverb::numAllpasses; ++k)
+        if (isShort) {
+            allFit ? allpassShort<true>(allpassL[k], wetL, frames, lanesOf)
+                   : allpassShort<false>(allpassL[k], wetL, frames, lanesOf);
+            allFit ? allpassShort<true>(allpassR[k], wetR, frames, lanesOf)
+                   : allpassShort<false>(allpassR[k], wetR, frames, lanesOf);
+        } else {
+            runAllpass(allpassL[k], wetL, frames);
+            runAllpass(allpassR[k], wetR, frames);
+        }
 
     const auto recurse = [&](int n) {
         v8sf t0, t1;
@@ -215,6 +360,11 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
         for (int h = 0; h < 2; ++h)
             transpose8(&perFrame[8 * b][8 * h], lanes, &perComb[8 * h][8 * b], chunkFrames);
 
+    if (isShort) {
+        allFit ? writeBackShort<true>(combs, u, perComb, frames, lanesOf)
+               : writeBackShort<false>(combs, u, perComb, frames, lanesOf);
+        return;
+    }
     for (int k = 0; k < lanes; ++k) {
         CombFilter& c = *combs[k];
         const float* __restrict stores = perComb[k];
@@ -239,6 +389,10 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
 
 Reverb::Reverb()
 {
+    for (int k = 0; k < numCombs; ++k) {
+        combOrder[k] = &combL[k];
+        combOrder[numCombs + k] = &combR[k];
+    }
     setSampleRate(0.0f);
 }
 
@@ -286,6 +440,7 @@ void Reverb::setSampleRate(float sr)
         }
         if (storage) p += sizes[i];
     }
+    shortestComb = storage ? *std::min_element(sizes, sizes + 2 * numCombs) : 0;
     width = 1.0f;
     updateGains();
     if (sampleRate > 0.0f) {
@@ -380,20 +535,8 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     clearDenormalLines();
     // A chunk never exceeds the shortest comb line (see runChunk); at very low rates
     // that is below the usual chunk length.
-    int chunk = chunkFrames;
-    for (int k = 0; k < numCombs; ++k)
-        chunk = std::min({chunk, combL[k].size, combR[k].size});
+    const int chunk = std::min(chunkFrames, shortestComb);
 
-    if (frames <= shortFrames) {
-        processShort(left, right, frames);
-        return;
-    }
-
-    CombFilter* combs[lanes];
-    for (int k = 0; k < numCombs; ++k) {
-        combs[k] = &combL[k];
-        combs[numCombs + k] = &combR[k];
-    }
     alignas(32) float u[chunkFrames];
     alignas(32) float wetL[chunkFrames];
     alignas(32) float wetR[chunkFrames];
@@ -413,9 +556,12 @@ void Reverb::process(float* left, float* right, int frames) noexcept
         job.left = left + start;
         job.right = right + start;
         job.frames = n;
+        job.flushStores = start == 0;
         for (int i = 0; i < n; ++i)
             u[i] = (job.left[i] + job.right[i]) * gain;
-        runChunk(combs, allpassL, allpassR, u, job);
+        for (int i = n; i < 16 && i % 8 != 0; ++i)
+            u[i] = 0.0f; // the unused lanes a short chunk's last vector reads
+        runChunk(combOrder, allpassL, allpassR, u, job);
     }
 }
 
@@ -438,51 +584,6 @@ void Reverb::processFrame(float& left, float& right) noexcept
     right = (r * wet1 + l * wet2) * sizeTrim + xR * dry;
 }
 
-ORVANE_UNIT_LOOP
-void Reverb::processShort(float* left, float* right, int frames) noexcept
-{
-    float u[shortFrames], wetL[shortFrames], wetR[shortFrames];
-    for (int i = 0; i < frames; ++i)
-        u[i] = (left[i] + right[i]) * gain;
-    // Each comb steps through the block as CombFilter::process does, adding its output to the
-    // wet path (the first comb of a side starts it).
-    const auto runComb = [&](CombFilter& c, float* path, bool first) {
-        float* line = c.line;
-        const int size = c.size;
-        const float d1 = c.damp1, d2 = c.damp2, fb = c.feedback;
-        float store = c.store;
-        int index = c.index;
-        for (int i = 0; i < frames; ++i) {
-            const float y = line[index];
-            store = y * d2 + store * d1;
-            line[index] = u[i] + store * fb;
-            if (++index >= size) index = 0;
-            path[i] = first ? y : path[i] + y;
-        }
-        c.store = store;
-        c.index = index;
-    };
-    for (int k = 0; k < numCombs; ++k) {
-        runComb(combL[k], wetL, k == 0);
-        runComb(combR[k], wetR, k == 0);
-    }
-    for (int k = 0; k < numAllpasses; ++k) {
-        runAllpass(allpassL[k], wetL, frames);
-        runAllpass(allpassR[k], wetR, frames);
-    }
-    for (BiquadFilter* f : {&highPassL, &lowPassL})
-        for (int i = 0; i < frames; ++i)
-            wetL[i] = f->processSample(wetL[i]);
-    for (BiquadFilter* f : {&highPassR, &lowPassR})
-        for (int i = 0; i < frames; ++i)
-            wetR[i] = f->processSample(wetR[i]);
-    for (int i = 0; i < frames; ++i) {
-        const float l = wetL[i], r = wetR[i], xL = left[i], xR = right[i];
-        left[i] = l * wet1 + r * wet2 + xL * dry;
-        right[i] = (r * wet1 + l * wet2) * sizeTrim + xR * dry;
-    }
-}
-
 void Reverb::clearDenormalLines() noexcept
 {
     // Once per block, only the sample at each line's current index is tested: a tail that
@@ -490,15 +591,14 @@ void Reverb::clearDenormalLines() noexcept
     // start of a block on what the block before left, which is the same as running at the end
     // of that block (nothing touches the lines in between), and is cheaper: the samples it
     // fetches are the first ones the block then reads. They are fetched all at once, since
-    // each is usually a cache miss.
+    // each is usually a cache miss. Tiny comb damping states are cleared by the block's first
+    // chunk, eight at a time.
     // Usually no probe is denormal: one test over all of them decides whether any line needs
     // looking at.
     uint32_t probe[numLines];
     for (int k = 0; k < numCombs; ++k) {
         probe[2 * k] = std::bit_cast<uint32_t>(combL[k].line[combL[k].index]);
         probe[2 * k + 1] = std::bit_cast<uint32_t>(combR[k].line[combR[k].index]);
-        flushTiny(combL[k].store);
-        flushTiny(combR[k].store);
     }
     for (int k = 0; k < numAllpasses; ++k) {
         probe[2 * numCombs + 2 * k] = std::bit_cast<uint32_t>(allpassL[k].line[allpassL[k].index]);

@@ -86,9 +86,9 @@ class Reverb
     // One block in place.
     void process(float* left, float* right, int frames) noexcept;
     // One frame of the chain in place, step by step as the equations read: the plain form of
-    // process, which gives the same results. process runs blocks of up to shortFrames frames
-    // one line at a time over the whole block (the chunked form's set-up would cost more than
-    // it saves), longer ones in chunks.
+    // process, which gives the same results. process runs blocks in chunks; a chunk of up to
+    // shortFrames frames moves the comb and all-pass line samples with one or two whole vectors
+    // per line instead of per-sample stretches (whose set-up would cost more than the work).
     void processFrame(float& left, float& right) noexcept;
     static constexpr int shortFrames = 16;
 
@@ -113,10 +113,9 @@ class Reverb
 
   private:
     void clearDenormalLines() noexcept;
-    // A block of up to shortFrames frames: each comb, all-pass and wet filter in turn over the
-    // whole block, its state in registers.
-    void processShort(float* left, float* right, int frames) noexcept;
 
     std::unique_ptr<float[]> storage; // all 24 lines, one after the other
     int storageSize = 0;
+    int shortestComb = 0;                     // the shortest comb line, in samples
+    CombFilter* combOrder[2 * numCombs] = {}; // the left combs, then the right ones
 };

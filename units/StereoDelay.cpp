@@ -137,8 +137,8 @@ namespace
 // Reads the line at `index` onwards for a chunk: adds the echo to the channel and leaves
 // what goes back into the line, before filtering, in `send`. Returns nothing; the index
 // moves on in writeLine. An index left beyond a shrunken line is used once, then wraps.
-void readLine(const float* line, int index, int length, float* __restrict io, float* __restrict send,
-              int frames, float mix, float feedback) noexcept
+inline void readLine(const float* line, int index, int length, float* __restrict io, float* __restrict send,
+                     int frames, float mix, float feedback) noexcept
 {
     int n = 0;
     while (n < frames) {
@@ -158,7 +158,7 @@ void readLine(const float* line, int index, int length, float* __restrict io, fl
 }
 
 // Writes the filtered chunk back over the slots readLine read; returns the new index.
-int writeLine(float* line, int index, int length, const float* send, int frames) noexcept
+inline int writeLine(float* line, int index, int length, const float* send, int frames) noexcept
 {
     int n = 0;
     while (n < frames) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace
 {
@@ -22,6 +23,24 @@ void setUp(Reverb& r, float mix, float size = 0.5f)
 void run(Reverb& r, std::vector<float>& l, std::vector<float>& rr, int block = 64)
 {
     inBlocks(l, rr, block, [&](float* a, float* b, int n) { r.process(a, b, n); });
+}
+
+// Every line, index and damping state of the two reverbs is the same.
+void expectSameTank(const Reverb& a, const Reverb& b, const std::string& where)
+{
+    for (int k = 0; k < Reverb::numCombs; ++k)
+        for (auto side : {&Reverb::combL, &Reverb::combR}) {
+            const CombFilter &x = (a.*side)[k], &y = (b.*side)[k];
+            ASSERT_EQ(x.store, y.store) << where << " comb " << k;
+            ASSERT_EQ(x.index, y.index) << where << " comb " << k;
+            ASSERT_TRUE(std::equal(x.line, x.line + x.size, y.line)) << where << " comb " << k;
+        }
+    for (int k = 0; k < Reverb::numAllpasses; ++k)
+        for (auto side : {&Reverb::allpassL, &Reverb::allpassR}) {
+            const AllpassFilter &x = (a.*side)[k], &y = (b.*side)[k];
+            ASSERT_EQ(x.index, y.index) << where << " all-pass " << k;
+            ASSERT_TRUE(std::equal(x.line, x.line + x.size, y.line)) << where << " all-pass " << k;
+        }
 }
 
 } // namespace
@@ -51,16 +70,29 @@ TEST(Reverb, ChunkedProcessingMatchesTheChainSampleBySample)
     setUp(fast, 0.8f, 0.8f);
     setUp(slow, 0.8f, 0.8f);
     unsigned seed = 1;
-    // Odd sizes cross chunks and line wraps; blocks up to Reverb::shortFrames take the short
-    // path of process, longer ones the chunked one.
-    for (int block : {64, 100, 1, 37, 512, 8, Reverb::shortFrames, Reverb::shortFrames + 1}) {
-        auto l = noise(block * 8, seed++), r = noise(block * 8, seed++);
+    // Odd sizes cross chunks and line wraps. Blocks up to Reverb::shortFrames move the lines in
+    // whole vectors, and near a line's end sample by sample: their runs are long enough for
+    // every line to wrap inside them.
+    const int cases[][2] = {{64, 512},
+                            {100, 800},
+                            {1, 8},
+                            {37, 296},
+                            {512, 4096},
+                            {8, 4000},
+                            {5, 4005},
+                            {1, 2000},
+                            {13, 4004},
+                            {Reverb::shortFrames, 4000},
+                            {Reverb::shortFrames + 1, 136}};
+    for (const auto& [block, frames] : cases) {
+        auto l = noise(frames, seed++), r = noise(frames, seed++);
         auto refL = l, refR = r;
         run(fast, l, r, block);
         for (size_t i = 0; i < refL.size(); ++i)
             slow.processFrame(refL[i], refR[i]);
         ASSERT_EQ(l, refL) << block;
         ASSERT_EQ(r, refR) << block;
+        expectSameTank(fast, slow, "block " + std::to_string(block));
     }
 }
 
@@ -68,28 +100,26 @@ TEST(Reverb, LowRatesWithCombsShorterThanAChunkMatchTheChain)
 {
     // Every comb's line and damping state, and the output, which stays finite because the wet
     // filters' corners are kept below Nyquist at these rates.
-    for (float rate : {2000.0f, 1000.0f}) { // shortest comb line 51 and 25 samples
-        Reverb fast, slow;
-        for (Reverb* r : {&fast, &slow}) {
-            r->setSampleRate(rate);
-            r->setRoomSize(0.9f);
-        }
-        auto l = noise(1024, 51), r = noise(1024, 52);
-        auto refL = l, refR = r;
-        run(fast, l, r, 100);
-        for (size_t i = 0; i < refL.size(); ++i)
-            slow.processFrame(refL[i], refR[i]);
-        ASSERT_TRUE(std::all_of(l.begin(), l.end(), [](float v) { return std::isfinite(v); })) << rate;
-        ASSERT_EQ(l, refL) << rate;
-        ASSERT_EQ(r, refR) << rate;
-        for (int k = 0; k < Reverb::numCombs; ++k)
-            for (auto side : {&Reverb::combL, &Reverb::combR}) {
-                const CombFilter &a = (fast.*side)[k], &b = (slow.*side)[k];
-                ASSERT_EQ(a.store, b.store) << rate << " " << k;
-                ASSERT_EQ(a.index, b.index) << rate << " " << k;
-                ASSERT_TRUE(std::equal(a.line, a.line + a.size, b.line)) << rate << " " << k;
+    // Short blocks there are longer than the all-pass lines (5 samples at 1000 Hz) and run
+    // past the comb lines' ends most of the time.
+    for (float rate : {2000.0f, 1000.0f}) // shortest comb line 51 and 25 samples
+        for (int block : {100, 8, 13}) {  // 13 frames: never a whole number of vectors
+            Reverb fast, slow;
+            for (Reverb* r : {&fast, &slow}) {
+                r->setSampleRate(rate);
+                r->setRoomSize(0.9f);
             }
-    }
+            auto l = noise(1024, 51), r = noise(1024, 52);
+            auto refL = l, refR = r;
+            run(fast, l, r, block);
+            for (size_t i = 0; i < refL.size(); ++i)
+                slow.processFrame(refL[i], refR[i]);
+            const std::string where = std::to_string(rate) + " Hz, block " + std::to_string(block);
+            ASSERT_TRUE(std::all_of(l.begin(), l.end(), [](float v) { return std::isfinite(v); })) << where;
+            ASSERT_EQ(l, refL) << where;
+            ASSERT_EQ(r, refR) << where;
+            expectSameTank(fast, slow, where);
+        }
 }
 
 TEST(Reverb, MixLevels)
@@ -119,24 +149,27 @@ TEST(Reverb, MixLevels)
 
 TEST(Reverb, TailDecaysToExactSilenceWithoutDenormals)
 {
-    Reverb r;
-    setUp(r, 0.5f);
-    auto l = noise(4800, 31), rr = noise(4800, 32);
-    run(r, l, rr);
-    // 20 s of silence: lines whose current sample turns denormal are cleared at block ends,
-    // and in the end nothing but exact zeros is left in the tank or the output.
-    std::vector<float> zl(512), zr(512);
-    for (int block = 0; block < 20 * 48000 / 512; ++block) {
-        std::fill(zl.begin(), zl.end(), 0.0f);
-        std::fill(zr.begin(), zr.end(), 0.0f);
-        r.process(zl.data(), zr.data(), 512);
-    }
-    EXPECT_EQ(zl, std::vector<float>(512, 0.0f));
-    EXPECT_EQ(zr, std::vector<float>(512, 0.0f));
-    for (int k = 0; k < Reverb::numCombs; ++k) {
-        EXPECT_EQ(r.combL[k].store, 0.0f);
-        for (int i = 0; i < r.combL[k].size; ++i)
-            ASSERT_NE(std::fpclassify(r.combL[k].line[i]), FP_SUBNORMAL);
+    for (int block : {512, 8}) {
+        Reverb r;
+        setUp(r, 0.5f);
+        auto l = noise(4800, 31), rr = noise(4800, 32);
+        run(r, l, rr, block);
+        // 20 s of silence: lines whose current sample turns denormal are cleared at block ends,
+        // and in the end nothing but exact zeros is left in the tank or the output.
+        std::vector<float> zl(block), zr(block);
+        for (int n = 0; n < 20 * 48000 / block; ++n) {
+            std::fill(zl.begin(), zl.end(), 0.0f);
+            std::fill(zr.begin(), zr.end(), 0.0f);
+            r.process(zl.data(), zr.data(), block);
+        }
+        EXPECT_EQ(zl, std::vector<float>(block, 0.0f)) << block;
+        EXPECT_EQ(zr, std::vector<float>(block, 0.0f)) << block;
+        for (auto side : {&Reverb::combL, &Reverb::combR})
+            for (const CombFilter& c : r.*side) {
+                EXPECT_EQ(c.store, 0.0f) << block;
+                for (int i = 0; i < c.size; ++i)
+                    ASSERT_NE(std::fpclassify(c.line[i]), FP_SUBNORMAL) << block;
+            }
     }
 }
 
