@@ -54,12 +54,18 @@ bool writeBitmap(const std::filesystem::path& folder, const char* name, int w, i
     return ok;
 }
 
-void label(cairo_t* cr, const char* text, double x, double y, double size, Rgb colour)
+// Centred text at size, made smaller where needed so that it is at most maxWidth wide.
+void label(cairo_t* cr, const char* text, double x, double y, double size, Rgb colour,
+           double maxWidth = 1e9)
 {
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     cairo_set_font_size(cr, size);
     cairo_text_extents_t e;
     cairo_text_extents(cr, text, &e);
+    if (e.width > maxWidth) {
+        cairo_set_font_size(cr, size * maxWidth / e.width);
+        cairo_text_extents(cr, text, &e);
+    }
     setColour(cr, colour);
     cairo_move_to(cr, x - e.width / 2 - e.x_bearing, y);
     cairo_show_text(cr, text);
@@ -121,8 +127,7 @@ void drawBackground(cairo_t* cr, const std::vector<Placement>& places)
     // Each control's name under it, so that a snapshot can be read.
     for (const Placement& p : places) {
         if (p.page != "Main" || p.kind == "None" || p.x2 != 0) continue;
-        std::string text = p.parameter.substr(0, 12);
-        label(cr, text.c_str(), p.x1, p.y1 + 34, 9, kText);
+        label(cr, p.parameter.c_str(), p.x1, p.y1 + 34, 9, kText, 72);
     }
     setColour(cr, kDim);
     cairo_rectangle(cr, 39.5, 489.5, 322, 102);
