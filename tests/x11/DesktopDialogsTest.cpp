@@ -1,5 +1,5 @@
-// File dialogs and xdg-open through stand-in programs placed on $PATH: the argument vectors they get
-// (never parsed by a shell), the answers read back, and the failures that must count as cancelled.
+// File dialogs and xdg-open through stand-in programs on $PATH: argument vectors (no shell), answers,
+// and failures that count as cancelled.
 #include "platform/gui/x11/DesktopDialogs.h"
 #include "platform/gui/x11/ExternalProgram.h"
 
@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
+#include <tuple>
 
 namespace fs = std::filesystem;
 using gui::FileDialogRequest;
@@ -20,16 +20,12 @@ using namespace gui::x11;
 namespace
 {
 
-// A folder holding stand-in programs, set as the only folder of $PATH while the object lives.
-class FakePath
-{
-  public:
-    FakePath()
+// A folder of stand-in programs, the only folder of $PATH while the object lives.
+struct FakePath {
+    FakePath() : oldPath(std::getenv("PATH") ? std::getenv("PATH") : "")
     {
         char pattern[] = "/tmp/orvane-x11-dialogs-XXXXXX";
         folder = mkdtemp(pattern);
-        const char* old = std::getenv("PATH");
-        oldPath = old ? old : "";
         setenv("PATH", folder.c_str(), 1);
     }
     ~FakePath()
@@ -37,40 +33,25 @@ class FakePath
         setenv("PATH", oldPath.c_str(), 1);
         fs::remove_all(folder);
     }
-
-    // A program `name` that records its arguments (NUL-separated) in name.args, prints output and
-    // exits with status.
+    // A program that records its arguments (NUL-separated) in name.args, prints output, exits with status.
     void addProgram(const std::string& name, const std::string& output, int status)
     {
-        std::string path = folder + "/" + name;
-        std::ofstream script(path);
-        script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" << argsFile(name)
-               << ".tmp'\n"
-               << "/bin/mv '" << argsFile(name) << ".tmp' '" << argsFile(name) << "'\n"
-               << "printf '%s' '" << output << "'\nexit " << status << "\n";
-        script.close();
+        std::string path = folder + "/" + name, args = argsFile(name);
+        std::ofstream(path) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" << args
+                            << ".tmp'\n/bin/mv '" << args << ".tmp' '" << args << "'\nprintf '%s' '" << output
+                            << "'\nexit " << status << "\n";
         fs::permissions(path, fs::perms::owner_all);
     }
     std::string argsFile(const std::string& name) const { return folder + "/" + name + ".args"; }
     std::vector<std::string> argumentsOf(const std::string& name) const
     {
         std::ifstream in(argsFile(name), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
         std::vector<std::string> args;
-        std::string s = text.str();
-        for (size_t start = 0; start < s.size();) {
-            size_t end = s.find('\0', start);
-            args.push_back(s.substr(start, end - start));
-            start = end + 1;
-        }
+        for (std::string arg; std::getline(in, arg, '\0');)
+            args.push_back(arg);
         return args;
     }
-
-    std::string folder;
-
-  private:
-    std::string oldPath;
+    std::string oldPath, folder;
 };
 
 FileDialogRequest saveRequest()
@@ -93,11 +74,9 @@ TEST(DesktopDialogs, FilterEntriesAreSafeForTheToolsSyntax)
     };
     using namespace std::string_literals;
     const Case cases[] = {
-        {"Banks\0*.fxb\0\0"s, {{"Banks", {"*.fxb"}}}},
         {"Presets\0*.fxp; *.FXP\0All\0*.*\0\0"s, {{"Presets", {"*.fxp", "*.FXP"}}, {"All", {"*"}}}},
-        // '|' and line ends separate fields in the tools' filter texts: never taken over from a caller.
+        // '|' and line ends are field separators of the tools; bad patterns drop, and empty entries
         {"A|B\nC\0*.x\0\0"s, {{"A/B/C", {"*.x"}}}},
-        // patterns with spaces or '|' are dropped, and an entry left without one with them
         {"Odd\0*.a b;*.c|d\0Fine\0*.e\0\0"s, {{"Fine", {"*.e"}}}},
         {""s, {}},
         {"Unpaired\0"s, {}},
@@ -125,17 +104,11 @@ TEST(DesktopDialogs, ArgumentsForEachTool)
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {DialogTool::zenity,
-         &load,
-         {"--file-selection", "--title=Load Preset", "--filename=/home/u/My Presets/",
+        {DialogTool::zenity, &load, {"--file-selection", "--title=Load Preset", "--filename=/home/u/My Presets/",
           "--file-filter=Presets | *.fxp"}},
-        {DialogTool::zenity,
-         &save,
-         {"--file-selection", "--title=Save Bank", "--save", "--confirm-overwrite",
+        {DialogTool::zenity, &save, {"--file-selection", "--title=Save Bank", "--save", "--confirm-overwrite",
           "--file-filter=Bank files (*.fxb) | *.fxb", "--file-filter=All files | *"}},
-        {DialogTool::kdialog,
-         &save,
-         {"--title", "Save Bank", "--getsavefilename", ".", "*.fxb|Bank files (*.fxb)\n*|All files"}},
+        {DialogTool::kdialog, &save, {"--title", "Save Bank", "--getsavefilename", ".", "*.fxb|Bank files (*.fxb)\n*|All files"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(dialogArguments(c.tool, *c.request), c.expected);
@@ -146,25 +119,19 @@ TEST(DesktopDialogs, ChosenPathFromTheToolsOutput)
     FileDialogRequest load;
     load.defaultExtension = "fxp";
     FileDialogRequest save = saveRequest();
-    struct Case {
-        const FileDialogRequest* request;
-        std::string output;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {&load, "/a/b.fxp\n", "/a/b.fxp"},
+    const std::tuple<const FileDialogRequest*, std::string, std::string> cases[] = {
         {&load, "/a/b\n", "/a/b"}, // loading never invents an extension
-        {&load, "", ""},           // nothing printed: cancelled
+        {&load, "", ""},
         {&load, "\n", ""},
-        {&load, "/a/one\n/a/two\n", "/a/one"},     // one path, the first line
-        {&save, "/a/My Bank\n", "/a/My Bank.fxb"}, // saving a bare name gets the default extension
+        {&load, "/a/one\n/a/two\n", "/a/one"},
+        {&save, "/a/My Bank\n", "/a/My Bank.fxb"},
         {&save, "/a/b.FXB\n", "/a/b.FXB"},
-        {&save, "/a.d/name\n", "/a.d/name.fxb"},  // a dot in a folder is not an extension
-        {&save, "/a/folder/\n", ""},              // a folder is no file to save
-        {&save, std::string("/a/b\0c\n", 7), ""}, // a NUL cannot be in a path
+        {&save, "/a.d/name\n", "/a.d/name.fxb"}, // a dot in a folder is not an extension
+        {&save, "/a/folder/\n", ""},
+        {&save, std::string("/a/b\0c\n", 7), ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(chosenPath(*c.request, c.output), c.expected) << c.output;
+    for (const auto& [request, output, expected] : cases)
+        EXPECT_EQ(chosenPath(*request, output), expected) << output;
 }
 
 TEST(DesktopDialogs, RunsTheDialogWithoutAShell)
@@ -172,7 +139,6 @@ TEST(DesktopDialogs, RunsTheDialogWithoutAShell)
     FakePath path;
     path.addProgram("zenity", "/home/u/new bank\n", 0);
     FileDialogRequest request = saveRequest();
-    // Text that a shell would act on stays one literal argument.
     request.title = "$(touch pwned); `touch pwned2` 'q\" > x";
     EXPECT_EQ(runFileDialog(request), "/home/u/new bank.fxb");
     auto args = path.argumentsOf("zenity");
@@ -182,49 +148,52 @@ TEST(DesktopDialogs, RunsTheDialogWithoutAShell)
     EXPECT_FALSE(fs::exists("pwned"));
 }
 
-TEST(DesktopDialogs, FailuresCountAsCancelled)
+// Which tool runs, and which of its answers count as a choice.
+TEST(DesktopDialogs, ToolChoiceAndFailuresCountAsCancelled)
 {
-    struct Case {
+    struct Tool {
         const char* name;
         std::string output;
         int status;
+    };
+    struct Case {
+        std::vector<Tool> tools;
         std::string expected;
     };
     const Case cases[] = {
-        {"zenity", "/x/chosen.fxb\n", 0, "/x/chosen.fxb"},
-        {"zenity", "", 1, ""},               // the user cancelled
-        {"zenity", "/x/partial\n", 1, ""},   // cancelled, whatever was printed
-        {"zenity", "/x/crashed\n", 134, ""}, // the tool failed: no choice
-        {"kdialog", "/k/chosen.fxb\n", 0, "/k/chosen.fxb"},
+        {{{"zenity", "/x/chosen.fxb\n", 0}}, "/x/chosen.fxb"},
+        {{{"zenity", "", 1}}, ""},
+        {{{"zenity", "/x/partial\n", 1}}, ""},   // cancelled, whatever was printed
+        {{{"zenity", "/x/crashed\n", 134}}, ""}, // the tool failed
+        {{{"kdialog", "/k/chosen.fxb\n", 0}}, "/k/chosen.fxb"},
+        {{{"zenity", "/z.fxb\n", 0}, {"kdialog", "/k.fxb\n", 0}}, "/z.fxb"},
     };
     for (const auto& c : cases) {
         FakePath path;
-        path.addProgram(c.name, c.output, c.status);
-        EXPECT_EQ(runFileDialog(saveRequest()), c.expected) << c.name << " " << c.status;
+        for (const auto& t : c.tools)
+            path.addProgram(t.name, t.output, t.status);
+        EXPECT_EQ(runFileDialog(saveRequest()), c.expected) << c.tools[0].name << " " << c.tools.size();
     }
+    FakePath none;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runFileDialog(saveRequest()), "");
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("zenity"), std::string::npos);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 }
 
 TEST(DesktopDialogs, ALoadedFileMustExist)
 {
     FakePath path;
-    std::string existing = path.folder + "/there.fxp";
+    std::string existing = path.folder + "/there.fxp", missing = path.folder + "/missing.fxp";
     std::ofstream(existing) << "x";
     FileDialogRequest load;
-    struct Case {
-        std::string answer;
-        bool mustExist;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {existing, true, existing},
-        {path.folder + "/missing.fxp", true, ""},
-        {path.folder, true, ""}, // a folder is no file
-        {path.folder + "/missing.fxp", false, path.folder + "/missing.fxp"},
-    };
-    for (const auto& c : cases) {
-        path.addProgram("zenity", c.answer + "\n", 0);
-        load.mustExist = c.mustExist;
-        EXPECT_EQ(runFileDialog(load), c.expected) << c.answer;
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {existing, true, existing}, {missing, true, ""}, {path.folder, true, ""}, {missing, false, missing}};
+    for (const auto& [answer, mustExist, expected] : cases) {
+        path.addProgram("zenity", answer + "\n", 0);
+        load.mustExist = mustExist;
+        EXPECT_EQ(runFileDialog(load), expected) << answer;
     }
 }
 
@@ -248,42 +217,20 @@ TEST(DesktopDialogs, HostsThatIgnoreChildSignalsStillGetTheAnswer)
     EXPECT_EQ(cancelled, "");
 }
 
-TEST(DesktopDialogs, ZenityIsPreferredOverKdialog)
-{
-    FakePath path;
-    path.addProgram("zenity", "/z.fxb\n", 0);
-    path.addProgram("kdialog", "/k.fxb\n", 0);
-    EXPECT_EQ(runFileDialog(saveRequest()), "/z.fxb");
-}
-
-TEST(DesktopDialogs, WithoutADialogProgramOneLineOnStandardError)
-{
-    FakePath path;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(runFileDialog(saveRequest()), "");
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("zenity"), std::string::npos);
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-}
-
 TEST(DesktopDialogs, OpenDocumentHandsTheTextToXdgOpen)
 {
-    struct Case {
-        std::string text;
-        std::string expected;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"https://example.org/manual page?x=1&y=$(id)", "https://example.org/manual page?x=1&y=$(id)"},
         {"-v", "./-v"}, // never read as one of xdg-open's options
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, expected] : cases) {
         FakePath path;
         path.addProgram("xdg-open", "", 0);
-        ASSERT_TRUE(openDocument(c.text));
-        // Detached: the program finishes on its own; wait (bounded) for what it recorded.
+        ASSERT_TRUE(openDocument(text));
+        // Detached: wait (bounded) for what it recorded.
         for (int i = 0; i < 1000 && !fs::exists(path.argsFile("xdg-open")); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_EQ(path.argumentsOf("xdg-open"), std::vector<std::string>{c.expected});
+        EXPECT_EQ(path.argumentsOf("xdg-open"), std::vector<std::string>{expected});
     }
     FakePath empty;
     testing::internal::CaptureStderr();

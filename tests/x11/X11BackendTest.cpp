@@ -1,6 +1,5 @@
-// The X11 back end on a real X server (the test command runs this under xvfb-run): a frame in a
-// parent window, pixels equal to the headless back end's, XTest clicks reaching controls and popup
-// menus, cancelling menus, and windows that come and go without leaking.
+// The X11 back end on a real X server (run under xvfb-run): frames in parent windows, pixels, XTest
+// clicks on controls and popup menus, and windows that come and go without leaking.
 #include <gtest/gtest.h>
 
 #include "platform/gui/CFrame.h"
@@ -27,11 +26,9 @@ void waitABit()
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
-// A connection of the test's own. The server may refuse a connection made right after another one
-// closed, so a few attempts are made.
+// The server may refuse a connection right after another closed: a few attempts. Two threads use Xlib.
 Display* openDisplay()
 {
-    // The tests use Xlib from two threads (each with a connection of its own), as hosts do.
     static const bool threaded = XInitThreads() != 0;
     (void)threaded;
     Display* d = nullptr;
@@ -40,7 +37,6 @@ Display* openDisplay()
     return d;
 }
 
-// Every waiting loop is bounded; a fault shows as a failed expectation, never as a hang.
 constexpr int maxPolls = 2000;
 
 void pressEscape(Display* d)
@@ -58,7 +54,7 @@ struct Recorder : CControlListener {
     void controlEndEdit(CControl*) override { ++ends; }
 };
 
-// A 40 x 80 opaque strip: the off image on top (reds), the on image below (blues), every pixel different.
+// A 40 x 80 strip: the off image on top (reds), the on image below (blues), every pixel different.
 std::unique_ptr<CBitmap> buttonBitmap()
 {
     gui::RgbaImage image;
@@ -74,7 +70,6 @@ std::unique_ptr<CBitmap> buttonBitmap()
     return std::make_unique<CBitmap>(image);
 }
 
-// Fills a frame with the same views for every back end.
 COnOffButton* buildScene(CFrame& frame, const CBitmap& bitmap, CControlListener* listener)
 {
     frame.setBackgroundColor(CColor{30, 60, 90, 255});
@@ -118,6 +113,18 @@ class MenuOpener : public CView
     int chosenIndex = -2, releases = 0;
 };
 
+// A frame holding a MenuOpener.
+struct MenuScene {
+    gui::X11Backend backend;
+    CFrame frame;
+    MenuOpener* opener = new MenuOpener(CRect(10, 10, 60, 40));
+    explicit MenuScene(Window parent) : frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(parent), backend)
+    {
+        frame.addView(opener);
+        frame.redraw();
+    }
+};
+
 class X11Backend : public testing::Test
 {
   protected:
@@ -125,9 +132,8 @@ class X11Backend : public testing::Test
     {
         display = openDisplay();
         if (!display)
-            GTEST_SKIP()
-                << "no X server could be reached ($DISPLAY unset or refused): the X11 back end tests "
-                   "need one; the test command starts one with xvfb-run where it is installed";
+            GTEST_SKIP() << "no X server could be reached ($DISPLAY unset or refused); the test "
+                            "command starts one with xvfb-run where it is installed";
         int event, error, major, minor;
         if (!XTestQueryExtension(display, &event, &error, &major, &minor))
             GTEST_SKIP() << "the X server has no XTest extension";
@@ -169,7 +175,6 @@ class X11Backend : public testing::Test
         XSync(d, False);
     }
 
-    // Runs the frame's idle until done() holds (bounded).
     static bool idleUntil(CFrame& frame, const std::function<bool()>& done)
     {
         for (int i = 0; i < maxPolls; ++i) {
@@ -180,7 +185,7 @@ class X11Backend : public testing::Test
         return false;
     }
 
-    // The frame's window contents as straight RGB, read back from the server.
+    // The window's contents as straight RGB.
     gui::RgbaImage readWindow(Window window, int w, int h)
     {
         XSync(display, False);
@@ -215,6 +220,13 @@ class X11Backend : public testing::Test
         return count;
     }
 
+    // Clicks the menu scene's opener; returns once the menu loop has ended.
+    bool openMenu(MenuScene& s)
+    {
+        click(display, onScreen(s.backend.windowOf(s.frame), {20, 20}));
+        return idleUntil(s.frame, [&] { return s.opener->opened; });
+    }
+
     Display* display = nullptr;
     Window parent = 0;
 };
@@ -236,8 +248,8 @@ std::vector<XWindowAttributes> menuWindows(Display* d, int screen = -1)
     return found;
 }
 
-// Plays the user of an open menu from a connection of its own, while the tested thread sits in
-// the menu's loop: waits for `levels` menu windows and the menu's grab, then acts.
+// The user of an open menu, on a connection of its own while the tested thread sits in the menu's
+// loop: waits for `levels` menu windows and the menu's grab, then acts.
 class MenuUser
 {
   public:
@@ -249,7 +261,6 @@ class MenuUser
               std::vector<XWindowAttributes> windows;
               for (int i = 0; i < maxPolls && (windows = menuWindows(d, screen)).size() < levels; ++i)
                   waitABit();
-              // The menu holds the pointer and the keyboard once grabbing either fails for others.
               for (int i = 0; i < maxPolls; ++i) {
                   int pointer = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync,
                                              GrabModeAsync, None, None, CurrentTime);
@@ -277,7 +288,7 @@ class MenuUser
     std::thread thread;
 };
 
-// Screen point of entry `entry` of a menu window (entries' heights do not depend on their texts).
+// Screen point of entry `entry` of a menu window (entry heights do not depend on texts).
 CPoint entryOnScreen(const XWindowAttributes& window, const COptionMenu& menu, int entry)
 {
     gui::x11::MenuLayout layout = gui::x11::menuLayout(menu, [](const std::string&) { return 10; });
@@ -285,7 +296,7 @@ CPoint entryOnScreen(const XWindowAttributes& window, const COptionMenu& menu, i
     return {window.x + r.left + 30, window.y + (r.top + r.bottom) / 2};
 }
 
-// The menu MenuOpener shows, for its geometry.
+// MenuOpener's menu (or submenu), for its geometry.
 std::unique_ptr<COptionMenu> openerMenu(bool submenu)
 {
     auto menu = std::make_unique<COptionMenu>();
@@ -319,19 +330,16 @@ TEST_F(X11Backend, FrameOpensAsAChildOfTheParentWindow)
     EXPECT_EQ(a.width, 200);
     EXPECT_EQ(a.height, 150);
     EXPECT_EQ(a.map_state, IsViewable);
-}
 
-TEST_F(X11Backend, UnusableParentsLeaveTheFrameClosed)
-{
+    // Unusable parents (none, or destroyed) leave the frame closed.
     Window gone = makeParent(0, 0, 10, 10);
     XDestroyWindow(display, gone);
     XSync(display, False);
-    gui::X11Backend backend;
     for (unsigned long handle : {0ul, static_cast<unsigned long>(gone)}) {
-        CFrame frame(CRect(0, 0, 50, 50), gui::X11Backend::parentHandle(handle), backend);
-        EXPECT_FALSE(frame.isOpen()) << handle;
-        EXPECT_EQ(backend.windowOf(frame), 0u);
-        frame.idle(); // harmless on a closed frame
+        CFrame closed(CRect(0, 0, 50, 50), gui::X11Backend::parentHandle(handle), backend);
+        EXPECT_FALSE(closed.isOpen()) << handle;
+        EXPECT_EQ(backend.windowOf(closed), 0u);
+        closed.idle();
     }
 }
 
@@ -353,7 +361,7 @@ TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
     EXPECT_EQ(differingPixels(readWindow(child, 120, 100), headlessParent.image), 0);
 
     backend.processEvents(frame); // the expose of the first mapping
-    // Something else paints over the window; the expose that follows brings the frame's pixels back.
+    // Painted over, then exposed in part: the back end alone (no frame redraw) repaints that part only.
     GC gc = XCreateGC(display, child, 0, nullptr);
     XSetForeground(display, gc, WhitePixel(display, DefaultScreen(display)));
     XFillRectangle(display, child, gc, 0, 0, 120, 100);
@@ -361,8 +369,6 @@ TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
     XClearArea(display, child, 10, 20, 60, 50, True);
     XSync(display, False);
     EXPECT_GT(differingPixels(readWindow(child, 120, 100), headlessParent.image), 0);
-    // The back end alone (no redraw of the frame): it repaints the exposed part from the frame's image,
-    // and only that part; the rest stays as it was painted over.
     for (int i = 0; i < maxPolls; ++i) {
         backend.processEvents(frame);
         if (differingPixels(readWindow(child, 120, 100), headlessParent.image) <= 120 * 100 - 60 * 50) break;
@@ -379,8 +385,7 @@ TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
 
 TEST_F(X11Backend, OtherPixelFormatsAreConverted)
 {
-    // The test command gives the virtual server a second screen of 16-bit colour (5, 6, 5 bits).
-    int screen = 1;
+    int screen = 1; // the test command's second screen, 16-bit colour (5, 6, 5 bits)
     if (ScreenCount(display) < 2 || DefaultDepthOfScreen(ScreenOfDisplay(display, screen)) != 16)
         GTEST_SKIP() << "the X server has no second screen of 16-bit colour";
     auto bitmap = buttonBitmap();
@@ -427,11 +432,8 @@ TEST_F(X11Backend, ASyntheticClickReachesAControl)
     EXPECT_EQ(button->getValue(), 1.0f);
     EXPECT_EQ(listener.begins, 1);
     EXPECT_EQ(listener.ends, 1);
-    // The redraw of the idle call shows the button's "on" image in the window.
-    gui::RgbaImage shown = readWindow(child, 120, 100);
-    const uint8_t* onPixel = shown.pixel(20 + 5, 30 + 5);
-    EXPECT_EQ(onPixel[0], 20); // the lower (on) half of the strip
-    // A press with the right button is not the on/off button's, and a press outside reaches no control.
+    EXPECT_EQ(readWindow(child, 120, 100).pixel(25, 35)[0], 20); // the idle redraw shows the "on" image
+    // A right-button press, and a press outside, change nothing.
     click(display, onScreen(child, {40, 50}), Button3);
     click(display, onScreen(child, {100, 90}));
     for (int i = 0; i < 20; ++i)
@@ -441,41 +443,29 @@ TEST_F(X11Backend, ASyntheticClickReachesAControl)
 
 TEST_F(X11Backend, PopupMenuEntryChosenByAClick)
 {
-    gui::X11Backend backend;
-    CFrame frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(parent), backend);
-    auto* opener = new MenuOpener(CRect(10, 10, 60, 40));
-    frame.addView(opener);
-    frame.redraw();
-    Window child = backend.windowOf(frame);
     auto top = openerMenu(false);
     {
-        MenuUser user([&](Display* d, const std::vector<XWindowAttributes>& windows) {
-            click(d, entryOnScreen(windows.back(), *top, 2)); // "Beta"
-        });
-        click(display, onScreen(child, {20, 20}));
-        ASSERT_TRUE(idleUntil(frame, [&] { return opener->opened; }));
+        MenuScene s(parent);
+        {
+            MenuUser user([&](Display* d, const std::vector<XWindowAttributes>& windows) {
+                click(d, entryOnScreen(windows.back(), *top, 2)); // "Beta"
+            });
+            ASSERT_TRUE(openMenu(s));
+        }
+        EXPECT_TRUE(s.opener->chosen);
+        EXPECT_EQ(s.opener->chosenIndex, 2);
+        EXPECT_FALSE(s.opener->inSubmenu);
+        EXPECT_TRUE(menuWindows(display).empty()) << "the menu's windows are gone";
+        // The press that opened the menu was released inside it: the view gets that release.
+        EXPECT_EQ(s.opener->releases, 1);
+        EXPECT_FALSE(s.frame.isMouseCaptured());
     }
-    EXPECT_TRUE(opener->chosen);
-    EXPECT_EQ(opener->chosenIndex, 2);
-    EXPECT_FALSE(opener->inSubmenu);
-    EXPECT_TRUE(menuWindows(display).empty()) << "the menu's windows are gone";
-    // The press that opened the menu was released inside it: the view gets that release.
-    EXPECT_EQ(opener->releases, 1);
-    EXPECT_FALSE(frame.isMouseCaptured());
-}
 
-TEST_F(X11Backend, PopupSubmenuEntryChosen)
-{
-    gui::X11Backend backend;
-    CFrame frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(parent), backend);
-    auto* opener = new MenuOpener(CRect(10, 10, 60, 40));
-    frame.addView(opener);
-    frame.redraw();
-    auto top = openerMenu(false);
+    // Resting on "More" opens its submenu; a second user clicks in it.
+    MenuScene s2(parent);
     auto sub = openerMenu(true);
     {
         MenuUser first([&](Display* d, const std::vector<XWindowAttributes>& windows) {
-            // Resting on "More" opens its submenu; a second helper clicks in it.
             CPoint more = entryOnScreen(windows.back(), *top, 3);
             XTestFakeMotionEvent(d, -1, more.x, more.y, 0);
             XSync(d, False);
@@ -485,47 +475,35 @@ TEST_F(X11Backend, PopupSubmenuEntryChosen)
                 click(d, entryOnScreen(windows.back(), *sub, 1));
             },
             2);
-        click(display, onScreen(backend.windowOf(frame), {20, 20}));
-        ASSERT_TRUE(idleUntil(frame, [&] { return opener->opened; }));
+        ASSERT_TRUE(openMenu(s2));
     }
-    EXPECT_TRUE(opener->chosen);
-    EXPECT_TRUE(opener->inSubmenu);
-    EXPECT_EQ(opener->chosenIndex, 1);
+    EXPECT_TRUE(s2.opener->chosen);
+    EXPECT_TRUE(s2.opener->inSubmenu);
+    EXPECT_EQ(s2.opener->chosenIndex, 1);
 }
 
 TEST_F(X11Backend, PopupMenuCancelled)
 {
-    struct Case {
-        const char* how;
-        std::function<void(Display*, const std::vector<XWindowAttributes>&)> act;
-    };
+    using Act = std::function<void(Display*, const std::vector<XWindowAttributes>&)>;
     auto top = openerMenu(false);
-    const Case cases[] = {
-        {"Escape", [](Display* d, const std::vector<XWindowAttributes>&) { pressEscape(d); }},
-        {"click outside",
-         [](Display* d, const std::vector<XWindowAttributes>&) {
-             click(d, {1000, 900});
-         }},
+    const std::pair<const char*, Act> cases[] = {
+        {"Escape", [](Display* d, const auto&) { pressEscape(d); }},
+        {"click outside", [](Display* d, const auto&) { click(d, {1000, 900}); }},
         {"click on a separator, then Escape",
-         [&](Display* d, const std::vector<XWindowAttributes>& windows) {
+         [&](Display* d, const auto& windows) {
              click(d, entryOnScreen(windows.back(), *top, 1));
              pressEscape(d);
          }},
     };
-    for (const auto& c : cases) {
-        gui::X11Backend backend;
-        CFrame frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(parent), backend);
-        auto* opener = new MenuOpener(CRect(10, 10, 60, 40));
-        frame.addView(opener);
-        frame.redraw();
+    for (const auto& [how, act] : cases) {
+        MenuScene s(parent);
         {
-            MenuUser user(c.act);
-            click(display, onScreen(backend.windowOf(frame), {20, 20}));
-            ASSERT_TRUE(idleUntil(frame, [&] { return opener->opened; })) << c.how;
+            MenuUser user(act);
+            ASSERT_TRUE(openMenu(s)) << how;
         }
-        EXPECT_FALSE(opener->chosen) << c.how;
-        EXPECT_EQ(opener->chosenIndex, -1) << c.how;
-        EXPECT_TRUE(menuWindows(display).empty()) << c.how;
+        EXPECT_FALSE(s.opener->chosen) << how;
+        EXPECT_EQ(s.opener->chosenIndex, -1) << how;
+        EXPECT_TRUE(menuWindows(display).empty()) << how;
     }
 }
 
@@ -538,15 +516,9 @@ TEST_F(X11Backend, PopupMenuOpensOnTheEditorsScreen)
     CFrame frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(other), backend);
     ASSERT_TRUE(frame.isOpen());
     auto menu = openerMenu(false);
-    size_t found = 0;
-    std::vector<int> path{-1};
-    {
-        MenuUser user([](Display* d, const std::vector<XWindowAttributes>&) { pressEscape(d); }, 1, screen);
-        path = backend.popupMenu(frame, *menu, {20, 20});
-        found = user.found;
-    }
-    EXPECT_EQ(found, 1u) << "no menu window on the editor's screen";
-    EXPECT_TRUE(path.empty());
+    MenuUser user([](Display* d, const auto&) { pressEscape(d); }, 1, screen);
+    EXPECT_TRUE(backend.popupMenu(frame, *menu, {20, 20}).empty());
+    EXPECT_EQ(user.found, 1u) << "no menu window on the editor's screen";
     XDestroyWindow(display, other);
 }
 
@@ -613,7 +585,7 @@ TEST_F(X11Backend, OpeningAndClosingLeaksNoWindowsOrConnections)
     };
     gui::X11Backend backend;
     auto descriptorsBefore = openDescriptors();
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 200; ++i) {
         CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend);
         ASSERT_TRUE(frame.isOpen());
         buildScene(frame, *bitmap, nullptr);
