@@ -78,6 +78,29 @@ COnOffButton* buildScene(CFrame& frame, const CBitmap& bitmap, CControlListener*
     return button;
 }
 
+// The scene painted by the headless back end.
+gui::RgbaImage headlessPixels(const CBitmap& bitmap, bool on)
+{
+    gui::HeadlessBackend headless;
+    gui::HeadlessParent headlessParent;
+    CFrame reference(CRect(0, 0, 120, 100), &headlessParent, headless);
+    buildScene(reference, bitmap, nullptr)->setValue(on ? 1.0f : 0.0f);
+    reference.redraw();
+    return headlessParent.image;
+}
+
+// A 120 x 100 frame showing the scene in an X11 parent window.
+struct Editor {
+    CFrame frame;
+    COnOffButton* button;
+    Editor(gui::X11Backend& backend, Window parent, const CBitmap& bitmap, CControlListener* listener = nullptr)
+        : frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend),
+          button(buildScene(frame, bitmap, listener))
+    {
+        frame.redraw();
+    }
+};
+
 // A view that opens a popup menu when pressed and keeps what was chosen.
 class MenuOpener : public CView
 {
@@ -346,19 +369,15 @@ TEST_F(X11Backend, FrameOpensAsAChildOfTheParentWindow)
 TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
 {
     auto bitmap = buttonBitmap();
-    gui::HeadlessBackend headless;
-    gui::HeadlessParent headlessParent;
-    CFrame reference(CRect(0, 0, 120, 100), &headlessParent, headless);
-    buildScene(reference, *bitmap, nullptr)->setValue(1.0f);
-    reference.redraw();
-
+    gui::RgbaImage expected = headlessPixels(*bitmap, true);
     gui::X11Backend backend;
-    CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend);
-    ASSERT_TRUE(frame.isOpen());
-    buildScene(frame, *bitmap, nullptr)->setValue(1.0f);
+    Editor editor(backend, parent, *bitmap);
+    ASSERT_TRUE(editor.frame.isOpen());
+    editor.button->setValue(1.0f);
+    CFrame& frame = editor.frame;
     frame.redraw();
     Window child = backend.windowOf(frame);
-    EXPECT_EQ(differingPixels(readWindow(child, 120, 100), headlessParent.image), 0);
+    EXPECT_EQ(differingPixels(readWindow(child, 120, 100), expected), 0);
 
     backend.processEvents(frame); // the expose of the first mapping
     // Painted over, then exposed in part: the back end alone (no frame redraw) repaints that part only.
@@ -368,18 +387,18 @@ TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
     XFreeGC(display, gc);
     XClearArea(display, child, 10, 20, 60, 50, True);
     XSync(display, False);
-    EXPECT_GT(differingPixels(readWindow(child, 120, 100), headlessParent.image), 0);
+    EXPECT_GT(differingPixels(readWindow(child, 120, 100), expected), 0);
     for (int i = 0; i < maxPolls; ++i) {
         backend.processEvents(frame);
-        if (differingPixels(readWindow(child, 120, 100), headlessParent.image) <= 120 * 100 - 60 * 50) break;
+        if (differingPixels(readWindow(child, 120, 100), expected) <= 120 * 100 - 60 * 50) break;
         waitABit();
     }
     gui::RgbaImage shown = readWindow(child, 120, 100);
-    EXPECT_EQ(differingPixels(shown, headlessParent.image), 120 * 100 - 60 * 50);
+    EXPECT_EQ(differingPixels(shown, expected), 120 * 100 - 60 * 50);
     for (int y = 20; y < 70; ++y)
         for (int x = 10; x < 70; ++x)
             ASSERT_TRUE(
-                std::equal(shown.pixel(x, y), shown.pixel(x, y) + 3, headlessParent.image.pixel(x, y)))
+                std::equal(shown.pixel(x, y), shown.pixel(x, y) + 3, expected.pixel(x, y)))
                 << x << "," << y;
 }
 
@@ -389,19 +408,12 @@ TEST_F(X11Backend, OtherPixelFormatsAreConverted)
     if (ScreenCount(display) < 2 || DefaultDepthOfScreen(ScreenOfDisplay(display, screen)) != 16)
         GTEST_SKIP() << "the X server has no second screen of 16-bit colour";
     auto bitmap = buttonBitmap();
-    gui::HeadlessBackend headless;
-    gui::HeadlessParent headlessParent;
-    CFrame reference(CRect(0, 0, 120, 100), &headlessParent, headless);
-    buildScene(reference, *bitmap, nullptr);
-    reference.redraw();
-
+    gui::RgbaImage expected = headlessPixels(*bitmap, false);
     Window sixteenBit = makeParent(0, 0, 200, 200, screen);
     gui::X11Backend backend;
-    CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(sixteenBit), backend);
-    ASSERT_TRUE(frame.isOpen());
-    buildScene(frame, *bitmap, nullptr);
-    frame.redraw();
-    gui::RgbaImage shown = readWindow(backend.windowOf(frame), 120, 100);
+    Editor editor(backend, sixteenBit, *bitmap);
+    ASSERT_TRUE(editor.frame.isOpen());
+    gui::RgbaImage shown = readWindow(backend.windowOf(editor.frame), 120, 100);
     ASSERT_EQ(shown.width, 120);
     // Each channel keeps its top bits: within one step of 5 (red, blue) or 6 (green) bits.
     int worst = 0;
@@ -409,7 +421,7 @@ TEST_F(X11Backend, OtherPixelFormatsAreConverted)
         for (int x = 0; x < 120; ++x)
             for (int c = 0; c < 3; ++c) {
                 int step = c == 1 ? 4 : 8;
-                int d = std::abs(shown.pixel(x, y)[c] - headlessParent.image.pixel(x, y)[c]);
+                int d = std::abs(shown.pixel(x, y)[c] - expected.pixel(x, y)[c]);
                 worst = std::max(worst, d * 8 / step);
             }
     EXPECT_LT(worst, 8 * 2) << "a channel is off by two steps or more";
@@ -421,15 +433,14 @@ TEST_F(X11Backend, ASyntheticClickReachesAControl)
     auto bitmap = buttonBitmap();
     Recorder listener;
     gui::X11Backend backend;
-    CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend);
-    ASSERT_TRUE(frame.isOpen());
-    COnOffButton* button = buildScene(frame, *bitmap, &listener);
-    frame.redraw();
+    Editor editor(backend, parent, *bitmap, &listener);
+    ASSERT_TRUE(editor.frame.isOpen());
+    CFrame& frame = editor.frame;
     Window child = backend.windowOf(frame);
 
     click(display, onScreen(child, {40, 50}));
     ASSERT_TRUE(idleUntil(frame, [&] { return listener.changes > 0; }));
-    EXPECT_EQ(button->getValue(), 1.0f);
+    EXPECT_EQ(editor.button->getValue(), 1.0f);
     EXPECT_EQ(listener.begins, 1);
     EXPECT_EQ(listener.ends, 1);
     EXPECT_EQ(readWindow(child, 120, 100).pixel(25, 35)[0], 20); // the idle redraw shows the "on" image
@@ -528,21 +539,16 @@ TEST_F(X11Backend, TwoEditorsKeepApart)
     Window secondParent = makeParent(500, 10, 300, 200);
     Recorder first, second;
     gui::X11Backend backend;
-    CFrame a(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend);
-    CFrame b(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(secondParent), backend);
-    ASSERT_TRUE(a.isOpen() && b.isOpen());
-    COnOffButton* buttonA = buildScene(a, *bitmap, &first);
-    COnOffButton* buttonB = buildScene(b, *bitmap, &second);
-    a.redraw();
-    b.redraw();
-    EXPECT_NE(backend.windowOf(a), backend.windowOf(b));
+    Editor a(backend, parent, *bitmap, &first), b(backend, secondParent, *bitmap, &second);
+    ASSERT_TRUE(a.frame.isOpen() && b.frame.isOpen());
+    EXPECT_NE(backend.windowOf(a.frame), backend.windowOf(b.frame));
 
-    click(display, onScreen(backend.windowOf(b), {40, 50}));
-    ASSERT_TRUE(idleUntil(b, [&] { return second.changes > 0; }));
+    click(display, onScreen(backend.windowOf(b.frame), {40, 50}));
+    ASSERT_TRUE(idleUntil(b.frame, [&] { return second.changes > 0; }));
     for (int i = 0; i < 20; ++i)
-        a.idle();
-    EXPECT_EQ(buttonB->getValue(), 1.0f);
-    EXPECT_EQ(buttonA->getValue(), 0.0f);
+        a.frame.idle();
+    EXPECT_EQ(b.button->getValue(), 1.0f);
+    EXPECT_EQ(a.button->getValue(), 0.0f);
     EXPECT_EQ(first.changes, 0);
     XDestroyWindow(display, secondParent);
 }
@@ -552,21 +558,16 @@ TEST_F(X11Backend, ParentDestroyedByTheHostWhileOpen)
     auto bitmap = buttonBitmap();
     gui::X11Backend backend;
     Window doomed = makeParent(0, 0, 150, 120);
-    {
-        CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(doomed), backend);
-        ASSERT_TRUE(frame.isOpen());
-        buildScene(frame, *bitmap, nullptr);
-        frame.redraw();
-        XDestroyWindow(display, doomed);
-        XSync(display, False);
-        // Drawing before and after the destruction is noticed must not reach Xlib's fatal handler.
-        frame.redraw();
-        for (int i = 0; i < 10; ++i) {
-            frame.idle();
-            frame.redraw();
-        }
+    Editor editor(backend, doomed, *bitmap);
+    ASSERT_TRUE(editor.frame.isOpen());
+    XDestroyWindow(display, doomed);
+    XSync(display, False);
+    // Drawing before and after the destruction is noticed must not reach Xlib's fatal handler.
+    editor.frame.redraw();
+    for (int i = 0; i < 10; ++i) {
+        editor.frame.idle();
+        editor.frame.redraw();
     }
-    SUCCEED();
 }
 
 TEST_F(X11Backend, OpeningAndClosingLeaksNoWindowsOrConnections)
@@ -576,23 +577,18 @@ TEST_F(X11Backend, OpeningAndClosingLeaksNoWindowsOrConnections)
         return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                              std::filesystem::directory_iterator{});
     };
-    auto childCount = [&] {
-        Window root, up, *children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(display, parent, &root, &up, &children, &count);
-        if (children) XFree(children);
-        return count;
-    };
     gui::X11Backend backend;
     auto descriptorsBefore = openDescriptors();
     for (int i = 0; i < 200; ++i) {
-        CFrame frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend);
-        ASSERT_TRUE(frame.isOpen());
-        buildScene(frame, *bitmap, nullptr);
-        frame.redraw();
-        frame.idle();
+        Editor editor(backend, parent, *bitmap);
+        ASSERT_TRUE(editor.frame.isOpen());
+        editor.frame.idle();
     }
     XSync(display, False);
-    EXPECT_EQ(childCount(), 0u);
+    Window root, up, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(display, parent, &root, &up, &children, &count);
+    if (children) XFree(children);
+    EXPECT_EQ(count, 0u);
     EXPECT_EQ(openDescriptors(), descriptorsBefore);
 }
