@@ -101,6 +101,19 @@ struct Editor {
     }
 };
 
+// The menu a MenuOpener shows: Alpha, a separator, Beta, and More (Inner 0, Inner 1). Returns More.
+COptionMenu* fillMenu(COptionMenu& menu)
+{
+    menu.addEntry("Alpha");
+    menu.addSeparator();
+    menu.addEntry("Beta");
+    auto* sub = new COptionMenu;
+    sub->addEntry("Inner 0");
+    sub->addEntry("Inner 1");
+    menu.addEntry(sub, "More");
+    return sub;
+}
+
 // A view that opens a popup menu when pressed and keeps what was chosen.
 class MenuOpener : public CView
 {
@@ -110,13 +123,7 @@ class MenuOpener : public CView
     CMouseEventResult onMouseDown(CPoint& where, int) override
     {
         COptionMenu menu(CRect(), nullptr, 364, COptionMenu::kCheckStyle);
-        menu.addEntry("Alpha");
-        menu.addSeparator();
-        menu.addEntry("Beta");
-        auto* sub = new COptionMenu;
-        sub->addEntry("Inner 0");
-        sub->addEntry("Inner 1");
-        menu.addEntry(sub, "More");
+        COptionMenu* sub = fillMenu(menu);
         menu.setCurrent(0);
         opened = true;
         chosen = menu.popup(*getFrame(), localToFrame(where));
@@ -319,20 +326,6 @@ CPoint entryOnScreen(const XWindowAttributes& window, const COptionMenu& menu, i
     return {window.x + r.left + 30, window.y + (r.top + r.bottom) / 2};
 }
 
-// MenuOpener's menu (or submenu), for its geometry.
-std::unique_ptr<COptionMenu> openerMenu(bool submenu)
-{
-    auto menu = std::make_unique<COptionMenu>();
-    if (submenu) {
-        menu->addEntry("Inner 0");
-        menu->addEntry("Inner 1");
-        return menu;
-    }
-    for (const char* text : {"Alpha", "-", "Beta", "More"})
-        menu->addEntry(text);
-    return menu;
-}
-
 } // namespace
 
 TEST_F(X11Backend, FrameOpensAsAChildOfTheParentWindow)
@@ -454,12 +447,13 @@ TEST_F(X11Backend, ASyntheticClickReachesAControl)
 
 TEST_F(X11Backend, PopupMenuEntryChosenByAClick)
 {
-    auto top = openerMenu(false);
+    COptionMenu top;
+    COptionMenu* sub = fillMenu(top);
     {
         MenuScene s(parent);
         {
             MenuUser user([&](Display* d, const std::vector<XWindowAttributes>& windows) {
-                click(d, entryOnScreen(windows.back(), *top, 2)); // "Beta"
+                click(d, entryOnScreen(windows.back(), top, 2)); // "Beta"
             });
             ASSERT_TRUE(openMenu(s));
         }
@@ -474,10 +468,9 @@ TEST_F(X11Backend, PopupMenuEntryChosenByAClick)
 
     // Resting on "More" opens its submenu; a second user clicks in it.
     MenuScene s2(parent);
-    auto sub = openerMenu(true);
     {
         MenuUser first([&](Display* d, const std::vector<XWindowAttributes>& windows) {
-            CPoint more = entryOnScreen(windows.back(), *top, 3);
+            CPoint more = entryOnScreen(windows.back(), top, 3);
             XTestFakeMotionEvent(d, -1, more.x, more.y, 0);
             XSync(d, False);
         });
@@ -496,13 +489,14 @@ TEST_F(X11Backend, PopupMenuEntryChosenByAClick)
 TEST_F(X11Backend, PopupMenuCancelled)
 {
     using Act = std::function<void(Display*, const std::vector<XWindowAttributes>&)>;
-    auto top = openerMenu(false);
+    COptionMenu top;
+    fillMenu(top);
     const std::pair<const char*, Act> cases[] = {
         {"Escape", [](Display* d, const auto&) { pressEscape(d); }},
         {"click outside", [](Display* d, const auto&) { click(d, {1000, 900}); }},
         {"click on a separator, then Escape",
          [&](Display* d, const auto& windows) {
-             click(d, entryOnScreen(windows.back(), *top, 1));
+             click(d, entryOnScreen(windows.back(), top, 1));
              pressEscape(d);
          }},
     };
@@ -526,9 +520,10 @@ TEST_F(X11Backend, PopupMenuOpensOnTheEditorsScreen)
     gui::X11Backend backend;
     CFrame frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(other), backend);
     ASSERT_TRUE(frame.isOpen());
-    auto menu = openerMenu(false);
+    COptionMenu menu;
+    fillMenu(menu);
     MenuUser user([](Display* d, const auto&) { pressEscape(d); }, 1, screen);
-    EXPECT_TRUE(backend.popupMenu(frame, *menu, {20, 20}).empty());
+    EXPECT_TRUE(backend.popupMenu(frame, menu, {20, 20}).empty());
     EXPECT_EQ(user.found, 1u) << "no menu window on the editor's screen";
     XDestroyWindow(display, other);
 }
