@@ -1,6 +1,4 @@
-// Shared set-up of the editor tests: a private data folder per test with a small skin written
-// into it (solid-colour PNGs and a description), a shell that the test hands its editor to, and
-// a headless back end and parent window to open the editor in.
+// Editor test set-up: a private data folder holding a small skin, a shell, a headless window.
 #pragma once
 
 #include "editor/KsEditor.h"
@@ -22,24 +20,18 @@ namespace edtest
 
 namespace fs = std::filesystem;
 
-// An image of one colour.
 inline gui::RgbaImage solid(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     gui::RgbaImage image;
     image.width = w;
     image.height = h;
     image.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
-    for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
-        image.pixels[i] = r;
-        image.pixels[i + 1] = g;
-        image.pixels[i + 2] = b;
-        image.pixels[i + 3] = 255;
-    }
+    for (std::size_t i = 0; i < image.pixels.size(); i += 4)
+        image.pixels[i] = r, image.pixels[i + 1] = g, image.pixels[i + 2] = b, image.pixels[i + 3] = 255;
     return image;
 }
 
-// The description of the test skin: every section, a font whose run holds a space, a page, and
-// controls of several kinds.
+// Every section, a font whose run holds a space, a page, and controls of several kinds.
 inline const std::string kDescription =
     "A test skin.\n"
     "BITMAPS\nBackground Knob Switch Kick Handle Plate Page Font\n---------\n"
@@ -96,8 +88,7 @@ class EditorTest : public ::testing::Test
 
     static void writeText(const fs::path& path, const std::string& text)
     {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << text;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
     }
 
     fs::path root;

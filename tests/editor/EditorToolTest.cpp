@@ -31,11 +31,8 @@ struct Result {
 
 std::string quoted(const fs::path& p)
 {
-    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about "'" + std::string.
-    std::string text(1, '\'');
-    text += p.string();
-    text += '\'';
-    return text;
+    std::string text(1, '\''); // built in steps: g++ 12 warns falsely (-Wrestrict) otherwise
+    return (text += p.string()) += '\'';
 }
 
 std::string readAll(const fs::path& path)
@@ -122,9 +119,9 @@ TEST_F(EditorTool, NoSkinMeansNoEditor)
 
 TEST_F(EditorTool, DraggingAKnobTellsTheHost)
 {
-    const std::string drag = "down " + std::to_string(kKnobX) + " " + std::to_string(kKnobY) + " 2\nmove " +
-                             std::to_string(kKnobX) + " " + std::to_string(kKnobY - 20) + " 2\nup " +
-                             std::to_string(kKnobX) + " " + std::to_string(kKnobY - 20) + " 2\n";
+    const std::string x = std::to_string(kKnobX) + " ", y0 = std::to_string(kKnobY) + " 2\n",
+                      y1 = std::to_string(kKnobY - 20) + " 2\n";
+    const std::string drag = "down " + x + y0 + "move " + x + y1 + "up " + x + y1;
     const Result r = run("host-log\n" + drag + "host-log\nhost-log\nparams\n", "--set DistXcita=0.5");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.lines.size(), 5u);

@@ -4,7 +4,6 @@
 #include "platform/gui/CAnimKnob.h"
 #include "platform/gui/CVerticalSlider.h"
 
-#include <cstring>
 #include <functional>
 
 namespace
@@ -15,34 +14,6 @@ using namespace edtest;
 int indexOf(KsEditor& editor, const char* name)
 {
     return editor.getEngine()->parameterIndex(name);
-}
-
-// The PNG chunk checksum (CRC-32, polynomial 0xEDB88320).
-std::uint32_t crc32Of(const std::string& bytes)
-{
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
-// A PNG signature and a header chunk (with its checksum) declaring w x h, and nothing else.
-std::string pngHeaderOnly(std::uint32_t w, std::uint32_t h)
-{
-    std::string chunk = "IHDR";
-    for (std::uint32_t v : {w, h})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            chunk += static_cast<char>((v >> shift) & 0xFF);
-    chunk += std::string("\x08\x06\x00\x00\x00", 5);
-    const std::uint32_t crc = crc32Of(chunk);
-    std::string out = "\x89PNG\r\n\x1a\n";
-    out += std::string("\0\0\0\x0d", 4) + chunk;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>((crc >> shift) & 0xFF);
-    return out;
 }
 
 TEST_F(EditorTest, OpensTheSkinAndReadsItsTables)
@@ -124,46 +95,30 @@ TEST_F(EditorTest, ControlRectanglesPerKind)
 
 TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
 {
-    const auto replace = [](std::string text, const std::string& from, const std::string& to) {
-        text.replace(text.find(from), from.size(), to);
-        return text;
+    using Spoil = std::function<void(const fs::path&)>;
+    // Writes the test description with one piece of it replaced.
+    const auto edit = [](const std::string& from, const std::string& to) -> Spoil {
+        return [=](const fs::path& s) {
+            std::string text = kDescription;
+            writeText(s / "SkinParameters.txt", text.replace(text.find(from), from.size(), to));
+        };
     };
     struct Case {
         const char* what;
-        std::function<void(const fs::path&)> spoil;
+        Spoil spoil;
     };
     const Case cases[] = {
         {"no description", [](const fs::path& s) { fs::remove(s / "SkinParameters.txt"); }},
-        {"no Background among the bitmaps",
-         [&](const fs::path& s) {
-             writeText(s / "SkinParameters.txt", replace(kDescription, "Background ", ""));
-         }},
+        {"no Background among the bitmaps", edit("Background ", "")},
         {"a bitmap file missing", [](const fs::path& s) { fs::remove(s / "Kick.png"); }},
         {"a truncated PNG",
          [](const fs::path& s) { fs::resize_file(s / "Plate.png", fs::file_size(s / "Plate.png") / 2); }},
-        {"a PNG of 20000 x 20000",
-         [](const fs::path& s) { writeText(s / "Page.png", pngHeaderOnly(20000, 20000)); }},
         {"not a PNG", [](const fs::path& s) { writeText(s / "Handle.png", "hello"); }},
-        {"a page with an unknown bitmap",
-         [&](const fs::path& s) {
-             writeText(s / "SkinParameters.txt", replace(kDescription, "- Page -", "- Nope -"));
-         }},
-        {"a control with an unknown bitmap",
-         [&](const fs::path& s) {
-             writeText(s / "SkinParameters.txt", replace(kDescription, "Knob Knob Main", "Knob Nope Main"));
-         }},
-        {"a control on an unknown page",
-         [&](const fs::path& s) {
-             writeText(s / "SkinParameters.txt", replace(kDescription, "Knob Knob Seq", "Knob Knob Sequ"));
-         }},
-        {"a control of an unknown parameter",
-         [&](const fs::path& s) {
-             writeText(s / "SkinParameters.txt", replace(kDescription, "DistXcita", "DistXcitb"));
-         }},
-        {"the PAGES header missing",
-         [&](const fs::path& s) {
-             writeText(s / "SkinParameters.txt", replace(kDescription, "PAGES", "PAGE"));
-         }},
+        {"a page with an unknown bitmap", edit("- Page -", "- Nope -")},
+        {"a control with an unknown bitmap", edit("Knob Knob Main", "Knob Nope Main")},
+        {"a control on an unknown page", edit("Knob Knob Seq", "Knob Knob Sequ")},
+        {"a control of an unknown parameter", edit("DistXcita", "DistXcitb")},
+        {"the PAGES header missing", edit("PAGES", "PAGE")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -175,8 +130,7 @@ TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
         EXPECT_FALSE(rig.editor->isEditorOpen());
         EXPECT_EQ(rig.frame(), nullptr);
         EXPECT_EQ(rig.editor->getBitmapCount(), 0);
-        // A failed load leaves the skin unusable: later opens are refused at once, even once
-        // the files are good again.
+        // A failed load leaves the skin unusable, even once the files are good again.
         fs::remove_all(skin);
         writeSkin(skin);
         EXPECT_FALSE(rig.open());

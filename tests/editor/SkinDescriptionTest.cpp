@@ -81,9 +81,8 @@ TEST(SkinDescription, RefusedDescriptions)
         {"sections out of order", "BITMAPS Background -- PARAMETERS -- FONTS -- PAGES -- CONTROLS"},
         {"ends inside the bitmaps", "BITMAPS Background"},
         {"ends inside the pages", "BITMAPS B -- FONTS -- PARAMETERS -- PAGES P x B y 1 2 3"},
-        {"glyph count above 256", "BITMAPS B -- FONTS F 257 " + std::string(257, 'a') +
-                                      " -- PARAMETERS -- "
-                                      "PAGES -- CONTROLS"},
+        {"glyph count above 256",
+         "BITMAPS B -- FONTS F 257 " + std::string(257, 'a') + " -- PARAMETERS -- PAGES -- CONTROLS"},
         {"negative glyph count", "BITMAPS B -- FONTS F -1 -- PARAMETERS -- PAGES -- CONTROLS"},
         {"glyph run cut off", "BITMAPS B -- FONTS F 9 abc"},
         {"glyph width missing", "BITMAPS B -- FONTS F 2 ab 4 -- PARAMETERS -- PAGES -- CONTROLS"},
@@ -139,12 +138,6 @@ TEST(SkinDescription, EndOfFileCompletesTheControls)
     ASSERT_TRUE(skin.parse("BITMAPS B -- FONTS -- PARAMETERS -- PAGES -- CONTROLS A Knob B Main 1 2 3 4"));
     EXPECT_EQ(skin.controls.size(), 1u);
     EXPECT_TRUE(skin.parse("BITMAPS B -- FONTS -- PARAMETERS -- PAGES -- CONTROLS"));
-}
-
-TEST(SkinDescription, MissingFileIsRefused)
-{
-    SkinDescription skin;
-    EXPECT_FALSE(skin.readFile("/nonexistent/SkinParameters.txt"));
 }
 
 } // namespace

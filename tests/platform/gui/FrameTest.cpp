@@ -20,9 +20,10 @@ struct LoggingView : CView {
         : CView(r), name(std::move(n)), color(c), log(l), takesPress(takes)
     {
     }
-    void note(const char* what, CPoint p)
+    CMouseEventResult note(const char* what, CPoint p)
     {
         log.push_back(name + " " + what + " " + std::to_string(p.x) + " " + std::to_string(p.y));
+        return kMouseEventHandled;
     }
     void draw(CDrawContext& context) override
     {
@@ -35,16 +36,8 @@ struct LoggingView : CView {
         note("down", where);
         return takesPress ? kMouseEventHandled : kMouseEventNotHandled;
     }
-    CMouseEventResult onMouseMoved(CPoint& where, int) override
-    {
-        note("moved", where);
-        return kMouseEventHandled;
-    }
-    CMouseEventResult onMouseUp(CPoint& where, int) override
-    {
-        note("up", where);
-        return kMouseEventHandled;
-    }
+    CMouseEventResult onMouseMoved(CPoint& where, int) override { return note("moved", where); }
+    CMouseEventResult onMouseUp(CPoint& where, int) override { return note("up", where); }
     void onMouseEntered(CPoint& where, int) override { note("entered", where); }
     void onMouseExited(CPoint& where, int) override { note("exited", where); }
 };

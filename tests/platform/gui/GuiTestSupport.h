@@ -23,10 +23,7 @@ inline gui::RgbaImage makeImage(int width, int height, const std::function<CColo
         for (int x = 0; x < width; ++x) {
             const CColor c = color(x, y);
             uint8_t* p = image.pixels.data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
-            p[0] = c.red;
-            p[1] = c.green;
-            p[2] = c.blue;
-            p[3] = c.alpha;
+            p[0] = c.red, p[1] = c.green, p[2] = c.blue, p[3] = c.alpha;
         }
     return image;
 }
