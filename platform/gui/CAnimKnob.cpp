@@ -49,9 +49,7 @@ float CAnimKnob::valueFromAngle(CPoint centre, CPoint where, float current)
 CMouseEventResult CAnimKnob::onMouseDown(CPoint& where, int buttons)
 {
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
-    beginEdit();
-    if (checkDefaultValue(buttons)) {
-        endEdit();
+    if (beginPress(buttons)) {
         dragging = false;
         return kMouseEventHandled;
     }

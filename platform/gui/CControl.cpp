@@ -57,6 +57,14 @@ void CControl::notifyValueChanged()
     if (listener) listener->valueChanged(this);
 }
 
+bool CControl::beginPress(int buttons)
+{
+    beginEdit();
+    if (!checkDefaultValue(buttons)) return false;
+    endEdit();
+    return true;
+}
+
 bool CControl::changeValue(float next)
 {
     const float before = value;

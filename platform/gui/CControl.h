@@ -24,6 +24,9 @@
 //                                     key (kLButton | kControl); when it applies the value
 //                                     becomes the default and the result is true
 //   notifyValueChanged()              tells the listener valueChanged(this)
+//   beginPress(buttons)               a drag's press: begins the edit; when the press is the
+//                                     default-value gesture, applies it, ends the edit and
+//                                     returns true (the drag then does not start)
 //   changeValue(value)                a drag's new value: sets it and, when it moved, marks the
 //                                     control dirty and tells the listener; true when it moved
 //   bounceValue()                     limits the value to the range
@@ -77,6 +80,7 @@ class CControl : public CView
     void endEdit();
     bool isEditing() const { return editing; }
     bool checkDefaultValue(int buttons);
+    bool beginPress(int buttons);
     void notifyValueChanged();
     bool changeValue(float next);
     void bounceValue();

@@ -41,9 +41,7 @@ void CVerticalSlider::draw(CDrawContext& context)
 CMouseEventResult CVerticalSlider::onMouseDown(CPoint& where, int buttons)
 {
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
-    beginEdit();
-    if (checkDefaultValue(buttons)) {
-        endEdit();
+    if (beginPress(buttons)) {
         dragging = false;
         return kMouseEventHandled;
     }
