@@ -20,8 +20,11 @@ namespace biquad_cascade
 typedef float Lanes __attribute__((vector_size(16)));
 typedef int LaneMask __attribute__((vector_size(16)));
 
-// How many frames the second stage runs behind the first.
+// How many frames the second stage runs behind the first: four on long blocks; two on blocks
+// of a few frames, where the head and tail (which step only half the lanes) would otherwise be
+// most of the block.
 constexpr int lag = 4;
+constexpr int shortLag = 2;
 
 // The rounding order of the recursion, which the lanes must follow to give the same bits:
 // b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2 (BiquadFilter), or with the a2 term subtracted first.
@@ -30,7 +33,8 @@ enum class Order { a1First, a2First };
 // A block is head, then middle over lag..frames (in as many pieces as the caller likes, in
 // order), then tail, then store. perFrame(n), where given, is called for every frame n in
 // order inside the same loops, so that another recursion can overlap the filters'.
-template <class Filter, Order order = Order::a1First> struct Stages {
+template <class Filter, Order order = Order::a1First, int lag = biquad_cascade::lag> struct Stages {
+    static constexpr int kLag = lag;
     Lanes b0, b1, b2, a1, a2, x1, x2, y1, y2;
 
     // filters: left first stage, right first stage, left second stage, right second stage.
@@ -137,17 +141,28 @@ template <class Filter, Order order = Order::a1First> struct Stages {
     }
 };
 
-// A whole block of BiquadFilters, with perFrame(n) called for every frame n in order.
-template <class PerFrame>
-inline void run(BiquadFilter* const* filters, float* left, float* right, int frames,
-                PerFrame&& perFrame) noexcept
+// A whole block of BiquadFilters with the second stage lagLength frames behind.
+template <int lagLength, class PerFrame>
+[[gnu::always_inline]] inline void runLagged(BiquadFilter* const* filters, float* left, float* right, int frames,
+                                             PerFrame& perFrame) noexcept
 {
-    if (frames <= 0) return;
-    Stages<BiquadFilter> stages(filters);
+    Stages<BiquadFilter, Order::a1First, lagLength> stages(filters);
     stages.head(left, right, frames, perFrame);
-    stages.middle(left, right, lag, frames, perFrame);
+    stages.middle(left, right, lagLength, frames, perFrame);
     stages.tail(left, right, frames);
     stages.store(filters);
+}
+
+// A whole block of BiquadFilters, with perFrame(n) called for every frame n in order.
+template <class PerFrame>
+[[gnu::always_inline]] inline void run(BiquadFilter* const* filters, float* left, float* right, int frames,
+                                       PerFrame&& perFrame) noexcept
+{
+    if (frames <= 0) return;
+    if (frames < 4 * lag)
+        runLagged<shortLag>(filters, left, right, frames, perFrame);
+    else
+        runLagged<lag>(filters, left, right, frames, perFrame);
 }
 
 } // namespace biquad_cascade
