@@ -465,6 +465,7 @@ void Reverb::reset() noexcept
         for (int k = 0; k < numAllpasses; ++k)
             side[k].index = 0;
     if (storage) std::fill_n(storage.get(), storageSize, 0.0f);
+    framesSinceProbe = probeInterval;
     // The high-pass histories are kept on purpose: only the low-passes restart. A history that
     // is no longer finite is cleared all the same, or it would never leave the wet path.
     lowPassL.clearState();
@@ -532,7 +533,14 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     highPassR.guardOutput();
     lowPassL.guardOutput();
     lowPassR.guardOutput();
-    clearDenormalLines();
+    // The probe runs at most once per probeInterval frames: hosts that call with a few
+    // frames at a time would otherwise pay it on every call, and a tail that decays into
+    // denormals is just as well caught a few blocks later.
+    if (framesSinceProbe >= probeInterval) {
+        clearDenormalLines();
+        framesSinceProbe = 0;
+    }
+    framesSinceProbe += frames;
     // A chunk never exceeds the shortest comb line (see runChunk); at very low rates
     // that is below the usual chunk length.
     const int chunk = std::min(chunkFrames, shortestComb);
@@ -586,7 +594,7 @@ void Reverb::processFrame(float& left, float& right) noexcept
 
 void Reverb::clearDenormalLines() noexcept
 {
-    // Once per block, only the sample at each line's current index is tested: a tail that
+    // Once per block (at most once per probeInterval frames), only the sample at each line's current index is tested: a tail that
     // has decayed into denormals there is over, and the whole line is cleared. It runs at the
     // start of a block on what the block before left, which is the same as running at the end
     // of that block (nothing touches the lines in between), and is cheaper: the samples it

@@ -117,5 +117,7 @@ class Reverb
     std::unique_ptr<float[]> storage; // all 24 lines, one after the other
     int storageSize = 0;
     int shortestComb = 0;                     // the shortest comb line, in samples
+    static constexpr int probeInterval = 64;  // frames between denormal probes, at least
+    int framesSinceProbe = probeInterval;     // the first block always probes
     CombFilter* combOrder[2 * numCombs] = {}; // the left combs, then the right ones
 };
