@@ -77,7 +77,7 @@ AAX_Result AAX_CEffectParameters::GetChunk(AAX_CTypeID chunkID, void* data, uint
 
 AAX_Result AAX_CEffectParameters::SetChunk(AAX_CTypeID chunkID, const void* data, uint32_t size)
 {
-    if (!data) return AAX_ERROR_NULL_OBJECT;
+    if (!data && size > 0) return AAX_ERROR_NULL_OBJECT;
     if (chunkID != AAX_cParameterChunkID) return AAX_ERROR_INVALID_CHUNK_ID;
     std::vector<AAX_SChunkEntry> entries;
     if (!AAX_ReadParameterChunk(static_cast<const uint8_t*>(data), size, entries))

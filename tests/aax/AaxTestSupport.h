@@ -50,9 +50,10 @@ inline Result run(const std::string& program, const std::vector<std::string>& ar
 {
     std::string command = quoted(program);
     for (const std::string& a : args)
-        command += " " + quoted(a);
+        command.append(" ").append(quoted(a));
     const std::string out = scratch("stdout.txt"), err = scratch("stderr.txt");
-    const int raw = std::system((command + " >" + quoted(out) + " 2>" + quoted(err)).c_str());
+    command.append(" >").append(quoted(out)).append(" 2>").append(quoted(err));
+    const int raw = std::system(command.c_str());
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     r.out = slurp(out);
