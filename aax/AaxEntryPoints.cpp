@@ -28,7 +28,8 @@ ORVANE_AAX_EXPORT AAX_Result ACFRegisterPlugin(void* host, const AAX_IPluginDefi
     return guarded([&] { return AAX_SDK_RegisterPlugin(host, definition); });
 }
 
-ORVANE_AAX_EXPORT AAX_Result ACFRegisterComponent(void* host, uint32_t index, const AAX_IEffectDefinition** effect)
+ORVANE_AAX_EXPORT AAX_Result ACFRegisterComponent(void* host, uint32_t index,
+                                                  const AAX_IEffectDefinition** effect)
 {
     return AAX_SDK_RegisterComponent(host, index, effect);
 }

@@ -74,8 +74,8 @@ AAX_Result Ks_AAX_Parameters::EffectInit()
         vst->getParameterName(i, name);
         auto parameter = std::make_unique<AAX_CParameter>(
             identifiers[static_cast<size_t>(i)], name, vst->getParameter(i),
-            std::make_unique<AAX_CLinearTaperDelegate>(0.0, 1.0), std::make_unique<AAX_CNumberDisplayDelegate>(2),
-            i < kAutomatableCount);
+            std::make_unique<AAX_CLinearTaperDelegate>(0.0, 1.0),
+            std::make_unique<AAX_CNumberDisplayDelegate>(2), i < kAutomatableCount);
         parameter->SetNumberOfSteps(kSteps);
         mParameterManager.AddParameter(std::move(parameter));
     }
@@ -107,7 +107,8 @@ AAX_Result Ks_AAX_Parameters::GetCustomData(AAX_CTypeID blockID, uint32_t size, 
 
 AAX_Result Ks_AAX_Parameters::RenderAudio(const AAX_SRenderContext& context) noexcept
 {
-    if (!context.mInputs || !context.mOutputs || !context.mBufferSize || !mController) return AAX_ERROR_NULL_OBJECT;
+    if (!context.mInputs || !context.mOutputs || !context.mBufferSize || !mController)
+        return AAX_ERROR_NULL_OBJECT;
     renderThread.store(std::this_thread::get_id(), relaxed);
 
     bool bypassed = false;
@@ -150,7 +151,8 @@ AAX_Result Ks_AAX_Parameters::RenderAudio(const AAX_SRenderContext& context) noe
         int64_t ticks = 0;
         double tempo = 0.0;
         if (context.mTransport->GetCurrentTickPosition(&ticks) == AAX_SUCCESS)
-            transportPosition.store(static_cast<double>(ticks) / static_cast<double>(AAX_cTicksPerQuarter), relaxed);
+            transportPosition.store(static_cast<double>(ticks) / static_cast<double>(AAX_cTicksPerQuarter),
+                                    relaxed);
         if (context.mTransport->GetCurrentTempo(&tempo) == AAX_SUCCESS) transportTempo.store(tempo, relaxed);
     }
 

@@ -64,7 +64,8 @@ class Ks_AAX_Parameters : public AAX_CInstrumentParameters
 
     AAX_Result EffectInit() override;
     AAX_Result UpdateParameterNormalizedValue(AAX_CParamID id, double value) override;
-    AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data, uint32_t* written) const override;
+    AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
+                             uint32_t* written) const override;
     AAX_Result RenderAudio(const AAX_SRenderContext& context) noexcept override;
 
     KsPluginVST& plugin() const { return *vst; }

@@ -39,8 +39,8 @@ AAX_Result describeEffect(AAX_CEffectDescriptor& descriptor)
         result = AAX_CInstrumentParameters::StaticDescribe(
             &descriptor, componentSetup(AAX_eStemFormat_Stereo, AAX_FourCC("KsRS")));
     if (result == AAX_SUCCESS)
-        result = AAX_CInstrumentParameters::StaticDescribe(&descriptor,
-                                                           componentSetup(AAX_eStemFormat_Mono, AAX_FourCC("KsRM")));
+        result = AAX_CInstrumentParameters::StaticDescribe(
+            &descriptor, componentSetup(AAX_eStemFormat_Mono, AAX_FourCC("KsRM")));
     if (result == AAX_SUCCESS) result = descriptor.AddProcPtr(&Ks_AAX_Parameters::Create);
     if (result == AAX_SUCCESS) result = descriptor.AddProcPtr(&AAX_CEffectGUI_VST::Create);
     return result;

@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     AAX_CParameterManager manager;
     for (const AAX_SChunkEntry& e : entries) {
         if (e.id.empty() || e.id.size() > 255 || !(e.value >= 0.0 && e.value <= 1.0)) std::abort();
-        manager.AddParameter(std::make_unique<AAX_CParameter>(e.id, e.id, e.value,
-                                                              std::make_unique<AAX_CLinearTaperDelegate>(0.0, 1.0),
-                                                              std::make_unique<AAX_CNumberDisplayDelegate>(2), true));
+        manager.AddParameter(std::make_unique<AAX_CParameter>(
+            e.id, e.id, e.value, std::make_unique<AAX_CLinearTaperDelegate>(0.0, 1.0),
+            std::make_unique<AAX_CNumberDisplayDelegate>(2), true));
     }
     std::vector<uint8_t> again;
     AAX_WriteParameterChunk(manager, again);

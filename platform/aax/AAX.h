@@ -32,17 +32,28 @@ constexpr AAX_Result AAX_RESULT_UNEXPECTED = static_cast<AAX_Result>(0x8000FFFFu
 inline const char* AAX_ResultName(AAX_Result result)
 {
     switch (result) {
-    case AAX_SUCCESS: return "AAX_SUCCESS (0)";
-    case AAX_ERROR_INVALID_PARAMETER_ID: return "AAX_ERROR_INVALID_PARAMETER_ID (-20001)";
-    case AAX_ERROR_INVALID_ARGUMENT: return "AAX_ERROR_INVALID_ARGUMENT (-20002)";
-    case AAX_ERROR_INVALID_CHUNK_ID: return "AAX_ERROR_INVALID_CHUNK_ID (-20003)";
-    case AAX_ERROR_NULL_OBJECT: return "AAX_ERROR_NULL_OBJECT (-20004)";
-    case AAX_ERROR_MALFORMED_CHUNK: return "AAX_ERROR_MALFORMED_CHUNK (-20005)";
-    case AAX_ERROR_NOT_INITIALIZED: return "AAX_ERROR_NOT_INITIALIZED (-20006)";
-    case AAX_ERROR_UNKNOWN_PLUGIN: return "AAX_ERROR_UNKNOWN_PLUGIN (-20007)";
-    case AAX_RESULT_FALSE: return "AAX_RESULT_FALSE (1)";
-    case AAX_RESULT_UNEXPECTED: return "AAX_RESULT_UNEXPECTED (0x8000FFFF)";
-    default: return "unknown AAX result";
+    case AAX_SUCCESS:
+        return "AAX_SUCCESS (0)";
+    case AAX_ERROR_INVALID_PARAMETER_ID:
+        return "AAX_ERROR_INVALID_PARAMETER_ID (-20001)";
+    case AAX_ERROR_INVALID_ARGUMENT:
+        return "AAX_ERROR_INVALID_ARGUMENT (-20002)";
+    case AAX_ERROR_INVALID_CHUNK_ID:
+        return "AAX_ERROR_INVALID_CHUNK_ID (-20003)";
+    case AAX_ERROR_NULL_OBJECT:
+        return "AAX_ERROR_NULL_OBJECT (-20004)";
+    case AAX_ERROR_MALFORMED_CHUNK:
+        return "AAX_ERROR_MALFORMED_CHUNK (-20005)";
+    case AAX_ERROR_NOT_INITIALIZED:
+        return "AAX_ERROR_NOT_INITIALIZED (-20006)";
+    case AAX_ERROR_UNKNOWN_PLUGIN:
+        return "AAX_ERROR_UNKNOWN_PLUGIN (-20007)";
+    case AAX_RESULT_FALSE:
+        return "AAX_RESULT_FALSE (1)";
+    case AAX_RESULT_UNEXPECTED:
+        return "AAX_RESULT_UNEXPECTED (0x8000FFFF)";
+    default:
+        return "unknown AAX result";
     }
 }
 
@@ -176,6 +187,7 @@ class AAX_IController
     virtual AAX_Result GetSampleRate(double* rate) const = 0;
     virtual AAX_Result GetInputStemFormat(AAX_EStemFormat* format) const = 0;
     virtual AAX_Result GetOutputStemFormat(AAX_EStemFormat* format) const = 0;
-    virtual AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data, uint32_t* written) const = 0;
+    virtual AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
+                                     uint32_t* written) const = 0;
     virtual void ParameterChangedByPlugIn(AAX_CParamID id, double normalized) = 0;
 };

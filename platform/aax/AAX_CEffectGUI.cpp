@@ -48,7 +48,8 @@ int32_t AAX_CEffectGUI::GetViewContainerWindowSystem() const
     return mViewContainer ? mViewContainer->GetWindowSystem() : AAX_eWindowSystem_X11;
 }
 
-AAX_Result AAX_CEffectGUI::GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data, uint32_t* written) const
+AAX_Result AAX_CEffectGUI::GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
+                                         uint32_t* written) const
 {
     if (!mController) return AAX_ERROR_NOT_INITIALIZED;
     return mController->GetCustomData(blockID, size, data, written);

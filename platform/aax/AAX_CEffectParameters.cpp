@@ -48,7 +48,8 @@ AAX_Result AAX_CEffectParameters::SetParameterNormalizedValue(AAX_CParamID id, d
     AAX_CParameter* parameter = mParameterManager.GetParameterByID(id);
     if (!parameter) return AAX_ERROR_INVALID_PARAMETER_ID;
     parameter->SetNormalizedValue(value);
-    if (mController) mController->ParameterChangedByPlugIn(parameter->Identifier(), parameter->GetNormalizedValue());
+    if (mController)
+        mController->ParameterChangedByPlugIn(parameter->Identifier(), parameter->GetNormalizedValue());
     return AAX_SUCCESS;
 }
 
@@ -62,7 +63,8 @@ AAX_Result AAX_CEffectParameters::GetChunkSize(AAX_CTypeID chunkID, uint32_t* si
     return AAX_SUCCESS;
 }
 
-AAX_Result AAX_CEffectParameters::GetChunk(AAX_CTypeID chunkID, void* data, uint32_t size, uint32_t* written) const
+AAX_Result AAX_CEffectParameters::GetChunk(AAX_CTypeID chunkID, void* data, uint32_t size,
+                                           uint32_t* written) const
 {
     if (!data || !written) return AAX_ERROR_NULL_OBJECT;
     *written = 0;

@@ -47,7 +47,8 @@ class AAX_CEffectParameters : public AAX_IEffectParameters
     AAX_Result GetChunkSize(AAX_CTypeID chunkID, uint32_t* size) const override;
     AAX_Result GetChunk(AAX_CTypeID chunkID, void* data, uint32_t size, uint32_t* written) const override;
     AAX_Result SetChunk(AAX_CTypeID chunkID, const void* data, uint32_t size) override;
-    AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data, uint32_t* written) const override;
+    AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
+                             uint32_t* written) const override;
 
     AAX_IController* Controller() const { return mController; }
 
@@ -60,7 +61,8 @@ class AAX_CInstrumentParameters : public AAX_CEffectParameters
 {
   public:
     // Adds one component described by setup to the effect descriptor.
-    static AAX_Result StaticDescribe(AAX_CEffectDescriptor* descriptor, const AAX_SInstrumentSetupInfo& setup);
+    static AAX_Result StaticDescribe(AAX_CEffectDescriptor* descriptor,
+                                     const AAX_SInstrumentSetupInfo& setup);
 };
 
 // Instances and GUI objects alive in this module.

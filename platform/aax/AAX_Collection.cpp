@@ -73,9 +73,10 @@ AAX_Result AAX_CCollection::AddEffect(const char* id, AAX_CEffectDescriptor* des
     if (!id || !descriptor) return AAX_ERROR_NULL_OBJECT;
     const bool owned = std::any_of(descriptors.begin(), descriptors.end(),
                                    [&](const auto& d) { return d.get() == descriptor; });
-    const bool repeated = std::any_of(published.begin(), published.end(), [&](const AAX_CEffectDescriptor* d) {
-        return d == descriptor || std::strcmp(d->Identifier(), id) == 0;
-    });
+    const bool repeated =
+        std::any_of(published.begin(), published.end(), [&](const AAX_CEffectDescriptor* d) {
+            return d == descriptor || std::strcmp(d->Identifier(), id) == 0;
+        });
     if (!owned || repeated || !*id) return AAX_ERROR_INVALID_ARGUMENT;
     descriptor->SetIdentifier(id);
     published.push_back(descriptor);

@@ -56,7 +56,8 @@ class AAX_IEffectParameters
     // Writes the chunk into data (size bytes, at least GetChunkSize); *written gets its length.
     virtual AAX_Result GetChunk(AAX_CTypeID chunkID, void* data, uint32_t size, uint32_t* written) const = 0;
     virtual AAX_Result SetChunk(AAX_CTypeID chunkID, const void* data, uint32_t size) = 0;
-    virtual AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data, uint32_t* written) const = 0;
+    virtual AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
+                                     uint32_t* written) const = 0;
     virtual AAX_Result RenderAudio(const AAX_SRenderContext& context) noexcept = 0;
 };
 
@@ -125,7 +126,8 @@ class AAX_IClassFactory
 // The seven entry points of a module, with C linkage.
 extern "C" {
 using ACFRegisterPluginProc = AAX_Result (*)(void* host, const AAX_IPluginDefinition** definition);
-using ACFRegisterComponentProc = AAX_Result (*)(void* host, uint32_t index, const AAX_IEffectDefinition** effect);
+using ACFRegisterComponentProc = AAX_Result (*)(void* host, uint32_t index,
+                                                const AAX_IEffectDefinition** effect);
 using ACFGetClassFactoryProc = AAX_Result (*)(void* host, AAX_CTypeID pluginID, AAX_IClassFactory** factory);
 using ACFCanUnloadNowProc = AAX_Result (*)(void* host);
 using ACFStartupProc = AAX_Result (*)(void* host);

@@ -48,9 +48,11 @@ TEST(AaxHost, DescribesTheModule)
     const Result r = host({"describe"});
     ASSERT_EQ(r.status, 0) << r.err;
     for (const char* expected :
-         {"\"sdkVersion\": \"0x2000061125C\"", "\"manufacturer\": \"Tirsk Audio\"", "\"packages\": [\"Orvane\"]",
-          "\"packageVersion\": 1", "\"name\": \"Orvane\", \"category\": 8192", ".aax.Orvane\"",
-          "\"pluginId\": \"KsRS\", \"manufacturerId\": \"TirA\", \"productId\": \"KsOr\", \"inputStem\": 65538, "
+         {"\"sdkVersion\": \"0x2000061125C\"", "\"manufacturer\": \"Tirsk Audio\"",
+          "\"packages\": [\"Orvane\"]", "\"packageVersion\": 1", "\"name\": \"Orvane\", \"category\": 8192",
+          ".aax.Orvane\"",
+          "\"pluginId\": \"KsRS\", \"manufacturerId\": \"TirA\", \"productId\": \"KsOr\", \"inputStem\": "
+          "65538, "
           "\"outputStem\": 65538, \"bypassAllowed\": true",
           "\"pluginId\": \"KsRM\", \"manufacturerId\": \"TirA\", \"productId\": \"KsOr\", \"inputStem\": 1, "
           "\"outputStem\": 1",
@@ -77,7 +79,8 @@ TEST(AaxHost, ListsOneParameterPerPluginParameterWithUniqueIdentifiers)
             ids.insert(params[i].id);
             // Automatable below 344 only.
             EXPECT_EQ(params[i].automatable, index < 344) << params[i].id;
-            const bool chain = (index - kChain1) % kChainStride == 0 && index >= kChain1 && index < kChain1 + 8 * kChainStride;
+            const bool chain = (index - kChain1) % kChainStride == 0 && index >= kChain1 &&
+                               index < kChain1 + 8 * kChainStride;
             if (chain)
                 EXPECT_EQ(params[i].id, "Chain" + std::to_string((index - kChain1) / kChainStride + 1));
             else
@@ -100,7 +103,10 @@ TEST(AaxHost, RefusesBadInput)
         int status;
         const char* message;
     } cases[] = {
-        {{"render", in, out, "--set", "NoSuchParameter=0.5"}, true, 2, "AAX_ERROR_INVALID_PARAMETER_ID (-20001)"},
+        {{"render", in, out, "--set", "NoSuchParameter=0.5"},
+         true,
+         2,
+         "AAX_ERROR_INVALID_PARAMETER_ID (-20001)"},
         {{"render", in, out, "--set", "DistXcita=1.5"}, true, 2, "0 to 1"},
         {{"render", in, out, "--stopped", "--tempo", "90"}, true, 2, "--stopped"},
         {{"render", in, out, "--stopped", "--position", "4"}, true, 2, "--stopped"},
@@ -124,9 +130,11 @@ TEST(AaxHost, RefusesBadInput)
 TEST(AaxHost, BypassGivesTheInputExactly)
 {
     for (const char* stem : {"stereo", "mono"}) {
-        const std::string in = writeTestInput(std::string("bypass-") + stem + ".wav", 48000, stem[0] == 'm' ? 1 : 2, 0.3);
+        const std::string in =
+            writeTestInput(std::string("bypass-") + stem + ".wav", 48000, stem[0] == 'm' ? 1 : 2, 0.3);
         const std::string out = scratch("bypassed.wav");
-        const Result r = host({"render", in, out, "--stem", stem, "--bypass", "--set", "DistXcita=1", "--block", "300"});
+        const Result r =
+            host({"render", in, out, "--stem", stem, "--bypass", "--set", "DistXcita=1", "--block", "300"});
         ASSERT_EQ(r.status, 0) << r.err;
         const Audio a = readWav(in), b = readWav(out);
         ASSERT_EQ(a.samples.size(), b.samples.size());
@@ -155,7 +163,8 @@ TEST(AaxHost, MonoStemRunsTheSingleBufferOnBothSides)
         ASSERT_EQ(m.at(i, 0), s.at(i, 1)) << "frame " << i;
         leftDiffers = std::max(leftDiffers, std::fabs(double(s.at(i, 0)) - s.at(i, 1)));
     }
-    EXPECT_GT(leftDiffers, 1e-3) << "the two sides of the stereo render must differ for the test to tell them apart";
+    EXPECT_GT(leftDiffers, 1e-3)
+        << "the two sides of the stereo render must differ for the test to tell them apart";
 }
 
 TEST(AaxHost, RenderAtTheHostRateSoundsLikeTheEngineAtThatRate)
@@ -163,7 +172,8 @@ TEST(AaxHost, RenderAtTheHostRateSoundsLikeTheEngineAtThatRate)
     for (int rate : {48000, 96000}) {
         const std::string in = writeTestInput("rate-" + std::to_string(rate) + ".wav", rate, 2, 1.0);
         const std::string aax = scratch("rate-aax.wav"), ref = scratch("rate-ref.wav");
-        const std::vector<std::string> sets{"--set", "DelayOn=1", "--set", "ReverbOn=1", "--set", "FlangerOn=1"};
+        const std::vector<std::string> sets{"--set",      "DelayOn=1", "--set",
+                                            "ReverbOn=1", "--set",     "FlangerOn=1"};
         std::vector<std::string> a{"render", in, aax}, b{"--quiet", "--program", "0"};
         a.insert(a.end(), sets.begin(), sets.end());
         b.insert(b.end(), sets.begin(), sets.end());
@@ -187,8 +197,8 @@ TEST(AaxHost, ChunkRestoresEveryParameter)
 {
     const std::string in = writeTestInput("chunk.wav", 48000, 2, 0.1);
     const std::string chunk = scratch("state.chunk"), out = scratch("chunk-out.wav");
-    std::vector<std::string> save{"render", in, out, "--chunk-save", chunk, "--set", "DistXcita=0.25",
-                                  "--set", "MmFilterType=0.07"};
+    std::vector<std::string> save{
+        "render", in, out, "--chunk-save", chunk, "--set", "DistXcita=0.25", "--set", "MmFilterType=0.07"};
     for (int p = 0; p < 8; ++p) {
         save.push_back("--set");
         save.push_back("Chain" + std::to_string(p + 1) + "=0.0" + std::to_string(p + 1));
@@ -227,15 +237,16 @@ TEST(AaxHost, EveryMidiPacketOfABufferArrivesInOrder)
     // Pattern notes: 49 and 52 pick gate patterns 2 and 5, 62 filter pattern 3. All in one
     // buffer: the gate chain ends on pattern 5 (the later packet) and the filter chain on 3.
     const std::string in = writeTestInput("midi.wav", 48000, 2, 0.05);
-    const Result r = host({"render", in, scratch("midi-out.wav"), "--set", "SeqMidiNoteTrigger=1", "--block", "1024",
-                        "--midi", "100:144:49:100", "--midi", "200:144:62:100", "--midi", "300:144:52:100",
-                        "--print-params"});
+    const Result r = host({"render", in, scratch("midi-out.wav"), "--set", "SeqMidiNoteTrigger=1", "--block",
+                           "1024", "--midi", "100:144:49:100", "--midi", "200:144:62:100", "--midi",
+                           "300:144:52:100", "--print-params"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<double> vst = jsonArray(r.out, "vst");
     ASSERT_EQ(vst.size(), 366u);
     for (int p = 0; p < 8; ++p) {
         EXPECT_EQ(vst[static_cast<size_t>(kGateChain1 + p)], p == 4 ? 1.0 : 0.0) << "gate pattern " << p + 1;
-        EXPECT_EQ(vst[static_cast<size_t>(kFilterChain1 + p)], p == 2 ? 1.0 : 0.0) << "filter pattern " << p + 1;
+        EXPECT_EQ(vst[static_cast<size_t>(kFilterChain1 + p)], p == 2 ? 1.0 : 0.0)
+            << "filter pattern " << p + 1;
     }
 }
 

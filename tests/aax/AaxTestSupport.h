@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
-#include <map>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -74,7 +74,10 @@ struct Audio {
     int channels = 0;
     std::vector<float> samples; // interleaved
     long frames() const { return channels ? static_cast<long>(samples.size()) / channels : 0; }
-    float at(long frame, int channel) const { return samples[static_cast<size_t>(frame * channels + channel)]; }
+    float at(long frame, int channel) const
+    {
+        return samples[static_cast<size_t>(frame * channels + channel)];
+    }
 };
 
 inline Audio readWav(const std::string& path)

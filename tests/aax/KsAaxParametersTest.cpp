@@ -19,7 +19,8 @@ namespace
 constexpr int kFrames = 512;
 
 struct Rig {
-    explicit Rig(double rate = 48000.0, AAX_EStemFormat stem = AAX_eStemFormat_Stereo) : controller(rate, stem, stem)
+    explicit Rig(double rate = 48000.0, AAX_EStemFormat stem = AAX_eStemFormat_Stereo)
+        : controller(rate, stem, stem)
     {
         effect.reset(static_cast<Ks_AAX_Parameters*>(Ks_AAX_Parameters::Create()));
         controller.setEffect(effect.get());
@@ -117,9 +118,9 @@ TEST(KsAaxParameters, TimeInformationFollowsTheTransport)
         double expectPosition, expectTempo;
         int expectFlags;
     } steps[] = {
-        {false, 5.0, 90.0, 0.0, 120.0, 0},            // stopped from the start
+        {false, 5.0, 90.0, 0.0, 120.0, 0}, // stopped from the start
         {true, 2.5, 100.0, 2.5, 100.0, kVstTransportPlaying},
-        {false, 7.0, 140.0, 2.5, 100.0, 0},           // stopped again: the last values stay
+        {false, 7.0, 140.0, 2.5, 100.0, 0}, // stopped again: the last values stay
         {true, 0.25, 60.0, 0.25, 60.0, kVstTransportPlaying},
     };
     for (const auto& s : steps) {
@@ -201,7 +202,8 @@ TEST(KsAaxParameters, HostileChunksAreRefusedAndChangeNothing)
         }),
     };
     for (size_t i = 0; i < hostile.size(); ++i) {
-        EXPECT_EQ(rig.effect->SetChunk(AAX_cParameterChunkID, hostile[i].data(), static_cast<uint32_t>(hostile[i].size())),
+        EXPECT_EQ(rig.effect->SetChunk(AAX_cParameterChunkID, hostile[i].data(),
+                                       static_cast<uint32_t>(hostile[i].size())),
                   AAX_ERROR_MALFORMED_CHUNK)
             << i;
         EXPECT_NEAR(rig.effect->GetParameterByID("DistXcita")->GetNormalizedValue(), 0.8, 1e-9) << i;

@@ -94,7 +94,8 @@ MidiPacket parseMidi(const std::string& text)
     MidiPacket packet{};
     packet.frame = parseInteger(fields[0], 0, (1LL << 40), "--midi frame");
     for (int i = 0; i < 3; ++i)
-        packet.bytes[i] = static_cast<uint8_t>(parseInteger(fields[static_cast<size_t>(i) + 1], 0, 255, "--midi byte"));
+        packet.bytes[i] =
+            static_cast<uint8_t>(parseInteger(fields[static_cast<size_t>(i) + 1], 0, 255, "--midi byte"));
     return packet;
 }
 
@@ -139,7 +140,8 @@ class Session
     {
         if (!module.load(path)) throw ModuleError{module.error()};
         const AAX_Result started = module.startup(nullptr);
-        if (started != AAX_SUCCESS) throw ModuleError{std::string("ACFStartup failed: ") + AAX_ResultName(started)};
+        if (started != AAX_SUCCESS)
+            throw ModuleError{std::string("ACFStartup failed: ") + AAX_ResultName(started)};
         running = true;
     }
     ~Session()
@@ -175,11 +177,13 @@ class Instance
         AAX_CTypeID pluginID = 0;
         for (int32_t e = 0; e < def.EffectCount() && !pluginID; ++e) {
             const AAX_IEffectDefinition* described = nullptr;
-            if (session.module.registerComponent(nullptr, static_cast<uint32_t>(e), &described) != AAX_SUCCESS ||
+            if (session.module.registerComponent(nullptr, static_cast<uint32_t>(e), &described) !=
+                    AAX_SUCCESS ||
                 !described)
                 continue;
             for (int32_t c = 0; c < described->ComponentCount(); ++c)
-                if (described->Component(c)->mInputStemFormat == stem) pluginID = described->Component(c)->mPluginID;
+                if (described->Component(c)->mInputStemFormat == stem)
+                    pluginID = described->Component(c)->mPluginID;
         }
         if (!pluginID) throw ModuleError{"the module has no component for that stem format"};
         AAX_IClassFactory* made = nullptr;
@@ -223,8 +227,8 @@ int describe(Session& session)
                         "\"outputStem\": %u, \"bypassAllowed\": %s",
                         c ? ", " : "", jsonString(fourCC(s.mPluginID).c_str()).c_str(),
                         jsonString(fourCC(s.mManufacturerID).c_str()).c_str(),
-                        jsonString(fourCC(s.mProductID).c_str()).c_str(), s.mInputStemFormat, s.mOutputStemFormat,
-                        s.mCanBypass ? "true" : "false");
+                        jsonString(fourCC(s.mProductID).c_str()).c_str(), s.mInputStemFormat,
+                        s.mOutputStemFormat, s.mCanBypass ? "true" : "false");
             if (s.mNeedsInputMIDI)
                 std::printf(", \"midiInput\": {\"name\": %s, \"channelMask\": %u}",
                             jsonString(s.mInputMIDINodeName).c_str(), s.mInputMIDIChannelMask);
@@ -250,7 +254,8 @@ int listParams(Instance& instance)
                     "\"type\": \"%s\", \"taper\": %s, \"min\": %s, \"max\": %s, \"text\": %s}",
                     i ? ",\n " : "", jsonString(p.Identifier()).c_str(), jsonString(p.Name()).c_str(),
                     jsonNumber(p.GetNormalizedDefaultValue()).c_str(), p.IsAutomatable() ? "true" : "false",
-                    p.GetNumberOfSteps(), p.GetType() == AAX_eParameterType_Discrete ? "discrete" : "continuous",
+                    p.GetNumberOfSteps(),
+                    p.GetType() == AAX_eParameterType_Discrete ? "discrete" : "continuous",
                     jsonString(p.TaperName()).c_str(), jsonNumber(p.RealMinimum()).c_str(),
                     jsonNumber(p.RealMaximum()).c_str(), jsonString(text).c_str());
     }
@@ -334,8 +339,8 @@ int render(Session& session, const Options& options)
 
     Instance instance(session, mono ? AAX_eStemFormat_Mono : AAX_eStemFormat_Stereo, rate);
     if (!chunk.empty() || !options.chunkLoad.empty()) {
-        const AAX_Result result = instance.effect->SetChunk(AAX_FourCC("prms"), chunk.data(),
-                                                            static_cast<uint32_t>(chunk.size()));
+        const AAX_Result result =
+            instance.effect->SetChunk(AAX_FourCC("prms"), chunk.data(), static_cast<uint32_t>(chunk.size()));
         if (result != AAX_SUCCESS)
             throw UsageError{"--chunk-load " + options.chunkLoad + ": " + AAX_ResultName(result)};
     }
@@ -412,7 +417,8 @@ int render(Session& session, const Options& options)
         std::vector<uint8_t> bytes(size);
         uint32_t length = 0;
         const AAX_Result result = instance.effect->GetChunk(AAX_FourCC("prms"), bytes.data(), size, &length);
-        if (result != AAX_SUCCESS) throw ModuleError{std::string("GetChunk failed: ") + AAX_ResultName(result)};
+        if (result != AAX_SUCCESS)
+            throw ModuleError{std::string("GetChunk failed: ") + AAX_ResultName(result)};
         writeFile(options.chunkSave, bytes.data(), length);
     }
     if (options.printParams) printParams(instance);
@@ -430,7 +436,8 @@ int run(int argc, char** argv)
         ->check(CLI::IsMember({"mono", "stereo"}));
     app.add_option("--rate", options.rate, "sample rate of the instance and of OUT (default: IN's)")
         ->check(CLI::Range(1000.0, 768000.0));
-    app.add_option("--block", options.block, "buffer size in frames (default 512)")->check(CLI::Range(1, 65536));
+    app.add_option("--block", options.block, "buffer size in frames (default 512)")
+        ->check(CLI::Range(1, 65536));
     app.add_option("--set", options.sets, "normalised-value update ID=VALUE before the first buffer")
         ->allow_extra_args(false);
     app.add_flag("--bypass", options.bypass, "master bypass on");
@@ -445,7 +452,8 @@ int run(int argc, char** argv)
     app.add_option("--chunk-save", options.chunkSave, "write the SDK chunk to F after the render");
     app.add_option("--chunk-load", options.chunkLoad, "restore the SDK chunk from F before the first buffer");
     app.add_flag("--print-params", options.printParams, "print the parameter values after the render");
-    app.add_option("--gui-snapshot", options.guiSnapshot, "open the GUI headless after the render, write a PNG");
+    app.add_option("--gui-snapshot", options.guiSnapshot,
+                   "open the GUI headless after the render, write a PNG");
     if (const auto exit = host::parseCommandLine(app, argc, argv)) return *exit;
 
     if (options.positional.size() < 2) throw UsageError{"expected MODULE COMMAND"};
@@ -457,7 +465,8 @@ int run(int argc, char** argv)
     const bool renderOptions = options.rate > 0.0 || options.block != 512 || !options.sets.empty() ||
                                options.bypass || !options.tempo.empty() || !options.position.empty() ||
                                options.stopped || !options.midi.empty() || !options.chunkSave.empty() ||
-                               !options.chunkLoad.empty() || options.printParams || !options.guiSnapshot.empty();
+                               !options.chunkLoad.empty() || options.printParams ||
+                               !options.guiSnapshot.empty();
     if (command != "render" && (renderOptions || options.positional.size() != 2))
         throw UsageError{command + " takes no files and no render options"};
     if (command == "describe" && options.stem != "stereo") throw UsageError{"describe takes no --stem"};
@@ -465,7 +474,8 @@ int run(int argc, char** argv)
     Session session(options.positional[0]);
     if (command == "describe") return describe(session);
     if (command == "params") {
-        Instance instance(session, options.stem == "mono" ? AAX_eStemFormat_Mono : AAX_eStemFormat_Stereo, 48000.0);
+        Instance instance(session, options.stem == "mono" ? AAX_eStemFormat_Mono : AAX_eStemFormat_Stereo,
+                          48000.0);
         return listParams(instance);
     }
     return render(session, options);

@@ -63,7 +63,8 @@ AAX_Result AAXController::GetOutputStemFormat(AAX_EStemFormat* format) const
     return AAX_SUCCESS;
 }
 
-AAX_Result AAXController::GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data, uint32_t* written) const
+AAX_Result AAXController::GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
+                                        uint32_t* written) const
 {
     if (!effect) return AAX_ERROR_NULL_OBJECT;
     return effect->GetCustomData(blockID, size, data, written);

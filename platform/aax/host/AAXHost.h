@@ -63,7 +63,8 @@ class AAXController : public AAX_IController
     AAX_Result GetSampleRate(double* rate) const override;
     AAX_Result GetInputStemFormat(AAX_EStemFormat* format) const override;
     AAX_Result GetOutputStemFormat(AAX_EStemFormat* format) const override;
-    AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data, uint32_t* written) const override;
+    AAX_Result GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
+                             uint32_t* written) const override;
     void ParameterChangedByPlugIn(AAX_CParamID id, double normalized) override;
 
     int plugInWrites = 0;
