@@ -55,6 +55,8 @@ const char* Ks_AAX_Parameters::identifierOf(int index) const
 
 AAX_Result Ks_AAX_Parameters::EffectInit()
 {
+    // The parameters are published once; a second initialisation keeps them (and their values).
+    if (masterBypass) return AAX_SUCCESS;
     transportTempo.store(120.0, relaxed);
     // The engine runs at the host's rate (the shell starts at 44100 Hz).
     double rate = 0.0;

@@ -149,6 +149,14 @@ TEST(KsAaxParameters, UpdatesAndAutomatedWritesReachTheirOwnParameter)
         EXPECT_NEAR(vst.getParameter(index), 0.01 * (p + 1), 1e-6) << id;
     }
     EXPECT_EQ(rig.effect->UpdateParameterNormalizedValue("Chain", 0.5), AAX_ERROR_INVALID_PARAMETER_ID);
+    // A second initialisation keeps the parameters and their values.
+    ASSERT_EQ(rig.effect->Initialize(&rig.controller), AAX_SUCCESS);
+    EXPECT_EQ(rig.effect->GetNumberOfParameters(), 367);
+    EXPECT_NEAR(rig.effect->GetParameterByID("Chain8")->GetNormalizedValue(), 0.08, 1e-9);
+    rig.effect->UpdateParameterNormalizedValue(AAX_cMasterBypassID, 1.0);
+    rig.render();
+    EXPECT_EQ(rig.out[0][7], rig.in[0][7]) << "Master Bypass still works";
+    rig.effect->UpdateParameterNormalizedValue(AAX_cMasterBypassID, 0.0);
     EXPECT_EQ(rig.effect->UpdateParameterNormalizedValue("NoSuchId", 0.5), AAX_ERROR_INVALID_PARAMETER_ID);
     // A value out of range or not a number never reaches the plug-in as such.
     const int xcita = rig.engine().parameterIndex("DistXcita");
