@@ -194,8 +194,8 @@ TEST(KsAaxParameters, HostileChunksAreRefusedAndChangeNothing)
     // The first entry is Master Bypass: length at 12, identifier at 14, value at 28.
     const std::vector<std::vector<uint8_t>> hostile = {
         {},
-        variant([](auto& b) { b.resize(b.size() - 1); }),
-        variant([](auto& b) { b.resize(11); }),
+        variant([](auto& b) { b.pop_back(); }),
+        variant([](auto& b) { b.erase(b.begin() + 11, b.end()); }),
         variant([](auto& b) { b.push_back(0); }),
         variant([](auto& b) { b[0] = 'X'; }),
         variant([](auto& b) { b[4] = 2; }),
