@@ -52,6 +52,16 @@ void CFrame::redraw()
     redrawDirty();
 }
 
+void CFrame::redrawRect(const CRect& area)
+{
+    const CRect clipped = area.intersect(CRect(0, 0, getWidth(), getHeight()));
+    if (image->isEmpty() || clipped.isEmpty()) return;
+    CDrawContext context(image->getSurface());
+    drawRect(context, clipped);
+    cairo_surface_flush(image->getSurface());
+    if (windowOpen) backend.present(*this, clipped);
+}
+
 void CFrame::idle()
 {
     if (windowOpen) backend.processEvents(*this);

@@ -8,6 +8,7 @@
 //   redrawDirty()                 draws the dirty views (and what lies under and over them) into
 //                                 the image and presents the changed part; nothing when clean
 //   redraw()                      draws and presents everything
+//   redrawRect(area)              draws and presents the part of area inside the frame
 //   idle()                        lets the back end deliver pending events, then redrawDirty()
 //   handleMouseDown / handleMouseMoved / handleMouseUp (where, buttons)
 //                                 mouse input in frame pixels, as the back end delivers it. A press
@@ -53,6 +54,7 @@ class CFrame : public CViewContainer
 
     void redrawDirty();
     void redraw();
+    void redrawRect(const CRect& area);
     void idle();
 
     void handleMouseDown(CPoint where, int buttons);
