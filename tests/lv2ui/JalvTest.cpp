@@ -159,11 +159,10 @@ TEST(Jalv, ShowsTheEditorAndClosesCleanly)
     for (int i = 0; i < uitest::maxPolls; ++i) {
         difference = uitest::differingPixels(
             uitest::UiTestHost::readWindow(d, editor.window, editor.width, editor.height), reference);
-        if (difference >= 0 && difference <= uitest::allowedDifference(reference)) break;
+        if (difference == 0) break;
         uitest::waitABit();
     }
-    EXPECT_GE(difference, 0);
-    EXPECT_LE(difference, uitest::allowedDifference(reference));
+    EXPECT_EQ(difference, 0);
 
     closeTopLevels(d);
     for (int i = 0; i < 4 * uitest::maxPolls && !jalv->exited(); ++i)

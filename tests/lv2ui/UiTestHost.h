@@ -41,8 +41,11 @@ struct HostCall {
     float value;
 };
 
+// Windows of other programs (jalv's) come and go while the tests look at them: their X errors are
+// not the tests' faults, and a failed read gives an empty image.
 inline Display* openDisplay()
 {
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     Display* d = nullptr;
     for (int attempt = 0; attempt < 5 && !d; ++attempt)
         d = XOpenDisplay(nullptr);
@@ -308,22 +311,24 @@ inline gui::RgbaImage headlessSnapshot(const std::string& name, const std::strin
     return image;
 }
 
-// Pixels whose colour differs (alpha aside); -1 when the sizes differ.
+// Pixels whose colour differs (alpha aside), outside the editor's text displays: they show the
+// program's name, which the headless tool's default program and the plug-in's first program do
+// not share. -1 when the sizes differ.
 inline long differingPixels(const gui::RgbaImage& a, const gui::RgbaImage& b)
 {
     if (a.width != b.width || a.height != b.height) return -1;
+    std::vector<SkinControl> texts;
+    for (const auto& [name, control] : skinControls())
+        if (control.kind == "TextDisplay" || control.kind == "VersionDisplay") texts.push_back(control);
     long count = 0;
     for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x)
-            count += !std::equal(a.pixel(x, y), a.pixel(x, y) + 3, b.pixel(x, y));
+        for (int x = 0; x < a.width; ++x) {
+            bool masked = false;
+            for (const SkinControl& t : texts)
+                masked = masked || (x >= t.x1 && x < t.x2 && y >= t.y1 && y < t.y2);
+            count += !masked && !std::equal(a.pixel(x, y), a.pixel(x, y) + 3, b.pixel(x, y));
+        }
     return count;
-}
-
-// The editor's text display shows the program's name, which the headless tool's default program
-// and the plug-in's first program do not share: that many pixels may differ.
-inline long allowedDifference(const gui::RgbaImage& image)
-{
-    return static_cast<long>(image.width) * image.height / 50;
 }
 
 } // namespace uitest
