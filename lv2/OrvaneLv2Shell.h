@@ -66,7 +66,8 @@ class OrvaneLv2Shell : public OrvaneVST
             !anyDeferred.exchange(false, std::memory_order_acq_rel))
             return;
         for (int i = 0; i < static_cast<int>(deferred.size()); ++i)
-            if (deferred[i].load(std::memory_order_relaxed) && deferred[i].exchange(0, std::memory_order_relaxed))
+            if (deferred[i].load(std::memory_order_relaxed) &&
+                deferred[i].exchange(0, std::memory_order_relaxed))
                 f(i);
     }
 

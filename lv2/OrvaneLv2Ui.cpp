@@ -86,7 +86,8 @@ void OrvaneLv2Ui::shellGone()
 
 void OrvaneLv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer)
 {
-    if (!editor || port >= OrvaneLv2Ports::controlCount || format != 0 || size != sizeof(float) || !buffer) return;
+    if (!editor || port >= OrvaneLv2Ports::controlCount || format != 0 || size != sizeof(float) || !buffer)
+        return;
     float value = 0.0f;
     std::memcpy(&value, buffer, sizeof value);
     const float normalised = sync->toNormalised(port, value);
@@ -145,8 +146,9 @@ OrvaneLv2Ui* self(LV2UI_Handle handle)
     return static_cast<OrvaneLv2Ui*>(handle);
 }
 
-LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
-                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
+LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
+                         LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                         const LV2_Feature* const* features)
 {
     if (!pluginUri || std::strcmp(pluginUri, OrvaneLv2Ports::pluginUri) != 0 || !widget) return nullptr;
     try {

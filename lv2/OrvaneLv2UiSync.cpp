@@ -70,7 +70,8 @@ void OrvaneLv2UiSync::endAction(const Parameters& after)
 
 void OrvaneLv2UiSync::deferred(int index, float normalised)
 {
-    if (index >= 0 && index < stored && maps[index].toHost(normalised) != known[index]) write(index, normalised);
+    if (index >= 0 && index < stored && maps[index].toHost(normalised) != known[index])
+        write(index, normalised);
 }
 
 void OrvaneLv2UiSync::write(int index, float normalised)

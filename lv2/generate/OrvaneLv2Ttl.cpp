@@ -151,8 +151,7 @@ std::string pluginDescription(bool withUi)
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map , work:schedule ;\n"
         << "    lv2:extensionData state:interface , work:interface ;\n";
     if (withUi) out << "    ui:ui <" << uiUri << "> ;\n";
-    out
-        << "    lv2:port [\n";
+    out << "    lv2:port [\n";
     for (uint32_t i = 0; i < controlCount; ++i) {
         controlPort(out, describeControl(static_cast<int>(i)));
         out << "    ] , [\n";

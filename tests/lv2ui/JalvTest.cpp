@@ -120,14 +120,16 @@ TEST(Jalv, ShowsTheEditorAndClosesCleanly)
     Display* d = uitest::openDisplay();
     if (!d) GTEST_SKIP() << "no X server could be reached; the test command starts one with xvfb-run";
     gui::RgbaImage background;
-    ASSERT_TRUE(gui::readPngFile(std::string(ORVANE_LV2_BUNDLE) + "Skins/default/Background.png", background));
+    ASSERT_TRUE(
+        gui::readPngFile(std::string(ORVANE_LV2_BUNDLE) + "Skins/default/Background.png", background));
     const gui::RgbaImage reference = uitest::headlessSnapshot("jalv-defaults", "");
     ASSERT_GT(reference.width, 0);
 
     const std::string server = "orvane-test-" + std::to_string(getpid());
     const std::vector<std::string> env = {"JACK_DEFAULT_SERVER=" + server, "JACK_NO_AUDIO_RESERVATION=1",
                                           "JACK_NO_START_SERVER=1"};
-    Child jackd({ORVANE_JACKD, "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"}, env);
+    Child jackd({ORVANE_JACKD, "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"},
+                env);
     ASSERT_TRUE(jackd.started());
 
     // jalv gives up when the server is not up yet: it is started again until it stays.
@@ -140,7 +142,8 @@ TEST(Jalv, ShowsTheEditorAndClosesCleanly)
     std::unique_ptr<Child> jalv;
     WindowInfo editor;
     for (int attempt = 0; attempt < 10 && !editor.window; ++attempt) {
-        jalv = std::make_unique<Child>(std::vector<std::string>{ORVANE_JALV, "urn:tirsk-audio:orvane"}, jalvEnv);
+        jalv =
+            std::make_unique<Child>(std::vector<std::string>{ORVANE_JALV, "urn:tirsk-audio:orvane"}, jalvEnv);
         ASSERT_TRUE(jalv->started());
         for (int i = 0; i < 4 * uitest::maxPolls && !editor.window && !jalv->exited(); ++i) {
             std::vector<WindowInfo> windows;

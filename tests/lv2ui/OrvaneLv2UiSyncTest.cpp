@@ -24,7 +24,10 @@ class Recorder : public OrvaneLv2UiSync::Host
 {
   public:
     void writePort(uint32_t port, float value) override { calls.push_back({'w', port, value}); }
-    void touchPort(uint32_t port, bool grabbed) override { calls.push_back({grabbed ? 'b' : 'e', port, 0.0f}); }
+    void touchPort(uint32_t port, bool grabbed) override
+    {
+        calls.push_back({grabbed ? 'b' : 'e', port, 0.0f});
+    }
     std::vector<Call> calls;
 };
 
@@ -140,9 +143,9 @@ TEST(OrvaneLv2UiSync, WritesDeferredChangesOnlyWhereThePortDiffers)
     Recorder host;
     OrvaneLv2UiSync sync(host, defaults());
     sync.portEvent(cutoff, 0.6f);
-    sync.deferred(cutoff, 0.6f);            // the host holds it already
-    sync.deferred(distOn, 0.25f);           // unchanged
-    sync.deferred(mixPercent, 0.5f);        // changed: 50 %
+    sync.deferred(cutoff, 0.6f);                  // the host holds it already
+    sync.deferred(distOn, 0.25f);                 // unchanged
+    sync.deferred(mixPercent, 0.5f);              // changed: 50 %
     sync.deferred(OrvaneLv2UiSync::stored, 1.0f); // not a port
     EXPECT_EQ(host.calls, (std::vector<Call>{{'w', mixPercent, 50.0f}}));
     sync.deferred(mixPercent, 0.5f); // now known

@@ -94,7 +94,8 @@ TEST_F(Lv2Ui, OpensInTheHostsWindowAtTheSkinsSizeShowingTheEditor)
 {
     ASSERT_TRUE(ui->open());
     gui::RgbaImage background;
-    ASSERT_TRUE(gui::readPngFile(std::string(ORVANE_LV2_BUNDLE) + "Skins/default/Background.png", background));
+    ASSERT_TRUE(
+        gui::readPngFile(std::string(ORVANE_LV2_BUNDLE) + "Skins/default/Background.png", background));
     EXPECT_EQ(ui->resizedWidth, background.width);
     EXPECT_EQ(ui->resizedHeight, background.height);
 
@@ -121,7 +122,8 @@ TEST_F(Lv2Ui, PortEventsShowInTheEditorAndAreNotEchoed)
         const char* name;
         float normalised;
     };
-    const Change changes[] = {{"DistXcita", 0.8f}, {"DistOn", 1.0f}, {"PanDepth", 0.1f}, {"MmFilterType", 0.05f}};
+    const Change changes[] = {
+        {"DistXcita", 0.8f}, {"DistOn", 1.0f}, {"PanDepth", 0.1f}, {"MmFilterType", 0.05f}};
     std::string settings;
     for (const Change& c : changes) {
         const uint32_t port = plugin->portIndex(c.name);
@@ -152,10 +154,10 @@ TEST_F(Lv2Ui, ClicksAndDragsReachTheHostsPortsAndThePlugin)
         int direction; // +1: the value rises, -1: it falls
     };
     const Gesture gestures[] = {
-        {"DistOn", 0, 0, +1},     // a switch: a click turns it on
+        {"DistOn", 0, 0, +1},      // a switch: a click turns it on
         {"DistXcita", 0, -40, +1}, // a knob dragged up
         {"PanDepth", 0, 30, -1},   // a knob dragged down
-        {"DistOn", 0, 0, -1},     // the switch again: off
+        {"DistOn", 0, 0, -1},      // the switch again: off
     };
     for (const Gesture& g : gestures) {
         SCOPED_TRACE(g.name);
@@ -212,7 +214,7 @@ TEST_F(Lv2Ui, IgnoresPortEventsItCannotUse)
         float value;
     };
     const Bad events[] = {{xcita, 4, 0, NAN},  {xcita, 4, 0, INFINITY}, {xcita, 2, 0, 0.5f},
-                          {xcita, 4, 7, 0.5f}, {344, 4, 0, 0.5f},        {349, 4, 0, 0.5f},
+                          {xcita, 4, 7, 0.5f}, {344, 4, 0, 0.5f},       {349, 4, 0, 0.5f},
                           {100000, 4, 0, 0.5f}};
     const gui::RgbaImage before = (ui->idleFor(3), ui->pixels());
     for (const Bad& b : events)

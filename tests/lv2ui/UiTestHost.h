@@ -84,8 +84,9 @@ struct UiModule {
             lilv_node_free(x11);
             lilv_uis_free(uis);
             m.library = m.binaryPath.empty() ? nullptr : dlopen(m.binaryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-            auto entry = m.library ? reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(m.library, "lv2ui_descriptor"))
-                                   : nullptr;
+            auto entry =
+                m.library ? reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(m.library, "lv2ui_descriptor"))
+                          : nullptr;
             m.descriptor = entry ? entry(0) : nullptr;
             return m;
         }();
@@ -132,8 +133,8 @@ class UiTestHost
         list.push_back(&mapF);
         list.push_back(nullptr);
         LV2UI_Widget w = nullptr;
-        ui = d->instantiate(d, "urn:tirsk-audio:orvane", UiModule::get().binaryPath.c_str(), writeFunction, this,
-                            &w, list.data());
+        ui = d->instantiate(d, "urn:tirsk-audio:orvane", UiModule::get().binaryPath.c_str(), writeFunction,
+                            this, &w, list.data());
         if (!ui) return false;
         widget = static_cast<Window>(reinterpret_cast<uintptr_t>(w));
         idleInterface = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
@@ -205,8 +206,8 @@ class UiTestHost
 
     static gui::RgbaImage readWindow(Display* d, Window window, int w, int h)
     {
-        XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes,
-                                  ZPixmap);
+        XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h),
+                                  AllPlanes, ZPixmap);
         gui::RgbaImage out;
         if (!image) return out;
         out.width = w;
@@ -231,7 +232,8 @@ class UiTestHost
     int resizedWidth = 0, resizedHeight = 0;
 
   private:
-    static void writeFunction(LV2UI_Controller c, uint32_t port, uint32_t size, uint32_t format, const void* buffer)
+    static void writeFunction(LV2UI_Controller c, uint32_t port, uint32_t size, uint32_t format,
+                              const void* buffer)
     {
         auto* host = static_cast<UiTestHost*>(c);
         float value = 0.0f;
@@ -303,9 +305,9 @@ inline gui::RgbaImage headlessSnapshot(const std::string& name, const std::strin
     const std::string dir = std::string(ORVANE_BINARY_DIR) + "/test-scratch/lv2ui";
     const std::string png = dir + "/" + name + ".png";
     std::remove(png.c_str());
-    const std::string command = "mkdir -p '" + dir + "' && echo 'snapshot " + png + "' | ORVANE_FACTORY_DIR='" +
-                                ORVANE_BINARY_DIR + "/data' '" + ORVANE_EDITOR_TOOL + "' " + settings +
-                                " > /dev/null";
+    const std::string command = "mkdir -p '" + dir + "' && echo 'snapshot " + png +
+                                "' | ORVANE_FACTORY_DIR='" + ORVANE_BINARY_DIR + "/data' '" +
+                                ORVANE_EDITOR_TOOL + "' " + settings + " > /dev/null";
     gui::RgbaImage image;
     if (std::system(command.c_str()) == 0) gui::readPngFile(png, image);
     return image;
