@@ -24,7 +24,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -153,18 +152,6 @@ class UiTestHost
     {
         UiModule::get().descriptor->port_event(ui, port, size, format, &value);
     }
-    // The plug-in takes a block (and with it the port values the user interface wrote).
-    void runPlugin() { plugin->run(256); }
-    // Idles until done() holds (at most maxPolls times).
-    bool idleUntil(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < maxPolls; ++i) {
-            idle();
-            if (done()) return true;
-            waitABit();
-        }
-        return false;
-    }
     void idleFor(int count)
     {
         for (int i = 0; i < count; ++i) {
@@ -173,17 +160,12 @@ class UiTestHost
         }
     }
 
-    // Window point -> root point.
-    void rootPoint(int x, int y, int& rx, int& ry) const
-    {
-        Window child;
-        XTranslateCoordinates(display, widget, DefaultRootWindow(display), x, y, &rx, &ry, &child);
-    }
     // Presses at (x, y) of the editor, moves by (dx, dy) in steps, releases; idles between.
     void drag(int x, int y, int dx, int dy, int steps = 4)
     {
         int rx, ry;
-        rootPoint(x, y, rx, ry);
+        Window child;
+        XTranslateCoordinates(display, widget, DefaultRootWindow(display), x, y, &rx, &ry, &child);
         XTestFakeMotionEvent(display, -1, rx, ry, 0);
         XTestFakeButtonEvent(display, Button1, True, 0);
         idleFor(3);
