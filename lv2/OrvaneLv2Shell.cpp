@@ -6,6 +6,12 @@ OrvaneLv2Shell::OrvaneLv2Shell() : OrvaneVST(nullptr)
 {
     for (auto& flag : deferred)
         flag.store(0, std::memory_order_relaxed);
+    // The editor comes and goes with the user interface while audio runs: the flags that carry
+    // parameter changes to it exist from the start, so that the audio thread never sees them made.
+    const auto count = static_cast<std::size_t>(engine->parameterCount);
+    editorChanged = std::make_unique<std::atomic<std::uint8_t>[]>(count);
+    for (std::size_t i = 0; i < count; ++i)
+        editorChanged[i].store(0, std::memory_order_relaxed);
 }
 
 OrvaneLv2Shell::~OrvaneLv2Shell()

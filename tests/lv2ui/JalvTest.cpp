@@ -132,7 +132,15 @@ TEST(Jalv, ShowsTheEditorAndClosesCleanly)
                 env);
     ASSERT_TRUE(jackd.started());
 
-    // jalv gives up when the server is not up yet: it is started again until it stays.
+    // jalv gives up when the server is not up yet: jack_wait waits for it (and jalv is started
+    // again should it still give up).
+    {
+        const std::string tools =
+            std::string(ORVANE_JACKD).substr(0, std::string(ORVANE_JACKD).rfind('/') + 1);
+        Child wait({tools + "jack_wait", "-w", "-s", server, "-t", "30"}, env);
+        for (int i = 0; i < 8 * uitest::maxPolls && wait.started() && !wait.exited(); ++i)
+            uitest::waitABit();
+    }
     std::vector<std::string> jalvEnv = env;
     jalvEnv.push_back(std::string("LV2_PATH=") + ORVANE_LV2_PATH);
     if (!std::string(ORVANE_SANITIZER_PRELOAD).empty()) {
