@@ -51,3 +51,18 @@ function(orvane_library name dir)
     target_link_libraries(${name} INTERFACE ${ARGN})
   endif()
 endfunction()
+
+# orvane_sanitizer_preload(VAR): in a sanitizer build, the sanitizers' run-times as an LD_PRELOAD
+# list, which programs that are not built with them need to load a module that is; else empty.
+function(orvane_sanitizer_preload var)
+  set(preload "")
+  if(ORVANE_SANITIZE)
+    foreach(runtime libasan.so libubsan.so)
+      execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+                      OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+      list(APPEND preload ${path})
+    endforeach()
+    list(JOIN preload ":" preload)
+  endif()
+  set(${var} "${preload}" PARENT_SCOPE)
+endfunction()

@@ -1,7 +1,7 @@
 #include "lv2/OrvaneLv2.h"
 
+#include "lv2/OrvaneLv2Shell.h"
 #include "platform/vst/AEffect.h"
-#include "shell/OrvaneVST.h"
 
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
@@ -11,19 +11,6 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-
-// The shell as this plug-in hosts it: the host's transport comes from time:Position, so the
-// shell's request for time information is answered here instead of through a host callback.
-class OrvaneLv2Shell : public OrvaneVST
-{
-  public:
-    OrvaneLv2Shell() : OrvaneVST(nullptr) {}
-
-    VstTimeInfo* getTimeInfo(VstInt32) override { return timeValid ? &time : nullptr; }
-
-    VstTimeInfo time;
-    bool timeValid = false;
-};
 
 namespace
 {

@@ -18,6 +18,9 @@
 // needs the bank file: the shell defers that file work, and run() hands it to the host's
 // worker thread; program changes that arrive meanwhile wait for it, so that they take effect
 // in order. Without the worker feature such a bank change cannot happen.
+//
+// The user interface (OrvaneLv2Ui, its own module) opens the shell's editor; see OrvaneLv2Shell.h
+// for how the editor's automated writes reach it.
 #pragma once
 
 #include "lv2/OrvaneLv2Ports.h"
@@ -57,6 +60,10 @@ class OrvaneLv2
     LV2_Worker_Status work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
                            uint32_t size, const void* data);
     LV2_Worker_Status workResponse(uint32_t size, const void* data);
+
+    // The shell, for the plug-in's user interface (which reaches this object through the host's
+    // instance-access feature).
+    OrvaneLv2Shell& shell() const { return *effect; }
 
   private:
     // A program change held back while the worker loads a bank (status 0: none).

@@ -42,6 +42,8 @@ constexpr uint32_t portCount = 351;
 
 // Identity of the plug-in for hosts.
 constexpr const char* pluginUri = "urn:tirsk-audio:orvane";
+// Identity of its user interface (the editor in an X11 window).
+constexpr const char* uiUri = "urn:tirsk-audio:orvane#ui";
 
 enum class Style { toggle, selector, percent, physical, normalised };
 

@@ -2,9 +2,11 @@
 // presets.ttl) from the engine's own tables and the factory bank. Run at build time; the
 // files are never edited by hand.
 //
-//   orvane-lv2-ttl --out <bundle folder> --binary orvane.so [--bank "<factory bank>.fxb"]
+//   orvane-lv2-ttl --out <bundle folder> --binary orvane.so [--ui-binary orvane_ui.so]
+//                  [--bank "<factory bank>.fxb"]
 //
-// Without a bank (or when it cannot be read) the bundle has no presets.
+// Without a bank (or when it cannot be read) the bundle has no presets; without a user interface
+// module none is declared.
 
 #include "engine/ParameterTable.h"
 #include "lv2/OrvaneLv2Ports.h"
@@ -66,6 +68,7 @@ const char* prefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
                        "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
                        "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                        "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+                       "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                        "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                        "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
                        "@prefix work: <http://lv2plug.in/ns/ext/worker#> .\n\n";
@@ -77,13 +80,25 @@ std::string presetUri(size_t slot)
     return std::string(pluginUri) + text;
 }
 
-std::string manifest(const std::string& binary, const std::vector<FactoryProgram>& programs,
-                     const std::vector<size_t>& slots)
+// The user interface: the editor in an X11 window, reaching the plug-in instance directly.
+std::string userInterface(const std::string& uiBinary)
+{
+    std::ostringstream out;
+    out << "\n<" << uiUri << ">\n    a ui:X11UI ;\n    ui:binary <" << uiBinary << "> ;\n"
+        << "    lv2:requiredFeature ui:parent , <http://lv2plug.in/ns/ext/instance-access> ;\n"
+        << "    lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , ui:noUserResize , urid:map ;\n"
+        << "    lv2:extensionData ui:idleInterface .\n";
+    return out.str();
+}
+
+std::string manifest(const std::string& binary, const std::string& uiBinary,
+                     const std::vector<FactoryProgram>& programs, const std::vector<size_t>& slots)
 {
     std::ostringstream out;
     out << prefixes;
     out << "<" << pluginUri << ">\n    a lv2:Plugin ;\n    lv2:binary <" << binary
         << "> ;\n    rdfs:seeAlso <orvane.ttl> .\n";
+    if (!uiBinary.empty()) out << userInterface(uiBinary);
     for (size_t i = 0; i < programs.size(); ++i)
         out << "\n<" << presetUri(slots[i]) << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << pluginUri
             << "> ;\n    rdfs:label " << quoted(programs[i].name) << " ;\n    rdfs:seeAlso <presets.ttl> .\n";
@@ -122,7 +137,7 @@ void simplePort(std::ostringstream& out, const char* classes, uint32_t index, co
     out << "        lv2:name " << quoted(name);
 }
 
-std::string pluginDescription()
+std::string pluginDescription(bool withUi)
 {
     std::ostringstream out;
     out << prefixes;
@@ -134,8 +149,9 @@ std::string pluginDescription()
         << "    lv2:microVersion 1 ;\n"
         << "    lv2:project [ doap:name \"Orvane\" ] ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map , work:schedule ;\n"
-        << "    lv2:extensionData state:interface , work:interface ;\n"
-        << "    lv2:port [\n";
+        << "    lv2:extensionData state:interface , work:interface ;\n";
+    if (withUi) out << "    ui:ui <" << uiUri << "> ;\n";
+    out << "    lv2:port [\n";
     for (uint32_t i = 0; i < controlCount; ++i) {
         controlPort(out, describeControl(static_cast<int>(i)));
         out << "    ] , [\n";
@@ -222,9 +238,10 @@ bool writeFile(const std::string& path, const std::string& text)
 int main(int argc, char** argv)
 {
     CLI::App app{"Writes the LV2 metadata of Orvane from the engine's tables"};
-    std::string outDir, binary = "orvane.so", bank;
+    std::string outDir, binary = "orvane.so", uiBinary, bank;
     app.add_option("--out", outDir, "bundle folder")->required();
     app.add_option("--binary", binary, "file name of the plug-in module");
+    app.add_option("--ui-binary", uiBinary, "file name of the user interface module (none when empty)");
     app.add_option("--bank", bank, "factory bank whose programs become presets");
     CLI11_PARSE(app, argc, argv);
 
@@ -232,8 +249,8 @@ int main(int argc, char** argv)
     std::vector<size_t> slots;
     readFactoryPrograms(bank, programs, slots);
 
-    const bool ok = writeFile(outDir + "/manifest.ttl", manifest(binary, programs, slots)) &&
-                    writeFile(outDir + "/orvane.ttl", pluginDescription()) &&
+    const bool ok = writeFile(outDir + "/manifest.ttl", manifest(binary, uiBinary, programs, slots)) &&
+                    writeFile(outDir + "/orvane.ttl", pluginDescription(!uiBinary.empty())) &&
                     writeFile(outDir + "/presets.ttl", presets(programs, slots));
     return ok ? 0 : 1;
 }
