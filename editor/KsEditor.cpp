@@ -1,5 +1,8 @@
 #include "editor/KsEditor.h"
 
+#include "editor/PresetMenu.h"
+#include "editor/PresetSelector.h"
+#include "editor/UpDownPreset.h"
 #include "engine/KsPlugin.h"
 #include "platform/gui/CAnimKnob.h"
 #include "platform/gui/CBitmap.h"
@@ -338,15 +341,20 @@ bool KsEditor::createControl(int slot, const char* kind, CBitmap* bitmap, int ta
         const CRect size(x1 - w / 2, y1 - h / 2, x2 + w / 2, y2 + h / 2);
         control = new CVerticalSlider(size, this, tag, y2 - y1, bitmap, getSkinBitmap("Background"),
                                       size.topLeft());
-    } else if (k == "Selector" || k == "UpDownPreset") {
+    } else if (k == "Selector") {
         control = new CControl(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap);
-        if (k == "UpDownPreset") initial = 0.0f;
+    } else if (k == "UpDownPreset") {
+        control = new UpDownPreset(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap, shell);
+        initial = 0.0f;
     } else if (k == "PresetSelector") {
-        control = new CControl(CRect(x1, y1, x2, y2), this, tag, bitmap);
+        control = new PresetSelector(CRect(x1, y1, x2, y2), this, tag, bitmap, getSkinFont("FontDisplay"), shell);
     } else if (k == "VuMeter") {
         control = new CControl(CRect(x1, y1, x2, y2), this, -1, bitmap);
         initial = 0.0f;
-    } else if (k == "PresetMenu" || k == "WebLink") {
+    } else if (k == "PresetMenu") {
+        control = new PresetMenu(CRect(x1, y1, x2, y2), this, tag, shell);
+        initial = 0.0f;
+    } else if (k == "WebLink") {
         control = new CControl(CRect(x1, y1, x2, y2), this, tag, bitmap);
         initial = 0.0f;
     } else {
@@ -409,4 +417,27 @@ void KsEditor::openUrl(const char* text)
 void KsEditor::setLearnTarget(int index)
 {
     if (engine) engine->setLearnTarget(index);
+}
+
+// ---- the manual -------------------------------------------------------------------------------
+
+std::string KsEditor::manualPath() const
+{
+    for (const std::string& folder : os::factoryFolders()) {
+        const std::string path = folder + os::pathSeparator + kManualFile;
+        if (os::fileExists(path)) return path;
+    }
+    return {};
+}
+
+void KsEditor::openManual()
+{
+    const std::string path = manualPath();
+    if (!path.empty()) {
+        openUrl(path.c_str());
+        return;
+    }
+    char url[512];
+    makeMenuUrl(url, sizeof url, "manual");
+    openUrl(url);
 }

@@ -24,6 +24,8 @@
 //                                    first entry with exactly that name; -32768 / nullptr if none
 //   getControl(index)                the control bound to a parameter, nullptr when it has none
 //   openUrl(text), setLearnTarget(index), setUserChanged(), resetTextTimer()
+//   manualPath(), openManual()       the manual installed with the plug-in ("" when none is
+//                                    found) / opens it, or the web menu's "manual" page without it
 //
 // Hooks, in slot order (the base does nothing): onParameterSet, onControlChanged (true: handled,
 // the parameter is not written), onSkinLoaded, showParameterValue, onControlsRefreshed,
@@ -134,6 +136,11 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     void setLearnTarget(int index);
     void setUserChanged() { userChanged = true; }
     void resetTextTimer() { textTimer = 0; }
+
+    // ---- the manual ----
+    static constexpr const char* kManualFile = "OrvaneManual.html";
+    std::string manualPath() const;
+    void openManual();
 
     bool isEditorOpen() const { return editorOpen; }
     bool isSkinUsable() const { return skinUsable; }
