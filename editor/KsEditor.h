@@ -73,6 +73,11 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     static constexpr const char* kDescriptionFile = "SkinParameters.txt";
     // Popup-menu tag of knobs (their MIDI-learn menu).
     static constexpr int kKnobMenuTag = 364;
+    // Skin selectors: width of their arrows and room for entries (entry k is the value k / 100).
+    static constexpr int kSelectorArrowWidth = 24;
+    static constexpr int kSelectorCapacity = 100;
+    // The maker's web address (web links open it; the web menu's URLs start with it).
+    static constexpr const char* kMakerWebSite = "https://www.tirsk-audio.com";
 
     KsEditor(KsPluginVST* shell, KsPlugin* engine);
     ~KsEditor() override;
