@@ -405,6 +405,16 @@ CViewContainer* KsEditor::getPage(const char* name) const
     return nullptr;
 }
 
+CViewContainer* KsEditor::getPageAt(int n) const
+{
+    return n >= 0 && n < static_cast<int>(pages.size()) ? pages[static_cast<std::size_t>(n)].second : nullptr;
+}
+
+void KsEditor::setControl(int slot, CControl* control)
+{
+    if (slot >= 0 && slot < slotCount) controlSlots[slot] = control;
+}
+
 CControl* KsEditor::getControl(int index) const
 {
     return index >= 0 && index < slotCount ? controlSlots[index] : nullptr;

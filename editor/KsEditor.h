@@ -126,6 +126,8 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     CBitmap* getSkinBitmap(const char* name) const;
     const SkinFont* getSkinFont(const char* name) const;
     CViewContainer* getPage(const char* name) const;
+    // The n-th page of the PAGES section, nullptr when there are not that many.
+    CViewContainer* getPageAt(int n) const;
     CViewContainer* getMainContainer() const { return mainContainer; }
     CControl* getControl(int index) const;
     int getControlSlotCount() const { return slotCount; }
@@ -139,7 +141,7 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     // ---- small setters used by controls ----
     void openUrl(const char* text);
     void setLearnTarget(int index);
-    void setUserChanged() { userChanged = true; }
+    void setUserChanged(bool changed = true) { userChanged = changed; }
     void resetTextTimer() { textTimer = 0; }
 
     // ---- the manual ----
@@ -155,6 +157,9 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     void* getParentWindow() const { return parentWindow; }
 
   protected:
+    // Binds a control made by createCustomControl to its parameter's slot (nullptr empties it).
+    void setControl(int slot, CControl* control);
+
     KsPluginVST* shell;
     KsPlugin* engine;
     int textTimer = 0;
