@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 
 const std::string kTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-editor";
 
-// The built-in skin's "DistXcita" knob (index 19) is centred here.
-constexpr int kKnobX = 798, kKnobY = 145;
+// The built-in skin's "DistXcita" knob (index 19) is centred here, kKnobHalf pixels to each side.
+constexpr int kKnobX = 40, kKnobY = 402, kKnobHalf = 22;
 
 struct Result {
     int status;
@@ -103,7 +103,7 @@ TEST_F(EditorTool, ExitStatusAndErrors)
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         } else {
             ASSERT_FALSE(r.lines.empty());
-            EXPECT_EQ(r.lines[0], "{\"open\": true, \"width\": 900, \"height\": 600}");
+            EXPECT_EQ(r.lines[0], "{\"open\": true, \"width\": 1000, \"height\": 650}");
         }
     }
 }
@@ -145,14 +145,15 @@ TEST_F(EditorTool, HostChangesAreNotReportedAndShowAfterIdle)
     gui::RgbaImage a, b;
     ASSERT_TRUE(gui::readPngFile(low.string(), a));
     ASSERT_TRUE(gui::readPngFile(high.string(), b));
-    ASSERT_EQ(a.width, 900);
-    ASSERT_EQ(a.height, 600);
-    // Only the knob's 40 x 40 square changed.
+    ASSERT_EQ(a.width, 1000);
+    ASSERT_EQ(a.height, 650);
+    // Only the knob's square changed.
     int inside = 0, outside = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
             if (std::equal(a.pixel(x, y), a.pixel(x, y) + 4, b.pixel(x, y))) continue;
-            const bool inKnob = x >= kKnobX - 20 && x < kKnobX + 20 && y >= kKnobY - 20 && y < kKnobY + 20;
+            const bool inKnob = x >= kKnobX - kKnobHalf && x < kKnobX + kKnobHalf && y >= kKnobY - kKnobHalf &&
+                                y < kKnobY + kKnobHalf;
             ++(inKnob ? inside : outside);
         }
     EXPECT_GT(inside, 50);
