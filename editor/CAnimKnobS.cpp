@@ -63,9 +63,10 @@ CMouseEventResult CAnimKnobS::onMouseDown(CPoint& where, int buttons)
 
 CMouseEventResult CAnimKnobS::onMouseUp(CPoint& where, int buttons)
 {
-    CAnimKnob::onMouseUp(where, buttons);
+    // The last value reaches the host inside the gesture, then the gesture ends.
     hover.releasedNow();
     notifyValueChanged();
+    CAnimKnob::onMouseUp(where, buttons);
     return kMouseEventHandled;
 }
 

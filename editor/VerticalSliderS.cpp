@@ -19,9 +19,10 @@ CMouseEventResult VerticalSliderS::onMouseDown(CPoint& where, int buttons)
 
 CMouseEventResult VerticalSliderS::onMouseUp(CPoint& where, int buttons)
 {
-    CVerticalSlider::onMouseUp(where, buttons);
+    // The last value reaches the host inside the gesture, then the gesture ends.
     hover.releasedNow();
     notifyValueChanged();
+    CVerticalSlider::onMouseUp(where, buttons);
     return kMouseEventHandled;
 }
 
