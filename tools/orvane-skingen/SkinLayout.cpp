@@ -38,8 +38,8 @@ class Builder
         out.panels.push_back({title, l, t, r, b, power});
         if (!power.empty()) control(power, "OnButton", "PowerButton", l + 18, t + 13);
     }
-    void control(const std::string& parameter, const std::string& kind, const std::string& bitmap, int x1, int y1,
-                 int x2 = 0, int y2 = 0, const std::string& caption = "")
+    void control(const std::string& parameter, const std::string& kind, const std::string& bitmap, int x1,
+                 int y1, int x2 = 0, int y2 = 0, const std::string& caption = "")
     {
         out.controls.push_back({parameter, kind, bitmap, x1, y1, x2, y2, caption, Plate::None, ""});
     }
@@ -118,8 +118,8 @@ void addSequencer(Builder& b)
     b.plate(Plate::MenuButton, "MENU");
 
     b.caption("PATTERN", kStepLeft, 108, Align::Left);
-    b.control("CurrentPattern", "RadioButPattern", "PatternBut1", 74, 95, 74 + 7 * kPatternSpacing + kPatternButton,
-              95 + kPatternButton);
+    b.control("CurrentPattern", "RadioButPattern", "PatternBut1", 74, 95,
+              74 + 7 * kPatternSpacing + kPatternButton, 95 + kPatternButton);
     b.caption("CHAIN", 246, 108, Align::Left);
     b.control("SeqFilterStartClk", "OnButton", "ButtonChainFilter", 306, 104);
     b.control("SeqPanStartClk", "OnButton", "ButtonChainPan", 352, 104);
@@ -170,8 +170,8 @@ void addPanAndFilter(Builder& b)
     // The cutoff modulation: a sub-section with its own switch and title.
     b.out.panels.push_back({"CUTOFF MOD", 666, 200, 990, 318, "CutoffModOn", true});
     b.control("CutoffModOn", "OnButton", "PowerButton", 684, 213);
-    addModulator(b, "CutoffModShape", "CutoffModSource", "CutoffModDepth", "CutoffModRate", "CutoffModRateSync",
-                 676, 230, true);
+    addModulator(b, "CutoffModShape", "CutoffModSource", "CutoffModDepth", "CutoffModRate",
+                 "CutoffModRateSync", 676, 230, true);
 }
 
 void addEffects(Builder& b)
@@ -279,7 +279,8 @@ Rect controlRect(const ControlSpec& c, const SkinLayout& layout)
     if (k == "Knob") return {c.x1 - w / 2, c.y1 - w / 2, c.x1 + w / 2, c.y1 + w / 2};
     if (k == "OnButton" || k == "KickButton") return {c.x1 - w / 2, c.y1 - h / 4, c.x1 + w / 2, c.y1 + h / 4};
     if (k == "VSlider") return {c.x1 - w / 2, c.y1 - h / 2, c.x2 + w / 2, c.y2 + h / 2};
-    if (k == "Selector" || k == "UpDownPreset") return {c.x1 - w / 2, c.y1 - h / 6, c.x1 + w / 2, c.y1 + h / 6};
+    if (k == "Selector" || k == "UpDownPreset")
+        return {c.x1 - w / 2, c.y1 - h / 6, c.x1 + w / 2, c.y1 + h / 6};
     if (k == "MorphSquare") return {c.x1 - w / 2, c.y1 - h / 2, c.x1 + w / 2, c.y1 + h / 2};
     return {c.x1, c.y1, c.x2, c.y2};
 }

@@ -54,9 +54,9 @@ enum class Look {
     TextButton,   // two frames (off/normal, on/pressed) with a caption
     ActionButton, // as TextButton, drawn to stand out
     PatternButton,
-    Selector,     // three frames: normal, previous held, next held
-    PresetBar,    // three frames, like Selector, with wider arrows
-    UpDown,       // three frames: normal, upper held, lower held
+    Selector,  // three frames: normal, previous held, next held
+    PresetBar, // three frames, like Selector, with wider arrows
+    UpDown,    // three frames: normal, upper held, lower held
     SliderHandle,
     MeterOn,
     MeterOff,

@@ -119,7 +119,8 @@ void knobFrame(cairo_t* cr, double size, double cy, double value)
     cairo_arc(cr, cx, cy + 1.2, body + 0.8, 0, 2 * kPi);
     setColour(cr, {0, 0, 0, 0.55});
     cairo_fill(cr);
-    cairo_pattern_t* dome = cairo_pattern_create_radial(cx - body * 0.35, cy - body * 0.45, body * 0.1, cx, cy, body);
+    cairo_pattern_t* dome =
+        cairo_pattern_create_radial(cx - body * 0.35, cy - body * 0.45, body * 0.1, cx, cy, body);
     cairo_pattern_add_color_stop_rgb(dome, 0, 0.36, 0.375, 0.41);
     cairo_pattern_add_color_stop_rgb(dome, 1, 0.16, 0.17, 0.19);
     cairo_arc(cr, cx, cy, body, 0, 2 * kPi);
@@ -144,8 +145,10 @@ void powerFrame(cairo_t* cr, double size, double cy, bool on)
     const double cx = size / 2, r = size / 2 - 2;
     if (on) {
         cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy, 0, cx, cy, size / 2);
-        cairo_pattern_add_color_stop_rgba(glow, 0.6, palette::kAccent.r, palette::kAccent.g, palette::kAccent.b, 0.35);
-        cairo_pattern_add_color_stop_rgba(glow, 1, palette::kAccent.r, palette::kAccent.g, palette::kAccent.b, 0);
+        cairo_pattern_add_color_stop_rgba(glow, 0.6, palette::kAccent.r, palette::kAccent.g,
+                                          palette::kAccent.b, 0.35);
+        cairo_pattern_add_color_stop_rgba(glow, 1, palette::kAccent.r, palette::kAccent.g, palette::kAccent.b,
+                                          0);
         cairo_arc(cr, cx, cy, size / 2, 0, 2 * kPi);
         cairo_set_source(cr, glow);
         cairo_fill(cr);
@@ -199,7 +202,8 @@ SkinPainter::~SkinPainter()
 cairo_font_face_t* SkinPainter::load(const std::string& path) const
 {
     FT_Face face = nullptr;
-    if (!library || FT_New_Face(static_cast<FT_Library>(library), path.c_str(), 0, &face) != 0) return nullptr;
+    if (!library || FT_New_Face(static_cast<FT_Library>(library), path.c_str(), 0, &face) != 0)
+        return nullptr;
     cairo_font_face_t* cairoFace = cairo_ft_font_face_create_for_ft_face(face, 0);
     // The FreeType face lives as long as the cairo face that draws with it.
     if (cairo_font_face_set_user_data(cairoFace, &kFaceKey, face, releaseFace) != CAIRO_STATUS_SUCCESS) {
@@ -222,7 +226,8 @@ void SkinPainter::useFont(cairo_t* cr, cairo_font_face_t* face, double size) con
     cairo_font_options_destroy(options);
 }
 
-double SkinPainter::textWidth(cairo_t* cr, const std::string& s, double size, bool isBold, double tracking) const
+double SkinPainter::textWidth(cairo_t* cr, const std::string& s, double size, bool isBold,
+                              double tracking) const
 {
     useFont(cr, isBold ? bold : regular, size);
     cairo_text_extents_t e;
@@ -393,7 +398,8 @@ void SkinPainter::paintButton(cairo_t* cr, const BitmapSpec& b) const
         else
             fillVertical(cr, top, top + fh, mix(on, {1, 1, 1}, 0.15), mix(on, {0, 0, 0}, 0.22), true);
         cairo_set_line_width(cr, 1);
-        setColour(cr, state == 0 ? (action ? palette::kAccent : Colour{0.05, 0.05, 0.06}) : mix(on, {0, 0, 0}, 0.4));
+        setColour(cr, state == 0 ? (action ? palette::kAccent : Colour{0.05, 0.05, 0.06})
+                                 : mix(on, {0, 0, 0}, 0.4));
         cairo_stroke(cr);
         if (state == 0) {
             // A light top edge gives the raised look.
@@ -402,7 +408,8 @@ void SkinPainter::paintButton(cairo_t* cr, const BitmapSpec& b) const
             setColour(cr, {1, 1, 1, 0.07});
             cairo_stroke(cr);
         }
-        const Colour ink = state == 0 ? (action ? palette::kAccent : palette::kLabel) : Colour{0.07, 0.07, 0.08};
+        const Colour ink =
+            state == 0 ? (action ? palette::kAccent : palette::kLabel) : Colour{0.07, 0.07, 0.08};
         cairo_font_extents_t fe;
         useFont(cr, bold, size);
         cairo_font_extents(cr, &fe);
@@ -495,7 +502,8 @@ void SkinPainter::paintPlate(cairo_t* cr, const ControlSpec& c, const SkinLayout
         const double size = r.height() > 22 ? 9.5 : 8.0;
         const double width = textWidth(cr, c.plateText, size, true, 1.0);
         const double x = r.left + (r.width() - width - 12) / 2;
-        text(cr, c.plateText, x, r.top + r.height() / 2.0 + size * 0.36, size, palette::kTitle, true, false, 1.0);
+        text(cr, c.plateText, x, r.top + r.height() / 2.0 + size * 0.36, size, palette::kTitle, true, false,
+             1.0);
         arrow(cr, x + width + 8, r.top + r.height() / 2.0 + 0.5, 6, 2, palette::kAccent);
         break;
     }
@@ -589,12 +597,16 @@ void SkinPainter::paintBackground(cairo_t* cr, const SkinLayout& layout) const
         const bool twoLines = br != std::string::npos;
         const double size = twoLines ? kSmallCaptionSize : kCaptionSize;
         text(cr, c.caption.substr(0, br), c.x1, r.bottom + 12, size, palette::kLabel, true, true, 0.6);
-        if (twoLines) text(cr, c.caption.substr(br + 1), c.x1, r.bottom + 22, size, palette::kLabel, true, true, 0.6);
+        if (twoLines)
+            text(cr, c.caption.substr(br + 1), c.x1, r.bottom + 22, size, palette::kLabel, true, true, 0.6);
     }
     for (const CaptionSpec& t : layout.captions) {
         const double width = textWidth(cr, t.text, kSmallCaptionSize, true, 0.6);
-        const double x = t.align == Align::Left ? t.x : t.align == Align::Right ? t.x - width : t.x - width / 2;
-        text(cr, t.text, x, t.y, kSmallCaptionSize, t.note ? palette::kDim : palette::kLabel, true, false, 0.6);
+        const double x = t.align == Align::Left    ? t.x
+                         : t.align == Align::Right ? t.x - width
+                                                   : t.x - width / 2;
+        text(cr, t.text, x, t.y, kSmallCaptionSize, t.note ? palette::kDim : palette::kLabel, true, false,
+             0.6);
     }
 }
 

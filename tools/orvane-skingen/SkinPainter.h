@@ -37,7 +37,8 @@ class SkinPainter
 
     void paint(cairo_t* cr, const BitmapSpec& bitmap, const SkinLayout& layout) const;
     GlyphMetrics measureGlyphs(const FontSpec& font, const std::string& glyphs) const;
-    void paintGlyphs(cairo_t* cr, const FontSpec& font, const std::string& glyphs, const GlyphMetrics& metrics) const;
+    void paintGlyphs(cairo_t* cr, const FontSpec& font, const std::string& glyphs,
+                     const GlyphMetrics& metrics) const;
 
   private:
     cairo_font_face_t* load(const std::string& path) const;

@@ -34,8 +34,7 @@ std::string glyphCharacters()
     return glyphs;
 }
 
-template <class Draw>
-bool writePng(const fs::path& folder, const std::string& name, int w, int h, Draw draw)
+template <class Draw> bool writePng(const fs::path& folder, const std::string& name, int w, int h, Draw draw)
 {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     cairo_t* cr = cairo_create(surface);
@@ -77,8 +76,8 @@ bool writeDescription(const fs::path& folder, const SkinLayout& layout, const st
         out << v.name << " " << v.value << "\n";
     out << "--------\n\nPAGES\n--------\n\nCONTROLS\n";
     for (const ControlSpec& c : layout.controls)
-        out << c.parameter << " " << c.kind << " " << c.bitmap << " Main " << c.x1 << " " << c.y1 << " " << c.x2
-            << " " << c.y2 << "\n";
+        out << c.parameter << " " << c.kind << " " << c.bitmap << " Main " << c.x1 << " " << c.y1 << " "
+            << c.x2 << " " << c.y2 << "\n";
     out << "--------\n";
     return static_cast<bool>(out);
 }
@@ -87,7 +86,8 @@ int run(int argc, char** argv)
 {
     std::string folderText, fontFolder = "/usr/share/fonts/truetype/dejavu";
     CLI::App app{"Draws Orvane's built-in skin into a folder.", "orvane-skingen"};
-    app.add_option("folder", folderText, "folder that receives the PNG files and SkinParameters.txt")->required();
+    app.add_option("folder", folderText, "folder that receives the PNG files and SkinParameters.txt")
+        ->required();
     app.add_option("--fonts", fontFolder, "folder holding DejaVuSans.ttf and DejaVuSans-Bold.ttf");
     try {
         app.parse(argc, argv);
@@ -106,7 +106,8 @@ int run(int argc, char** argv)
     const SkinLayout layout = skinLayout();
     bool ok = true;
     for (const BitmapSpec& b : layout.bitmaps)
-        ok = ok && writePng(folder, b.name, b.width, b.height, [&](cairo_t* cr) { painter.paint(cr, b, layout); });
+        ok = ok &&
+             writePng(folder, b.name, b.width, b.height, [&](cairo_t* cr) { painter.paint(cr, b, layout); });
 
     const std::string glyphs = glyphCharacters();
     std::vector<WrittenFont> fonts;
