@@ -11,5 +11,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libsndfile1-dev libcli11-dev libpng-dev zlib1g-dev \
   lv2-dev liblilv-dev lilv-utils \
-  libcairo2-dev libx11-dev libxtst-dev xvfb xauth x11-utils xdg-utils \
+  fonts-dejavu-core libcairo2-dev libfreetype-dev libx11-dev libxtst-dev xvfb xauth x11-utils xdg-utils \
   >/dev/null
