@@ -164,7 +164,7 @@ void addPanAndFilter(Builder& b)
 
     b.panel("FILTER", 666, 62, 990, 318, "MmFilterOn");
     b.control("MmFilterType", "Selector", "Selector", 756, 106);
-    b.knob("MmFilterCutoff", "CUTOFF", 726, 156, kKnobLarge);
+    b.knob("MmFilterCutoff", "CUTOFF", 726, 154, kKnobLarge);
     b.knob("MmFilterRes", "RESONANCE", 820, 160);
     b.knob("MmFilterMix", "MIX", 910, 160);
     // The cutoff modulation: a sub-section with its own switch and title.
