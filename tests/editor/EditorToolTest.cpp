@@ -89,6 +89,7 @@ TEST_F(EditorTool, ExitStatusAndErrors)
         {"too many arguments", "", "idle 1 2\n", 2, "line 1"},
         {"host value outside 0..1", "", "host DistXcita 2\n", 2, "line 1"},
         {"unknown host parameter", "", "host Nope 0.5\n", 2, "Nope"},
+        {"unknown control parameter", "", "control Nope\n", 2, "Nope"},
         {"program out of range", "", "program 64\n", 2, "line 1"},
         {"snapshot without a path", "", "snapshot\n", 2, "line 1"},
         {"missing script file", "/nonexistent/script.txt", "", 2, "cannot read script"},
@@ -152,8 +153,8 @@ TEST_F(EditorTool, HostChangesAreNotReportedAndShowAfterIdle)
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
             if (std::equal(a.pixel(x, y), a.pixel(x, y) + 4, b.pixel(x, y))) continue;
-            const bool inKnob = x >= kKnobX - kKnobHalf && x < kKnobX + kKnobHalf && y >= kKnobY - kKnobHalf &&
-                                y < kKnobY + kKnobHalf;
+            const bool inKnob = x >= kKnobX - kKnobHalf && x < kKnobX + kKnobHalf &&
+                                y >= kKnobY - kKnobHalf && y < kKnobY + kKnobHalf;
             ++(inKnob ? inside : outside);
         }
     EXPECT_GT(inside, 50);
@@ -169,6 +170,49 @@ TEST_F(EditorTool, CloseAndOpenAgain)
     EXPECT_EQ(r.lines[1], r.lines[0]);
     EXPECT_NE(r.lines[2].find("\"DistXcita\": 0.3,"), std::string::npos);
     EXPECT_NE(r.err.find("closed"), std::string::npos);
+}
+
+// The frame rectangle that a "control" line reports.
+std::vector<int> rectOf(const std::string& line)
+{
+    std::vector<int> r(4, 0);
+    const std::size_t at = line.find("\"rect\": [");
+    if (at == std::string::npos ||
+        std::sscanf(line.c_str() + at, "\"rect\": [%d, %d, %d, %d]", &r[0], &r[1], &r[2], &r[3]) != 4)
+        ADD_FAILURE() << "no rectangle in " << line;
+    return r;
+}
+
+TEST_F(EditorTool, ProductControlsThroughAScript)
+{
+    // Where the filter type selector is, and what it shows at first.
+    Result r = run("control MmFilterType\ncontrol DistXcita\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_NE(r.lines[1].find("\"kind\": \"selector\", \"entry\": 0, \"count\": 33, \"text\": \"LP2 BQ\""),
+              std::string::npos)
+        << r.lines[1];
+    EXPECT_EQ(rectOf(r.lines[2]), (std::vector<int>{kKnobX - kKnobHalf, kKnobY - kKnobHalf,
+                                                    kKnobX + kKnobHalf, kKnobY + kKnobHalf}));
+    const std::vector<int> s = rectOf(r.lines[1]);
+    const std::string middle = std::to_string((s[0] + s[2]) / 2) + " " + std::to_string((s[1] + s[3]) / 2);
+
+    // "Formant" from the popup writes type 33; the host's answer shows the entry again. Pointing
+    // at a knob shows its value, which an idle call keeps while time stands still, until the
+    // one refresh after start-up (the eleventh idle call) brings the program name back.
+    const std::string knob = std::to_string(kKnobX) + " " + std::to_string(kKnobY);
+    r = run("menu 6\ndown " + middle + " 2\nup " + middle + " 2\nhost-log\nidle\ncontrol MmFilterType\n" +
+            "hover " + knob + "\ndisplay\nidle 9\ndisplay\nidle\ndisplay\nhost-log\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 8u);
+    EXPECT_EQ(r.lines[1].substr(0, 9), "{\"menu\": ");
+    EXPECT_EQ(r.lines[2], "{\"host\": [[\"automate\", 9, 0.33]]}");
+    EXPECT_NE(r.lines[3].find("\"entry\": 6, \"count\": 33, \"text\": \"Formant\""), std::string::npos)
+        << r.lines[3];
+    EXPECT_EQ(r.lines[4], "{\"display\": \"0 %\"}");
+    EXPECT_EQ(r.lines[5], r.lines[4]);
+    EXPECT_EQ(r.lines[6], "{\"display\": \"Init 1\"}");
+    EXPECT_EQ(r.lines[7], "{\"host\": []}");
 }
 
 } // namespace
