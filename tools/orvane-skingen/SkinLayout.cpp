@@ -98,8 +98,9 @@ void addBitmaps(Builder& b)
 
 void addHeader(Builder& b)
 {
-    b.control("InfoLink", "WebLink", "Blank", 14, 8, 176, 50);
-    b.control("VersionDisplay", "VersionDisplay", "FontVersion", 178, 36, 246, 50);
+    b.control("InfoLink", "WebLink", "Blank", 14, 8, 164, 50);
+    // The version is drawn right-aligned at x2, 6 pixels a character; x1 leaves room for 14.
+    b.control("VersionDisplay", "VersionDisplay", "FontVersion", 168, 36, 252, 50);
     b.control("Unused", "PresetSelector", "PresetBar", 330, 13, 650, 39);
     b.plate(Plate::PresetBar);
     // The program name and value read-out, over the middle of the preset bar.
