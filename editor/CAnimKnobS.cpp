@@ -26,8 +26,8 @@ void ValueHover::exited()
     if (!released && editor) editor->resetTextTimer();
 }
 
-int popupLearnMenu(CControl& control, KsEditor* editor, CPoint where, std::initializer_list<const char*> entries,
-                   int menuTag)
+int popupLearnMenu(CControl& control, KsEditor* editor, CPoint where,
+                   std::initializer_list<const char*> entries, int menuTag)
 {
     CFrame* frame = control.getFrame();
     if (!frame) return -1;

@@ -42,8 +42,8 @@ class ValueHover
 };
 
 bool isMenuPress(int buttons);
-int popupLearnMenu(CControl& control, KsEditor* editor, CPoint where, std::initializer_list<const char*> entries,
-                   int menuTag);
+int popupLearnMenu(CControl& control, KsEditor* editor, CPoint where,
+                   std::initializer_list<const char*> entries, int menuTag);
 
 class CAnimKnobS : public CAnimKnob
 {

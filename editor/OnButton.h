@@ -14,7 +14,8 @@
 class OnButton : public COnOffButton
 {
   public:
-    OnButton(const CRect& size, CControlListener* listener, int tag, const CBitmap* bitmap, CPoint offset = {});
+    OnButton(const CRect& size, CControlListener* listener, int tag, const CBitmap* bitmap,
+             CPoint offset = {});
 
     void draw(CDrawContext& context) override;
     CMouseEventResult onMouseDown(CPoint& where, int buttons) override;

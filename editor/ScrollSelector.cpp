@@ -19,8 +19,8 @@ ScrollSelector::ScrollSelector(const CRect& rect, CControlListener* l, int t, co
 void ScrollSelector::setEntryText(int k, const char* text)
 {
     if (k < 0 || k >= count || !text) return;
-    texts[static_cast<std::size_t>(k)].assign(text, std::min(std::char_traits<char>::length(text),
-                                                             static_cast<std::size_t>(kEntryLength)));
+    texts[static_cast<std::size_t>(k)].assign(
+        text, std::min(std::char_traits<char>::length(text), static_cast<std::size_t>(kEntryLength)));
 }
 
 const std::string& ScrollSelector::getEntryText(int k) const

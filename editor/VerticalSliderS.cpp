@@ -4,8 +4,8 @@
 VerticalSliderS::VerticalSliderS(const CRect& rect, CControlListener* l, int t, int travelPixels,
                                  const CBitmap* handleBitmap, const CBitmap* backgroundBitmap, CPoint offset,
                                  KsEditor* owner)
-    : CVerticalSlider(rect, l, t, travelPixels, handleBitmap, backgroundBitmap, offset, kBottom), editor(owner),
-      hover(owner)
+    : CVerticalSlider(rect, l, t, travelPixels, handleBitmap, backgroundBitmap, offset, kBottom),
+      editor(owner), hover(owner)
 {
 }
 

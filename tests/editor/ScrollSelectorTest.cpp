@@ -44,8 +44,8 @@ TEST_F(EditorTest, SelectorEntriesFromValues)
         int entry;
     };
     const Case cases[] = {
-        {0.0f, 0},  {0.01f, 1},  {0.07f, 7},  {0.3199999f, 32}, // 0.0001 is added before truncation
-        {0.32f, 32}, {0.5f, 32}, {1.0f, 32},                    // beyond the entries: the last one
+        {0.0f, 0},   {0.01f, 1}, {0.07f, 7}, {0.3199999f, 32}, // 0.0001 is added before truncation
+        {0.32f, 32}, {0.5f, 32}, {1.0f, 32},                   // beyond the entries: the last one
     };
     for (const Case& c : cases) {
         rig.selector->setValue(c.value);
@@ -68,8 +68,8 @@ TEST_F(EditorTest, SelectorArrowsStepWriteAndRepeat)
         int to;
     };
     const Case cases[] = {
-        {5, kNext, 6},     {5, kPrevious, 4}, {32, kNext, 32}, {0, kPrevious, 0},
-        {5, {339, 289}, 6}, // the arrow reaches the control's last column
+        {5, kNext, 6},     {5, kPrevious, 4},  {32, kNext, 32},
+        {0, kPrevious, 0}, {5, {339, 289}, 6}, // the arrow reaches the control's last column
     };
     for (const Case& c : cases) {
         rig.selector->selectEntry(c.from);
