@@ -2,9 +2,6 @@
 // stepping and the manual.
 #include "EditorTestSupport.h"
 
-#include "editor/PresetMenu.h"
-#include "editor/PresetSelector.h"
-#include "editor/UpDownPreset.h"
 #include "engine/KsPlugin.h"
 #include "platform/gui/COptionMenu.h"
 
@@ -13,176 +10,141 @@ namespace
 
 using namespace edtest;
 
-// Frame pixels inside the test skin's preset controls.
-constexpr CPoint kSelectorMiddle{50, 32}, kSelectorNext{85, 32}, kSelectorPrevious{15, 32};
-constexpr CPoint kMenuButton{50, 310};
-constexpr CPoint kUpperHalf{350, 340}, kLowerHalf{350, 360};
-// Top-level entries of the preset menu, counted after the bank submenus (with no bank, these are
-// the indices themselves).
-enum MenuEntry { kLoadBank = 1, kSaveBank, kLoadPreset, kSavePreset, kClearPreset, kReadManual = 7 };
-constexpr const char* kWebManual = "https://www.tirsk-audio.com/TirskMenu.php?option=manual&Orvaneid=0.0";
-
-struct Entry {
-    std::string text;
-    bool checked = false;
-    std::vector<Entry> submenu;
+// Frame pixels inside the test skin's preset selector, preset menu and up/down button.
+constexpr CPoint kMiddle{50, 32}, kNext{85, 32}, kPrevious{15, 32}, kMenu{50, 310}, kUp{350, 340},
+    kDown{350, 360};
+// Preset-menu entries counted after the bank submenus; "Read Manual" in the selector's menu.
+enum {
+    kLoadBank = 1,
+    kSaveBank,
+    kLoadPreset,
+    kSavePreset,
+    kClearPreset,
+    kReadManual = 7,
+    kSelectorManual = 6
 };
 
-std::vector<Entry> entriesOf(const COptionMenu& menu)
+// A menu as "text" entries, "[x]text" when checked, "text>{...}" for a submenu.
+std::vector<std::string> shownEntries(const COptionMenu& menu)
 {
-    std::vector<Entry> entries;
+    std::vector<std::string> entries;
     for (int i = 0; i < menu.getNbEntries(); ++i) {
-        Entry e{menu.isSeparator(i) ? "-" : menu.getEntryText(i), menu.isEntryChecked(i), {}};
-        if (const COptionMenu* sub = menu.getSubMenu(i)) e.submenu = entriesOf(*sub);
-        entries.push_back(std::move(e));
+        std::string e =
+            (menu.isEntryChecked(i) ? "[x]" : "") + (menu.isSeparator(i) ? "-" : menu.getEntryText(i));
+        if (const COptionMenu* sub = menu.getSubMenu(i))
+            for (const std::string& s : shownEntries(*sub))
+                e += ">" + s;
+        entries.push_back(e);
     }
     return entries;
-}
-
-std::vector<std::string> textsOf(const std::vector<Entry>& entries)
-{
-    std::vector<std::string> texts;
-    for (const Entry& e : entries)
-        texts.push_back(e.text);
-    return texts;
-}
-
-std::vector<int> checkedOf(const std::vector<Entry>& entries)
-{
-    std::vector<int> checked;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].checked) checked.push_back(static_cast<int>(i));
-    return checked;
 }
 
 class PresetControlsTest : public EditorTest
 {
   protected:
-    fs::path dataFolder() const { return root / "home" / "Tirsk Audio" / "OrvaneData"; }
+    fs::path data() const { return root / "home" / "Tirsk Audio" / "OrvaneData"; }
 
-    // Bank files in the data folder, made by a shell of their own: program p of bank "X" is
-    // named "X p" (empty where emptySlot says) and bank b's program 0 has "DistXcita" at 0.1 (b + 1).
-    void writeBanks(const std::vector<std::string>& names, int emptySlot = -1)
+    // Bank files made by a shell of their own: program p of bank "X" is named "X p" (except the
+    // unnamed slot), and bank b's program 0 has "DistXcita" at 0.1 (b + 1).
+    void writeBanks(const std::vector<std::string>& names, int unnamedSlot = -1)
     {
-        for (const auto& file : fs::directory_iterator(dataFolder()))
+        fs::create_directories(data());
+        for (const auto& file : fs::directory_iterator(data()))
             if (file.path().extension() == ".fxb") fs::remove(file.path());
         TestShell maker;
-        const int xcita = maker.getEngine()->parameterIndex("DistXcita");
         for (std::size_t b = 0; b < names.size(); ++b) {
             for (int p = 0; p < KsPluginVST::kProgramSlots; ++p) {
                 maker.setProgram(p);
-                const std::string name = p == emptySlot ? "" : names[b] + " " + std::to_string(p);
-                maker.setProgramName(name.c_str());
-                maker.setParameter(xcita, p == 0 ? 0.1f * static_cast<float>(b + 1) : 0.0f);
+                maker.setProgramName(p == unnamedSlot ? "" : (names[b] + " " + std::to_string(p)).c_str());
+                maker.setParameter(xcitaIndex(maker), p == 0 ? 0.1f * static_cast<float>(b + 1) : 0.0f);
             }
-            ASSERT_TRUE(maker.saveBankFile((dataFolder() / (names[b] + ".fxb")).c_str()));
+            ASSERT_TRUE(maker.saveBankFile((data() / (names[b] + ".fxb")).c_str()));
         }
     }
 
-    // Presses and releases at a frame pixel; returns the entries of the menu that opened.
-    static std::vector<Entry> click(Rig& rig, CPoint at, int buttons = kLButton)
+    // Presses and releases at a frame pixel, answering the popup with path; returns what it showed.
+    static std::vector<std::string> click(Rig& rig, CPoint at, std::vector<int> path = {},
+                                          int buttons = kLButton)
     {
-        std::vector<Entry> shown;
-        rig.backend.onMenuOpened = [&](const COptionMenu& menu, CPoint) { shown = entriesOf(menu); };
+        std::vector<std::string> shown;
+        rig.backend.onMenuOpened = [&](const COptionMenu& menu, CPoint) { shown = shownEntries(menu); };
+        rig.backend.queueMenuAnswer(std::move(path));
         rig.frame()->handleMouseDown(at, buttons);
         rig.frame()->handleMouseUp(at, buttons);
-        rig.backend.onMenuOpened = nullptr;
         return shown;
     }
 
-    static std::string programName(Rig& rig)
+    static int xcitaIndex(KsPluginVST& shell) { return shell.getEngine()->parameterIndex("DistXcita"); }
+    static std::string program(Rig& rig)
     {
         char name[kVstTextSize] = {};
         rig.shell.getProgramNameIndexed(0, rig.shell.getProgram(), name);
-        return name;
-    }
-
-    static float xcita(Rig& rig)
-    {
-        return rig.shell.getParameter(rig.shell.getEngine()->parameterIndex("DistXcita"));
-    }
-
-    void SetUp() override
-    {
-        EditorTest::SetUp();
-        fs::create_directories(dataFolder());
+        return std::to_string(rig.shell.getLoadedBank()) + ":" + name;
     }
 };
 
 TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
 {
+    const std::vector<std::string> commands = {"Load Bank",    "Save Bank", "Load Preset", "Save Preset",
+                                               "Clear Preset", "-",         "Read Manual", "-"};
     struct Case {
-        std::vector<std::string> banks;
-        std::vector<std::string> bankEntries;
+        std::vector<std::string> banks, bankEntries;
     };
-    const Case cases[] = {
-        {{"Solo"}, {"Reload Bank"}},
-        {{"A", "B", "C"}, {"Load Bank A", "Load Bank B", "Load Bank C"}},
-        {{}, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.banks.size());
+    for (const Case& c :
+         {Case{{"Solo"}, {"Reload Bank"}},
+          Case{{"A", "B", "C"}, {"Load Bank A", "Load Bank B", "Load Bank C"}}, Case{{}, {}}}) {
         writeBanks(c.banks);
         Rig rig;
         ASSERT_TRUE(rig.open());
         rig.shell.setProgram(5);
-        const std::vector<Entry> shown = click(rig, kSelectorMiddle, kRButton);
         std::vector<std::string> expected = c.bankEntries;
-        for (const char* text : {"Load Bank", "Save Bank", "Load Preset", "Save Preset", "Clear Preset", "-",
-                                 "Read Manual", "-"})
-            expected.push_back(text);
+        expected.insert(expected.end(), commands.begin(), commands.end());
         char name[kVstTextSize];
         for (int p = 0; p < KsPluginVST::kProgramSlots; ++p) {
             rig.shell.getProgramNameIndexed(0, p, name);
-            expected.push_back(name);
+            expected.push_back((p == 5 ? "[x]" : "") + std::string(name));
         }
-        EXPECT_EQ(textsOf(shown), expected);
-        EXPECT_EQ(checkedOf(shown), std::vector<int>{static_cast<int>(c.bankEntries.size()) + 8 + 5});
+        EXPECT_EQ(click(rig, kMiddle, {}, kRButton), expected);
     }
 }
 
-TEST_F(PresetControlsTest, ArrowsStepOneProgramAndStopAtTheEnds)
+TEST_F(PresetControlsTest, ArrowsStepOneProgramStopAtTheEndsAndShowThePressedHalf)
 {
+    // A three-frame plate: red, green, blue from the top.
+    gui::RgbaImage plate = solid(80, 72, 255, 0, 0);
+    for (std::size_t i = 24 * 80 * 4; i < plate.pixels.size(); i += 4)
+        plate.pixels[i] = 0, plate.pixels[i + (i < 48 * 80 * 4 ? 1 : 2)] = 255;
+    gui::writePng((skin / "Plate.png").string(), plate);
     Rig rig;
     ASSERT_TRUE(rig.open());
-    auto* selector = dynamic_cast<PresetSelector*>(
-        rig.editor->getControl(rig.shell.getEngine()->parameterIndex("Unused")));
-    auto* updown = dynamic_cast<UpDownPreset*>(
-        rig.editor->getControl(rig.shell.getEngine()->parameterIndex("UpDownPreset")));
-    ASSERT_NE(selector, nullptr);
-    ASSERT_NE(updown, nullptr);
-    EXPECT_EQ(selector->getArrowWidth(), 19); // 72 * 0.8 / 3
+    const CColor red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
     struct Case {
-        const char* what;
         CPoint at;
         int start, expected;
-        int heldWhilePressed; // the selector's held arrow, or the up/down button's state
+        CColor buttonWhilePressed;
     };
     const Case cases[] = {
-        {"next", kSelectorNext, 5, 6, 0},         {"previous", kSelectorPrevious, 5, 4, 1},
-        {"next at 63", kSelectorNext, 63, 63, 0}, {"previous at 0", kSelectorPrevious, 0, 0, 1},
-        {"upper half", kUpperHalf, 5, 4, 1},      {"lower half", kLowerHalf, 5, 6, 2},
-        {"upper at 0", kUpperHalf, 0, 0, 1},      {"lower at 63", kLowerHalf, 63, 63, 2},
+        {kNext, 5, 6, red}, {kPrevious, 5, 4, red}, {kNext, 63, 63, red}, {kPrevious, 0, 0, red},
+        {kUp, 5, 4, green}, {kDown, 5, 6, blue},    {kUp, 0, 0, green},   {kDown, 63, 63, blue},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.start);
         rig.shell.setProgram(c.start);
         rig.frame()->handleMouseDown(c.at, kLButton);
+        rig.frame()->redrawDirty();
         EXPECT_EQ(rig.shell.getProgram(), c.expected);
-        const bool onSelector = c.at.y < 100;
-        EXPECT_EQ(onSelector ? selector->getHeldArrow() : updown->getState(), c.heldWhilePressed);
+        EXPECT_EQ(rig.parent.pixel(kDown.x, kDown.y), c.buttonWhilePressed);
         rig.frame()->handleMouseUp(c.at, kLButton);
-        EXPECT_EQ(selector->getHeldArrow(), -1);
-        EXPECT_EQ(updown->getState(), 0);
-        EXPECT_EQ(updown->getHeldHalf(), -1);
+        rig.frame()->redrawDirty();
+        EXPECT_EQ(rig.parent.pixel(kDown.x, kDown.y), red);
+        EXPECT_EQ(rig.parent.pixel(kMiddle.x, kMiddle.y), red);
     }
-    // The selector's arrows refresh every control at once: the knob shows the new program's value.
-    const int xcitaIndex = rig.shell.getEngine()->parameterIndex("DistXcita");
+    // The selector's arrows refresh every control at once.
     rig.shell.setProgram(7);
-    rig.shell.setParameter(xcitaIndex, 0.75f);
+    rig.shell.setParameter(xcitaIndex(rig.shell), 0.75f);
     rig.shell.setProgram(6);
-    click(rig, kSelectorNext);
-    EXPECT_FLOAT_EQ(rig.editor->getControl(xcitaIndex)->getValue(), 0.75f);
+    click(rig, kNext);
+    EXPECT_FLOAT_EQ(rig.editor->getControl(xcitaIndex(rig.shell))->getValue(), 0.75f);
 }
 
 TEST_F(PresetControlsTest, SelectorChoicesLoadBanksAndSelectPrograms)
@@ -190,51 +152,33 @@ TEST_F(PresetControlsTest, SelectorChoicesLoadBanksAndSelectPrograms)
     writeBanks({"A", "B", "C"});
     Rig rig;
     ASSERT_TRUE(rig.open());
-    EXPECT_EQ(rig.shell.getLoadedBank(), 0);
-    const int firstProgram = 3 + 8;
-
-    rig.backend.queueMenuAnswer({1}); // "Load Bank B"
-    click(rig, kSelectorMiddle);
-    EXPECT_EQ(rig.shell.getLoadedBank(), 1);
-    EXPECT_EQ(programName(rig), "B 0");
-    EXPECT_NEAR(xcita(rig), 0.2f, 1e-6);
-
-    rig.backend.queueMenuAnswer({firstProgram + 10});
-    click(rig, kSelectorMiddle);
-    EXPECT_EQ(rig.shell.getProgram(), 10);
-    EXPECT_EQ(programName(rig), "B 10");
-
-    // Choosing the loaded bank reads it again: edits since are gone.
-    rig.shell.setProgram(0);
-    rig.shell.setParameter(rig.shell.getEngine()->parameterIndex("DistXcita"), 0.9f);
-    rig.backend.queueMenuAnswer({1});
-    click(rig, kSelectorMiddle);
-    EXPECT_EQ(rig.shell.getLoadedBank(), 1);
-    EXPECT_NEAR(xcita(rig), 0.2f, 1e-6);
-
-    // A bank file that is gone leaves everything as it was.
-    fs::remove(dataFolder() / "C.fxb");
-    rig.backend.queueMenuAnswer({2});
-    click(rig, kSelectorMiddle);
-    EXPECT_EQ(rig.shell.getLoadedBank(), 1);
-    EXPECT_EQ(programName(rig), "B 0");
-
-    // "Load Bank" from a file: cancelled, nothing changes; loaded, no listed bank counts as
-    // loaded any more, so that choosing "Load Bank B" afterwards reads B again.
-    rig.backend.queueMenuAnswer({3 + 0});
-    rig.backend.queueFileAnswer(std::nullopt);
-    click(rig, kSelectorMiddle);
-    EXPECT_EQ(rig.shell.getLoadedBank(), 1);
-    rig.backend.queueMenuAnswer({3 + 0});
-    rig.backend.queueFileAnswer((dataFolder() / "A.fxb").string());
-    click(rig, kSelectorMiddle);
-    EXPECT_EQ(rig.shell.getLoadedBank(), -1);
-    EXPECT_EQ(programName(rig), "A 0");
-    rig.backend.queueMenuAnswer({1});
-    click(rig, kSelectorMiddle);
-    EXPECT_EQ(programName(rig), "B 0");
-    EXPECT_EQ(rig.backend.pendingMenuAnswers(), 0u);
-    EXPECT_EQ(rig.backend.pendingFileAnswers(), 0u);
+    struct Case {
+        const char* what;
+        std::vector<int> path;
+        std::optional<std::string> file;
+        std::string expected;
+        float xcita; // an edit of 0.9 made before the choice stays only when nothing was loaded
+    };
+    const Case cases[] = {
+        {"Load Bank B", {1}, {}, "1:B 0", 0.2f},
+        {"a program", {3 + 8 + 10}, {}, "1:B 10", 0.0f},
+        {"the loaded bank again reads it again", {1}, {}, "1:B 0", 0.2f},
+        {"a bank from a file, cancelled", {3 + 0}, std::nullopt, "1:B 0", 0.9f},
+        {"a bank from a file: no listed bank is loaded",
+         {3 + 0},
+         (data() / "C.fxb").string(),
+         "-1:C 0",
+         0.3f},
+        {"a listed bank after it", {1}, {}, "1:B 0", 0.2f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.shell.setParameter(xcitaIndex(rig.shell), 0.9f);
+        if (c.path[0] == 3) rig.backend.queueFileAnswer(c.file);
+        click(rig, kMiddle, c.path);
+        EXPECT_EQ(program(rig), c.expected);
+        EXPECT_NEAR(rig.shell.getParameter(xcitaIndex(rig.shell)), c.xcita, 1e-6);
+    }
 }
 
 TEST_F(PresetControlsTest, PresetMenuShowsEveryBankWithItsPrograms)
@@ -243,42 +187,27 @@ TEST_F(PresetControlsTest, PresetMenuShowsEveryBankWithItsPrograms)
     Rig rig;
     ASSERT_TRUE(rig.open());
     rig.shell.setProgram(3);
-    const std::vector<Entry> shown = click(rig, kMenuButton);
-    EXPECT_EQ(textsOf(shown),
-              (std::vector<std::string>{"*A", "B", "-", "Load Bank", "Save Bank", "Load Preset",
-                                        "Save Preset", "Clear Preset", "-", "Read Manual"}));
-    ASSERT_EQ(shown[0].submenu.size(), 63u);
-    EXPECT_EQ(shown[0].submenu[0].text, "A 0");
-    EXPECT_EQ(shown[0].submenu[1].text, "A 2");
-    EXPECT_EQ(checkedOf(shown[0].submenu), std::vector<int>{2}); // program 3, after the unnamed one
-    EXPECT_EQ(checkedOf(shown[1].submenu), std::vector<int>{});
-
-    // An entry selects the program it names, even after an unnamed program.
+    const std::vector<std::string> shown = click(rig, kMenu);
+    ASSERT_EQ(shown.size(), 10u);
+    EXPECT_EQ(shown[0].substr(0, 22), "*A>A 0>A 2>[x]A 3>A 4>"); // the unnamed program has no entry
+    EXPECT_EQ(shown[1].substr(0, 14), "B>B 0>B 2>B 3>");
+    EXPECT_EQ(shown[1].find("[x]"), std::string::npos);
+    EXPECT_EQ(std::vector<std::string>(shown.begin() + 2, shown.end()),
+              (std::vector<std::string>{"-", "Load Bank", "Save Bank", "Load Preset", "Save Preset",
+                                        "Clear Preset", "-", "Read Manual"}));
+    // An entry selects the program it names, also after the unnamed one; choosing in the loaded
+    // bank keeps its edits.
     struct Case {
         std::vector<int> path;
-        int bank, program;
-        const char* name;
+        std::string expected;
     };
-    const Case cases[] = {
-        {{0, 5}, 0, 6, "A 6"},
-        {{1, 0}, 1, 0, "B 0"},
-        {{1, 62}, 1, 63, "B 63"},
-        {{}, 1, 63, "B 63"}, // cancelled
-    };
-    for (const Case& c : cases) {
-        rig.backend.queueMenuAnswer(c.path);
-        click(rig, kMenuButton);
-        EXPECT_EQ(rig.shell.getLoadedBank(), c.bank);
-        EXPECT_EQ(rig.shell.getProgram(), c.program);
-        EXPECT_EQ(programName(rig), c.name);
-    }
-    // Choosing the loaded bank's programs keeps its unsaved edits.
-    rig.shell.setParameter(rig.shell.getEngine()->parameterIndex("DistXcita"), 0.9f);
-    rig.backend.queueMenuAnswer({1, 0});
-    click(rig, kMenuButton);
-    rig.backend.queueMenuAnswer({1, 62});
-    click(rig, kMenuButton);
-    EXPECT_NEAR(xcita(rig), 0.9f, 1e-6);
+    for (const Case& c :
+         {Case{{0, 5}, "0:A 6"}, Case{{1, 0}, "1:B 0"}, Case{{1, 62}, "1:B 63"}, Case{{}, "1:B 63"}})
+        EXPECT_EQ((click(rig, kMenu, c.path), program(rig)), c.expected);
+    rig.shell.setParameter(xcitaIndex(rig.shell), 0.9f);
+    click(rig, kMenu, {1, 0});
+    click(rig, kMenu, {1, 62});
+    EXPECT_NEAR(rig.shell.getParameter(xcitaIndex(rig.shell)), 0.9f, 1e-6);
 }
 
 TEST_F(PresetControlsTest, FileCommandsUseTheirDialogs)
@@ -286,56 +215,38 @@ TEST_F(PresetControlsTest, FileCommandsUseTheirDialogs)
     writeBanks({"A"});
     Rig rig;
     ASSERT_TRUE(rig.open());
-    std::vector<gui::FileDialogRequest> dialogs;
-    rig.backend.onFileDialogOpened = [&](const gui::FileDialogRequest& r) { dialogs.push_back(r); };
-    const std::string fxb("fxb files (*.fxb)\0*.fxb\0\0", 25), fxp("fxp files (*.fxp)\0*.fxp\0\0", 25);
-    const fs::path lead = root / "Lead Pad.fxp";
-    const fs::path saved = root / "Saved.fxb";
+    std::string dialog;
+    rig.backend.onFileDialogOpened = [&](const gui::FileDialogRequest& r) {
+        dialog = r.title + "|" + r.defaultExtension + "|" + r.filter;
+    };
+    const std::string fxb("|fxb files (*.fxb)\0*.fxb\0\0", 26), fxp("|fxp files (*.fxp)\0*.fxp\0\0", 26);
+    const std::string lead = (root / "Lead Pad.fxp").string();
     struct Case {
         const char* what;
         int entry;
         std::optional<std::string> answer;
-        const char* title;
-        bool save;
-        const std::string& filter;
-        std::function<void()> check;
+        std::string dialog, expected;
     };
     const Case cases[] = {
-        {"save preset", kSavePreset, lead.string(), "Save fxp File", true, fxp,
-         [&] {
-             EXPECT_TRUE(fs::exists(lead));
-             EXPECT_EQ(programName(rig), "Lead Pad");
-         }},
-        {"clear preset", kClearPreset, std::nullopt, nullptr, false, fxp,
-         [&] { EXPECT_EQ(programName(rig), "blank"); }},
-        {"load preset", kLoadPreset, lead.string(), "Load fxp File", false, fxp,
-         [&] { EXPECT_EQ(programName(rig), "Lead Pad"); }},
-        {"save bank, extension added", kSaveBank, (root / "Saved").string(), "Save fxb File", true, fxb,
-         [&] { EXPECT_TRUE(fs::exists(saved)); }},
-        {"save preset cancelled", kSavePreset, std::nullopt, "Save fxp File", true, fxp,
-         [&] { EXPECT_EQ(programName(rig), "Lead Pad"); }},
-        {"load bank cancelled forgets the loaded bank", kLoadBank, std::nullopt, "Load fxb File", false, fxb,
-         [&] { EXPECT_EQ(rig.shell.getLoadedBank(), -1); }},
-        {"load bank not a bank", kLoadBank, lead.string(), "Load fxb File", false, fxb,
-         [&] { EXPECT_EQ(programName(rig), "Lead Pad"); }},
-        {"load bank", kLoadBank, (dataFolder() / "A.fxb").string(), "Load fxb File", false, fxb,
-         [&] { EXPECT_EQ(programName(rig), "A 0"); }},
+        {"save preset", kSavePreset, lead, "Save fxp File|fxp" + fxp, "0:Lead Pad"},
+        {"clear preset", kClearPreset, {}, "", "0:blank"},
+        {"load preset", kLoadPreset, lead, "Load fxp File|" + fxp, "0:Lead Pad"},
+        {"save bank adds the extension", kSaveBank, (root / "Saved").string(), "Save fxb File|fxb" + fxb,
+         "0:Lead Pad"},
+        {"load bank, cancelled: the bank counts as not loaded", kLoadBank, std::nullopt,
+         "Load fxb File|" + fxb, "-1:Lead Pad"},
+        {"load bank refuses a preset", kLoadBank, lead, "Load fxb File|" + fxb, "-1:Lead Pad"},
+        {"load bank", kLoadBank, (data() / "A.fxb").string(), "Load fxb File|" + fxb, "-1:A 0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        dialogs.clear();
-        rig.backend.queueMenuAnswer({1 + c.entry}); // after the one bank's submenu
-        if (c.title) rig.backend.queueFileAnswer(c.answer);
-        click(rig, kMenuButton);
-        ASSERT_EQ(dialogs.size(), c.title ? 1u : 0u);
-        if (c.title) {
-            EXPECT_EQ(dialogs[0].title, c.title);
-            EXPECT_EQ(dialogs[0].save, c.save);
-            EXPECT_EQ(dialogs[0].filter, c.filter);
-            EXPECT_EQ(dialogs[0].defaultExtension, !c.save ? "" : c.filter == fxb ? "fxb" : "fxp");
-        }
-        c.check();
+        dialog.clear();
+        if (!c.dialog.empty()) rig.backend.queueFileAnswer(c.answer);
+        click(rig, kMenu, {1 + c.entry});
+        EXPECT_EQ(dialog, c.dialog);
+        EXPECT_EQ(program(rig), c.expected);
     }
+    EXPECT_TRUE(fs::exists(root / "Saved.fxb"));
 }
 
 TEST_F(PresetControlsTest, ReadManualOpensTheInstalledManualElseTheWebPage)
@@ -343,65 +254,20 @@ TEST_F(PresetControlsTest, ReadManualOpensTheInstalledManualElseTheWebPage)
     Rig rig; // no bank in the data folder
     ASSERT_TRUE(rig.open());
     const fs::path manual = root / "factory" / KsEditor::kManualFile;
-    struct Case {
-        bool installed;
-        CPoint at;
-        std::vector<int> path;
-    };
-    const Case cases[] = {
-        {false, kMenuButton, {kReadManual}},
-        {false, kSelectorMiddle, {6}},
-        {true, kMenuButton, {kReadManual}},
-        {true, kSelectorMiddle, {6}},
-    };
-    for (const Case& c : cases) {
-        if (c.installed) writeText(manual, "<html></html>");
-        rig.backend.queueMenuAnswer(c.path);
-        click(rig, c.at);
-        ASSERT_FALSE(rig.backend.openedUrls().empty());
-        EXPECT_EQ(rig.backend.openedUrls().back(), c.installed ? manual.string() : std::string(kWebManual));
-    }
-    EXPECT_EQ(rig.backend.openedUrls().size(), 4u);
-}
+    click(rig, kMenu, {kReadManual});
+    click(rig, kMiddle, {kSelectorManual});
+    writeText(manual, "<html></html>");
+    click(rig, kMenu, {kReadManual});
+    click(rig, kMiddle, {kSelectorManual});
+    const std::string web = "https://www.tirsk-audio.com/TirskMenu.php?option=manual&Orvaneid=0.0";
+    EXPECT_EQ(rig.backend.openedUrls(),
+              (std::vector<std::string>{web, web, manual.string(), manual.string()}));
 
-TEST(PresetManual, TheBuildWritesTheManualBesideTheFactoryContent)
-{
+    // The build writes the manual beside its factory content.
     std::ifstream in(fs::path(ORVANE_BINARY_DIR) / "data" / KsEditor::kManualFile);
-    ASSERT_TRUE(in) << "the build did not write the manual";
     const std::string html((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(html.find("<title>Orvane user manual</title>"), std::string::npos);
     EXPECT_NE(html.find("<h2>Programs, banks and presets</h2>"), std::string::npos);
-    EXPECT_NE(html.find("</html>"), std::string::npos);
-}
-
-TEST_F(PresetControlsTest, ControlsDrawTheirBitmapFrames)
-{
-    // A three-frame plate: red, green, blue from the top.
-    gui::RgbaImage plate = solid(80, 72, 255, 0, 0);
-    for (int y = 24; y < 72; ++y)
-        for (int x = 0; x < 80; ++x) {
-            std::uint8_t* px = &plate.pixels[(static_cast<std::size_t>(y) * 80 + x) * 4];
-            px[0] = 0, px[1] = y < 48 ? 255 : 0, px[2] = y < 48 ? 0 : 255;
-        }
-    gui::writePng((skin / "Plate.png").string(), plate);
-    Rig rig;
-    ASSERT_TRUE(rig.open());
-    const CColor red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
-    EXPECT_EQ(rig.parent.pixel(kSelectorMiddle.x, kSelectorMiddle.y), red);
-    EXPECT_EQ(rig.parent.pixel(kUpperHalf.x, kUpperHalf.y), red);
-    rig.shell.setProgram(5);
-    struct Case {
-        CPoint at;
-        CColor pressed;
-    };
-    for (const Case& c : {Case{kUpperHalf, green}, Case{kLowerHalf, blue}}) {
-        rig.frame()->handleMouseDown(c.at, kLButton);
-        rig.frame()->redrawDirty();
-        EXPECT_EQ(rig.parent.pixel(kLowerHalf.x, kLowerHalf.y), c.pressed);
-        rig.frame()->handleMouseUp(c.at, kLButton);
-        rig.frame()->redrawDirty();
-        EXPECT_EQ(rig.parent.pixel(kLowerHalf.x, kLowerHalf.y), red);
-    }
 }
 
 } // namespace
