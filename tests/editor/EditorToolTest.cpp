@@ -215,4 +215,93 @@ TEST_F(EditorTool, ProductControlsThroughAScript)
     EXPECT_EQ(r.lines[7], "{\"host\": []}");
 }
 
+// "x y" of the point dx, dy pixels from the top-left corner of a reported rectangle.
+std::string at(const std::vector<int>& r, int dx, int dy)
+{
+    return std::to_string(r[0] + dx) + " " + std::to_string(r[1] + dy);
+}
+
+// What one parameter holds in a "params" line.
+std::string valueIn(const std::string& params, const std::string& name)
+{
+    const std::size_t p = params.find("\"" + name + "\": ");
+    return p == std::string::npos ? "?" : params.substr(p, params.find_first_of(",}", p) - p);
+}
+
+TEST_F(EditorTool, StepEditorThroughAScript)
+{
+    Result r = run("control StepSeqVol\ncontrol StepSeqMenu\n");
+    ASSERT_EQ(r.lines.size(), 3u) << r.err;
+    const std::vector<int> bars = rectOf(r.lines[1]), menu = rectOf(r.lines[2]);
+    const int stepWidth = (bars[2] - bars[0]) / 16, middle = (bars[3] - bars[1]) / 2;
+    const std::string click = "down " + at(menu, 5, 5) + " 2\nup " + at(menu, 5, 5) + " 2\n";
+    const std::string file = (dir / "pattern.osq").string();
+    // A press on a half-height step fills it; the host hears of the row through "StepSeqVol" only.
+    // Two moves right and two left restore the pattern; a saved pattern loads back after "Clear".
+    r = run("host SeqVolMode 0\nhost Seq1Step2Vol 0.5\nhost Seq1Tie3Vol 1\nidle\n"
+            "down " +
+                at(bars, stepWidth + 5, middle) + " 2\nup " + at(bars, stepWidth + 5, middle) +
+                " 2\nhost-log\nparams\n" + "menu 11\n" + click + "menu 11\n" + click + "menu 10\n" + click +
+                "menu 10\n" + click + "host-log\nparams\n" + "menu 1\nfile " + file + "\n" + click +
+                "menu 3\n" + click + "params\nmenu 0\nfile " + file + "\n" + click + "params\n",
+            "--seed 3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> out;
+    for (const std::string& line : r.lines)
+        if (line.rfind("{\"menu\"", 0) != 0 && line.rfind("{\"dialog\"", 0) != 0) out.push_back(line);
+    ASSERT_EQ(out.size(), 7u);
+    std::string row;
+    for (int s = 52; s < 68; ++s)
+        row += ", [\"automate\", " + std::to_string(s) + ", " + (s == 53 ? "1" : "0") + "]";
+    EXPECT_EQ(out[1], "{\"host\": [" + row.substr(2) + ", [\"automate\", 350, 0]]}");
+    EXPECT_EQ(valueIn(out[2], "Seq1Step2Vol"), "\"Seq1Step2Vol\": 1");
+    EXPECT_EQ(out[3], "{\"host\": [[\"automate\", 362, 0], [\"automate\", 362, 0], [\"automate\", 362, 0], "
+                      "[\"automate\", 362, 0]]}");
+    EXPECT_EQ(out[4], out[2]);
+    EXPECT_EQ(valueIn(out[5], "Seq1Step2Vol"), "\"Seq1Step2Vol\": 0");
+    EXPECT_EQ(valueIn(out[5], "Seq1Tie3Vol"), "\"Seq1Tie3Vol\": 0");
+    EXPECT_EQ(out[6], out[2]);
+    EXPECT_EQ(fs::file_size(dir / "pattern.osq"), 136u);
+}
+
+TEST_F(EditorTool, XYPadThroughAScript)
+{
+    Result r = run("control MorphSquare\n");
+    ASSERT_EQ(r.lines.size(), 2u) << r.err;
+    const std::vector<int> pad = rectOf(r.lines[1]);
+    const std::string before = (dir / "before.png").string(), after = (dir / "after.png").string();
+    // The inner top-left corner is X 0 and Y 1; a drag far beyond the pad stops at X 1 and Y 1.
+    // "Midi Learn Y" arms "MorphYParam". A new X target moves the cursor and writes nothing.
+    r = run("host MmFilterMix 0.25\ndown " + at(pad, 4, 4) + " 2\nup " + at(pad, 4, 4) + " 2\nparams\n" +
+            "down " + at(pad, 50, 50) + " 2\nmove 5000 -5000 2\nup 5000 -5000 2\nparams\nmenu 1\ndown " +
+            at(pad, 50, 50) + " 8\nup " + at(pad, 50, 50) + " 8\nidle\nhost-log\nsnapshot " + before +
+            "\nhost MorphXParam 0\nidle\nhost-log\nparams\ncontrol MorphSquare\nsnapshot " + after + "\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 8u);
+    EXPECT_EQ(valueIn(r.lines[1], "MmFilterCutoff") + valueIn(r.lines[1], "MmFilterRes"),
+              "\"MmFilterCutoff\": 0\"MmFilterRes\": 1");
+    EXPECT_EQ(valueIn(r.lines[2], "MmFilterCutoff") + valueIn(r.lines[2], "MmFilterRes"),
+              "\"MmFilterCutoff\": 1\"MmFilterRes\": 1");
+    EXPECT_EQ(r.lines[5], "{\"host\": []}");
+    EXPECT_NE(r.lines[6].find("\"learnTarget\": 41,"), std::string::npos);
+    EXPECT_EQ(valueIn(r.lines[6], "MmFilterMix") + valueIn(r.lines[6], "MmFilterCutoff"),
+              "\"MmFilterMix\": 0.25\"MmFilterCutoff\": 1");
+    EXPECT_NE(r.lines[7].find("\"kind\": \"pad\", \"x\": 8, \"y\": 11"), std::string::npos) << r.lines[7];
+
+    // The cursor's 9 x 9 square left the right edge (X 1) for a quarter of the way (X 0.25).
+    gui::RgbaImage a, b;
+    ASSERT_TRUE(gui::readPngFile(before, a));
+    ASSERT_TRUE(gui::readPngFile(after, b));
+    const auto changed = [&](int cx) {
+        int n = 0;
+        for (int y = pad[1]; y < pad[1] + 9; ++y)
+            for (int x = pad[0] + cx; x < pad[0] + cx + 9; ++x)
+                n += !std::equal(a.pixel(x, y), a.pixel(x, y) + 4, b.pixel(x, y));
+        return n;
+    };
+    const int inner = pad[2] - pad[0] - 8;
+    EXPECT_GT(changed(inner), 20);
+    EXPECT_GT(changed(inner / 4), 20);
+}
+
 } // namespace
