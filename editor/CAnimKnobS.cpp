@@ -12,22 +12,20 @@ bool isMenuPress(int buttons)
     return (buttons & kRButton) || ((buttons & kLButton) && (buttons & kCommand));
 }
 
-void ValueHover::entered(int tag)
+void showValueReadout(KsEditor* editor, int tag)
 {
-    released = false;
     if (!editor) return;
     editor->setUserChanged();
     editor->showParameterValue(tag);
 }
 
-void ValueHover::exited()
+void endValueReadout(KsEditor* editor)
 {
-    // Leaving without having dragged: the read-out was only a glance, the program name returns.
-    if (!released && editor) editor->resetTextTimer();
+    if (editor) editor->resetTextTimer();
 }
 
-int popupLearnMenu(CControl& control, KsEditor* editor, CPoint where,
-                   std::initializer_list<const char*> entries, int menuTag)
+int popupContextMenu(CControl& control, KsEditor* editor, CPoint where,
+                     std::initializer_list<const char*> entries, int menuTag)
 {
     CFrame* frame = control.getFrame();
     if (!frame) return -1;
@@ -43,7 +41,7 @@ int popupLearnMenu(CControl& control, KsEditor* editor, CPoint where,
 
 CAnimKnobS::CAnimKnobS(const CRect& rect, CControlListener* l, int t, int frames, int height,
                        const CBitmap* strip, CPoint offset, KsEditor* owner, int tagOfMenu)
-    : CAnimKnob(rect, l, t, frames, height, strip, offset), editor(owner), menuTag(tagOfMenu), hover(owner)
+    : EditorValueControl(owner, rect, l, t, frames, height, strip, offset), menuTag(tagOfMenu)
 {
     setFineFactor(kFineFactor);
     if (editor && editor->getFrame()) editor->getFrame()->setKnobMode(kLinearMode);
@@ -52,30 +50,10 @@ CAnimKnobS::CAnimKnobS(const CRect& rect, CControlListener* l, int t, int frames
 CMouseEventResult CAnimKnobS::onMouseDown(CPoint& where, int buttons)
 {
     if (!isMenuPress(buttons)) return CAnimKnob::onMouseDown(where, buttons);
-    const int chosen = popupLearnMenu(*this, editor, where, {"Midi Learn", "Linear", "Circular"}, menuTag);
+    const int chosen = contextMenu(where, {"Midi Learn", "Linear", "Circular"}, menuTag);
     if (CFrame* frame = getFrame()) {
         if (chosen == kLinear) frame->setKnobMode(kLinearMode);
         if (chosen == kCircular) frame->setKnobMode(kCircularMode);
     }
-    notifyValueChanged();
     return kMouseEventHandled;
-}
-
-CMouseEventResult CAnimKnobS::onMouseUp(CPoint& where, int buttons)
-{
-    // The last value reaches the host inside the gesture, then the gesture ends.
-    hover.releasedNow();
-    notifyValueChanged();
-    CAnimKnob::onMouseUp(where, buttons);
-    return kMouseEventHandled;
-}
-
-void CAnimKnobS::onMouseEntered(CPoint&, int)
-{
-    hover.entered(tag);
-}
-
-void CAnimKnobS::onMouseExited(CPoint&, int)
-{
-    hover.exited();
 }

@@ -1,4 +1,4 @@
-// CAnimKnobS and the hover read-out shared with VerticalSliderS.
+// CAnimKnobS, and EditorValueControl: the hover read-out and context menu it shares with VerticalSliderS.
 //
 // CAnimKnobS(size, listener, tag, frameCount, frameHeight, strip, offset, editor, menuTag): the
 // toolkit's animated knob (fine factor 20: shift drags 200 * 20 = 4000 pixels over the range),
@@ -11,11 +11,13 @@
 //   Pointer entering: the editor shows this parameter's value; leaving without a release in
 //   between lets the program name return at the next idle.
 //
-// ValueHover: what knobs and sliders do as the pointer enters and leaves them and as a drag ends.
-// popupLearnMenu(control, editor, where, entries, menuTag): shows a popup of entries at where
-// (the control's parent coordinates) and returns the chosen index, -1 when cancelled or when the
-// control has no frame; a choice of entry 0 ("Midi Learn") sets the engine's learn target to the
-// control's tag.
+// EditorValueControl<Base>: what knobs and sliders add to their toolkit control Base. The
+// pointer entering shows the parameter's value read-out (and counts as a user change); leaving
+// without a release since then lets the program name return at the next idle; a release tells
+// the listener the last value before the gesture ends. contextMenu(where, entries, menuTag) shows
+// a popup of entries at where (parent coordinates): entry 0 ("Midi Learn") makes the engine learn
+// the next controller for this parameter; the listener is told; the result is the chosen entry,
+// -1 when cancelled.
 // isMenuPress(buttons): a right press, or a left press with the command key (the context menu).
 //
 // User-interface thread only.
@@ -24,28 +26,58 @@
 #include "platform/gui/CAnimKnob.h"
 
 #include <initializer_list>
+#include <utility>
 
 class KsEditor;
 
-class ValueHover
+bool isMenuPress(int buttons);
+// The parts of EditorValueControl that need the editor.
+void showValueReadout(KsEditor* editor, int tag);
+void endValueReadout(KsEditor* editor);
+int popupContextMenu(CControl& control, KsEditor* editor, CPoint where,
+                     std::initializer_list<const char*> entries, int menuTag);
+
+template <class Base> class EditorValueControl : public Base
 {
   public:
-    explicit ValueHover(KsEditor* e) : editor(e) {}
-    void entered(int tag);
-    void exited();
-    void releasedNow() { released = true; }
-    bool isReleased() const { return released; }
+    template <class... Args>
+    explicit EditorValueControl(KsEditor* owner, Args&&... args)
+        : Base(std::forward<Args>(args)...), editor(owner)
+    {
+    }
+
+    CMouseEventResult onMouseUp(CPoint& where, int buttons) override
+    {
+        released = true;
+        this->notifyValueChanged();
+        return Base::onMouseUp(where, buttons);
+    }
+    void onMouseEntered(CPoint&, int) override
+    {
+        released = false;
+        showValueReadout(editor, this->getTag());
+    }
+    void onMouseExited(CPoint&, int) override
+    {
+        // Only pointed at, never dragged: the read-out was a glance.
+        if (!released) endValueReadout(editor);
+    }
+
+  protected:
+    int contextMenu(CPoint where, std::initializer_list<const char*> entries, int menuTag)
+    {
+        const int chosen = popupContextMenu(*this, editor, where, entries, menuTag);
+        this->notifyValueChanged();
+        return chosen;
+    }
+
+    KsEditor* editor;
 
   private:
-    KsEditor* editor;
     bool released = false;
 };
 
-bool isMenuPress(int buttons);
-int popupLearnMenu(CControl& control, KsEditor* editor, CPoint where,
-                   std::initializer_list<const char*> entries, int menuTag);
-
-class CAnimKnobS : public CAnimKnob
+class CAnimKnobS : public EditorValueControl<CAnimKnob>
 {
   public:
     static constexpr float kFineFactor = 20.0f;
@@ -55,14 +87,8 @@ class CAnimKnobS : public CAnimKnob
                const CBitmap* strip, CPoint offset, KsEditor* editor, int menuTag);
 
     CMouseEventResult onMouseDown(CPoint& where, int buttons) override;
-    CMouseEventResult onMouseUp(CPoint& where, int buttons) override;
-    void onMouseEntered(CPoint& where, int buttons) override;
-    void onMouseExited(CPoint& where, int buttons) override;
-
     int getMenuTag() const { return menuTag; }
 
   private:
-    KsEditor* editor;
     int menuTag;
-    ValueHover hover;
 };

@@ -1,37 +1,16 @@
-// The editor's slider: MIDI-learn menu and the value read-out on hover.
+// The editor's slider: its MIDI-learn menu.
 #include "editor/VerticalSliderS.h"
 
 VerticalSliderS::VerticalSliderS(const CRect& rect, CControlListener* l, int t, int travelPixels,
                                  const CBitmap* handleBitmap, const CBitmap* backgroundBitmap, CPoint offset,
                                  KsEditor* owner)
-    : CVerticalSlider(rect, l, t, travelPixels, handleBitmap, backgroundBitmap, offset, kBottom),
-      editor(owner), hover(owner)
+    : EditorValueControl(owner, rect, l, t, travelPixels, handleBitmap, backgroundBitmap, offset, kBottom)
 {
 }
 
 CMouseEventResult VerticalSliderS::onMouseDown(CPoint& where, int buttons)
 {
     if (!isMenuPress(buttons)) return CVerticalSlider::onMouseDown(where, buttons);
-    popupLearnMenu(*this, editor, where, {"Midi Learn"}, tag);
-    notifyValueChanged();
+    contextMenu(where, {"Midi Learn"}, tag);
     return kMouseEventHandled;
-}
-
-CMouseEventResult VerticalSliderS::onMouseUp(CPoint& where, int buttons)
-{
-    // The last value reaches the host inside the gesture, then the gesture ends.
-    hover.releasedNow();
-    notifyValueChanged();
-    CVerticalSlider::onMouseUp(where, buttons);
-    return kMouseEventHandled;
-}
-
-void VerticalSliderS::onMouseEntered(CPoint&, int)
-{
-    hover.entered(tag);
-}
-
-void VerticalSliderS::onMouseExited(CPoint&, int)
-{
-    hover.exited();
 }

@@ -12,18 +12,11 @@
 #include "editor/CAnimKnobS.h"
 #include "platform/gui/CVerticalSlider.h"
 
-class VerticalSliderS : public CVerticalSlider
+class VerticalSliderS : public EditorValueControl<CVerticalSlider>
 {
   public:
     VerticalSliderS(const CRect& size, CControlListener* listener, int tag, int travel, const CBitmap* handle,
                     const CBitmap* background, CPoint backOffset, KsEditor* editor);
 
     CMouseEventResult onMouseDown(CPoint& where, int buttons) override;
-    CMouseEventResult onMouseUp(CPoint& where, int buttons) override;
-    void onMouseEntered(CPoint& where, int buttons) override;
-    void onMouseExited(CPoint& where, int buttons) override;
-
-  private:
-    KsEditor* editor;
-    ValueHover hover;
 };
