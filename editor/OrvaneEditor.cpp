@@ -148,6 +148,12 @@ int OrvaneEditor::selectorValue(int index) const
     return std::isfinite(physical) ? static_cast<int>(physical) : 0;
 }
 
+int OrvaneEditor::shownEntry(int index) const
+{
+    const ScrollSelector* s = selector(index);
+    return s ? s->getCurrentEntry() : selectorValue(index);
+}
+
 int OrvaneEditor::currentPattern() const
 {
     return std::clamp(selectorValue(id.currentPattern), 0, kPatterns - 1);
@@ -388,7 +394,7 @@ bool OrvaneEditor::onParameterSet(int index, float v)
     } else if (index == id.seqVolMode) {
         if (StepSeq* volumes = stepControl(id.stepSeqVol)) volumes->setVolumeMode(v > 0.5f);
     } else if (index == id.morphSquare) {
-        const int x = selectorValue(id.morphXParam), y = selectorValue(id.morphYParam);
+        const int x = shownEntry(id.morphXParam), y = shownEntry(id.morphYParam);
         if (x < morphTargetCount && y < morphTargetCount) {
             for (int target : {xyTargetIndex(x), xyTargetIndex(y)})
                 showOnControl(target, value(target));
@@ -468,8 +474,7 @@ bool OrvaneEditor::onControlChanged(int tag, float v)
     } else if (tag == id.morphSquare) {
         setUserChanged(false);
         for (int index : {id.morphXParam, id.morphYParam}) {
-            const ScrollSelector* targets = selector(index);
-            const int entry = targets ? targets->getCurrentEntry() : selectorValue(index);
+            const int entry = shownEntry(index);
             const int target = entry < morphTargetCount ? xyTargetIndex(entry) : -1;
             if (target < 0) continue;
             setAutomated(target, value(target));

@@ -91,6 +91,8 @@ class OrvaneEditor : public KsEditor
     std::uint32_t now() const;
     // The parameter's physical value truncated to an integer (0 for an absent parameter).
     int selectorValue(int index) const;
+    // The entry a selector shows (its parameter's value when the control is no selector).
+    int shownEntry(int index) const;
     float value(int index) const;
     // Writes through the engine's setParameter: the engine's hooks run, the host is not told.
     void setEngine(int index, float v);
