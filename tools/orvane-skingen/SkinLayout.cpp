@@ -14,8 +14,8 @@ constexpr int kSelectorFrame = 20;
 constexpr int kPresetBarFrame = 26;
 constexpr int kMeterSegments = 31, kMeterSegmentHeight = 5;
 // The step editor: 16 bars of kStepWidth pixels, of which the control leaves 3 empty at the right.
-constexpr int kStepWidth = 27, kStepGap = 3;
-constexpr int kStepTop = 122, kStepBottom = 238, kTieTop = 244, kTieBottom = 258, kStepLeft = 20;
+constexpr int kStepWidth = 26, kStepGap = 3;
+constexpr int kStepTop = 122, kStepBottom = 238, kTieTop = 244, kTieBottom = 258, kStepLeft = 44;
 constexpr int kSourceButtonHeight = 16, kSourceButtonGap = 2;
 constexpr int kPatternButton = 18, kPatternSpacing = 19;
 constexpr int kPadSize = 128;
@@ -118,7 +118,7 @@ void addSequencer(Builder& b)
     b.control("StepSeqMenu", "StepSeqMenu", "Blank", 398, 66, 460, 84);
     b.plate(Plate::MenuButton, "MENU");
 
-    b.caption("PATTERN", kStepLeft, 108, Align::Left);
+    b.caption("PATTERN", 20, 108, Align::Left);
     b.control("CurrentPattern", "RadioButPattern", "PatternBut1", 74, 95,
               74 + 7 * kPatternSpacing + kPatternButton, 95 + kPatternButton);
     b.caption("CHAIN", 246, 108, Align::Left);
@@ -131,6 +131,8 @@ void addSequencer(Builder& b)
     b.plate(Plate::StepGrid);
     b.control("StepSeqTie", "StepSeqTie", "StepSeqTieOnOff", kStepLeft, kTieTop, right, kTieBottom);
     b.plate(Plate::TieGrid);
+    b.caption("VOL", 20, (kStepTop + kStepBottom) / 2 + 3, Align::Left);
+    b.caption("TIE", 20, (kTieTop + kTieBottom) / 2 + 3, Align::Left);
     for (int s = 0; s < kStepCount; ++s)
         b.caption(std::to_string(s + 1), kStepLeft + s * kStepWidth + (kStepWidth - kStepGap) / 2, 272);
 
