@@ -25,6 +25,16 @@ constexpr CommandEntry kEntries[] = {
 };
 constexpr int kEntryCount = static_cast<int>(std::size(kEntries));
 
+// Letters of bank n counted from "A": "A" to "Z", then "AA", "AB", ... (the data folder lists up to
+// 128 banks, more than one letter can name).
+std::string bankLetters(int n)
+{
+    std::string letters;
+    for (++n; n > 0; n = (n - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    return letters;
+}
+
 } // namespace
 
 PresetSelector::PresetSelector(const CRect& area, KsEditor* owner, int t, const CBitmap* bitmap,
@@ -45,7 +55,7 @@ std::unique_ptr<COptionMenu> PresetSelector::buildMenu() const
         menu->addEntry("Reload Bank");
     } else {
         for (int b = 0; b < banks; ++b)
-            menu->addEntry(std::string("Load Bank ") + static_cast<char>('A' + b));
+            menu->addEntry("Load Bank " + bankLetters(b));
     }
     for (const CommandEntry& entry : kEntries)
         menu->addEntry(entry.isCommand ? presetCommandText(entry.command) : entry.text);

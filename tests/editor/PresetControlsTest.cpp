@@ -91,8 +91,8 @@ TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
         std::vector<std::string> banks, bankEntries;
     };
     for (const Case& c :
-         {Case{{"Solo"}, {"Reload Bank"}},
-          Case{{"A", "B", "C"}, {"Load Bank A", "Load Bank B", "Load Bank C"}}, Case{{}, {}}}) {
+         {Case{{"Solo"}, {"Reload Bank"}}, Case{{}, {}},
+          Case{{"A", "B", "C"}, {"Load Bank A", "Load Bank B", "Load Bank C"}}}) { // three banks stay
         writeBanks(c.banks);
         Rig rig;
         ASSERT_TRUE(rig.open());
@@ -106,6 +106,16 @@ TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
         }
         EXPECT_EQ(click(rig, kMiddle, {}, kRButton), expected);
     }
+    // Past "Z" the banks are lettered "AA", "AB", ...
+    for (int b = 3; b < 28; ++b) // 28 banks in all
+        fs::copy_file(data() / "C.fxb", data() / ("C" + std::to_string(b + 10) + ".fxb"));
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    const std::vector<std::string> shown = click(rig, kMiddle);
+    ASSERT_GT(shown.size(), 28u);
+    EXPECT_EQ(std::vector<std::string>(shown.begin() + 24, shown.begin() + 29),
+              (std::vector<std::string>{"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB",
+                                        "Load Bank"}));
 }
 
 TEST_F(PresetControlsTest, ArrowsStepOneProgramStopAtTheEndsAndShowThePressedHalf)
