@@ -86,7 +86,9 @@ CMouseEventResult PresetSelector::onMouseDown(CPoint& where, int buttons)
             }
         }
         setDirty();
-        editor->refreshControls(true);
+        // Every control shows the program at once. No idle processing from inside this press:
+        // it would deliver the press's own release before the frame knows the press was taken.
+        editor->refreshControls(false);
         return kMouseEventHandled;
     }
     if (!(buttons & (kLButton | kRButton))) return kMouseEventNotHandled;

@@ -11,7 +11,8 @@
 //                                ...; the file commands, "-", "Read Manual", "-"; then the 64
 //                                program names of the current bank, the current program checked
 //   onMouseDown(where, buttons)  within aw of the right edge: next program; of the left edge:
-//                                previous program; then the editor refreshes every control.
+//                                previous program; then the editor refreshes every control
+//                                (without running idle processing inside the press).
 //                                Between the arrows a left or right press opens the command menu
 //   onMouseUp, onMouseExited     let go of the held arrow
 //   draw(context)                the top frame over the control's rectangle
