@@ -270,38 +270,48 @@ TEST_F(EditorTool, XYPadThroughAScript)
     ASSERT_EQ(r.lines.size(), 2u) << r.err;
     const std::vector<int> pad = rectOf(r.lines[1]);
     const std::string before = (dir / "before.png").string(), after = (dir / "after.png").string();
-    // The inner top-left corner is X 0 and Y 1; a drag far beyond the pad stops at X 1 and Y 1.
-    // "Midi Learn Y" arms "MorphYParam". A new X target moves the cursor and writes nothing.
-    r = run("host MmFilterMix 0.25\ndown " + at(pad, 4, 4) + " 2\nup " + at(pad, 4, 4) + " 2\nparams\n" +
-            "down " + at(pad, 50, 50) + " 2\nmove 5000 -5000 2\nup 5000 -5000 2\nparams\nmenu 1\ndown " +
-            at(pad, 50, 50) + " 8\nup " + at(pad, 50, 50) + " 8\nidle\nhost-log\nsnapshot " + before +
+    // The inner top-left corner is X 0 and Y 1, in one gesture of the pad and both targets that
+    // the host hears. A drag far beyond the pad stops at X 1 and Y 1. "Midi Learn Y" arms
+    // "MorphYParam". A new X target moves the cursor and writes nothing.
+    r = run("host MmFilterMix 0.25\ndown " + at(pad, 4, 4) + " 2\nup " + at(pad, 4, 4) +
+            " 2\nhost-log\nparams\n" + "down " + at(pad, 50, 50) +
+            " 2\nmove 5000 -5000 2\nup 5000 -5000 2\nparams\nmenu 1\ndown " + at(pad, 50, 50) + " 8\nup " +
+            at(pad, 50, 50) + " 8\nidle\nhost-log\nsnapshot " + before +
             "\nhost MorphXParam 0\nidle\nhost-log\nparams\ncontrol MorphSquare\nsnapshot " + after + "\n");
     ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(r.lines.size(), 8u);
-    EXPECT_EQ(valueIn(r.lines[1], "MmFilterCutoff") + valueIn(r.lines[1], "MmFilterRes"),
-              "\"MmFilterCutoff\": 0\"MmFilterRes\": 1");
+    ASSERT_EQ(r.lines.size(), 9u);
+    EXPECT_EQ(r.lines[1],
+              "{\"host\": [[\"begin\", 347], [\"begin\", 10], [\"begin\", 11], [\"automate\", 10, 0], "
+              "[\"automate\", 11, 1], [\"end\", 10], [\"end\", 11], [\"end\", 347]]}");
     EXPECT_EQ(valueIn(r.lines[2], "MmFilterCutoff") + valueIn(r.lines[2], "MmFilterRes"),
+              "\"MmFilterCutoff\": 0\"MmFilterRes\": 1");
+    EXPECT_EQ(valueIn(r.lines[3], "MmFilterCutoff") + valueIn(r.lines[3], "MmFilterRes"),
               "\"MmFilterCutoff\": 1\"MmFilterRes\": 1");
-    EXPECT_EQ(r.lines[5], "{\"host\": []}");
-    EXPECT_NE(r.lines[6].find("\"learnTarget\": 41,"), std::string::npos);
-    EXPECT_EQ(valueIn(r.lines[6], "MmFilterMix") + valueIn(r.lines[6], "MmFilterCutoff"),
+    EXPECT_EQ(r.lines[6], "{\"host\": []}");
+    EXPECT_NE(r.lines[7].find("\"learnTarget\": 41,"), std::string::npos);
+    EXPECT_EQ(valueIn(r.lines[7], "MmFilterMix") + valueIn(r.lines[7], "MmFilterCutoff"),
               "\"MmFilterMix\": 0.25\"MmFilterCutoff\": 1");
-    EXPECT_NE(r.lines[7].find("\"kind\": \"pad\", \"x\": 8, \"y\": 11"), std::string::npos) << r.lines[7];
+    EXPECT_NE(r.lines[8].find("\"kind\": \"pad\", \"x\": 8, \"y\": 11"), std::string::npos) << r.lines[8];
 
-    // The cursor's 9 x 9 square left the right edge (X 1) for a quarter of the way (X 0.25).
-    gui::RgbaImage a, b;
+    // The skin's 9 x 9 cursor left the right edge (X 1) and stands a quarter of the way (X 0.25), at
+    // the top (Y 1), with the lines to the corners around it.
+    gui::RgbaImage a, b, cursor;
     ASSERT_TRUE(gui::readPngFile(before, a));
     ASSERT_TRUE(gui::readPngFile(after, b));
-    const auto changed = [&](int cx) {
-        int n = 0;
-        for (int y = pad[1]; y < pad[1] + 9; ++y)
-            for (int x = pad[0] + cx; x < pad[0] + cx + 9; ++x)
-                n += !std::equal(a.pixel(x, y), a.pixel(x, y) + 4, b.pixel(x, y));
-        return n;
-    };
+    ASSERT_TRUE(
+        gui::readPngFile((dir / "home/Tirsk Audio/OrvaneData/Skins/default/XYCursor.png").string(), cursor));
     const int inner = pad[2] - pad[0] - 8;
-    EXPECT_GT(changed(inner), 20);
-    EXPECT_GT(changed(inner / 4), 20);
+    const auto cursorAt = [&](const gui::RgbaImage& shot, int cx) {
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 9; ++x)
+                if (cursor.pixel(x, y)[3] == 255 && !std::equal(cursor.pixel(x, y), cursor.pixel(x, y) + 4,
+                                                                shot.pixel(pad[0] + cx + x, pad[1] + y)))
+                    return false;
+        return true;
+    };
+    EXPECT_TRUE(cursorAt(a, inner));
+    EXPECT_FALSE(cursorAt(b, inner));
+    EXPECT_TRUE(cursorAt(b, inner / 4));
 }
 
 } // namespace
