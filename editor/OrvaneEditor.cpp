@@ -441,6 +441,18 @@ void OrvaneEditor::coupleSource(float v, int chainFirst, int clockButton)
     }
 }
 
+void OrvaneEditor::clockStartChanged(float v, int chainFirst, std::initializer_list<int> switches, int source,
+                                     int released)
+{
+    if (v > 0.0f) {
+        for (int index : switches)
+            if (value(index) < 0.5f) setEngine(index, 1.0f);
+        if (source >= 0 && value(source) < 0.01f) setEngine(source, 0.01f);
+    } else if (flagsOn(chainFirst) <= 1) {
+        setEngine(released, 0.0f);
+    }
+}
+
 bool OrvaneEditor::onControlChanged(int tag, float v)
 {
     if (tag < 0) return false;
@@ -484,26 +496,12 @@ bool OrvaneEditor::onControlChanged(int tag, float v)
     } else if (tag == id.currentPattern) {
         markDirty(tag);
     } else if (tag == id.filterStartClk) {
-        if (v > 0.0f) {
-            for (int index : {id.mmFilterOn, id.cutoffModOn})
-                if (value(index) < 0.5f) setEngine(index, 1.0f);
-            if (value(id.cutoffModSource) < 0.01f) setEngine(id.cutoffModSource, 0.01f);
-        } else if (flagsOn(filterChainIndex(0)) <= 1) {
-            setEngine(id.cutoffModSource, 0.0f);
-        }
+        clockStartChanged(v, filterChainIndex(0), {id.mmFilterOn, id.cutoffModOn}, id.cutoffModSource,
+                          id.cutoffModSource);
     } else if (tag == id.panStartClk) {
-        if (v > 0.0f) {
-            if (value(id.panOn) < 0.5f) setEngine(id.panOn, 1.0f);
-            if (value(id.panSource) < 0.01f) setEngine(id.panSource, 0.01f);
-        } else if (flagsOn(panChainIndex(0)) <= 1) {
-            setEngine(id.panSource, 0.0f);
-        }
+        clockStartChanged(v, panChainIndex(0), {id.panOn}, id.panSource, id.panSource);
     } else if (tag == id.gateStartClk) {
-        if (v > 0.0f) {
-            if (value(id.tranceGateOn) < 0.5f) setEngine(id.tranceGateOn, 1.0f);
-        } else if (flagsOn(gateChainIndex(0)) <= 1) {
-            setEngine(id.tranceGateOn, 0.0f);
-        }
+        clockStartChanged(v, gateChainIndex(0), {id.tranceGateOn}, -1, id.tranceGateOn);
     }
     return false;
 }

@@ -30,6 +30,7 @@
 #include "editor/KsEditor.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class CXYControlSurface;
@@ -118,6 +119,11 @@ class OrvaneEditor : public KsEditor
     // A source switched to the sequencer or back (PanSource, CutoffModSource): the current
     // pattern's chain flag follows, as the clock-start button of that chain shows.
     void coupleSource(float v, int chainFirst, int clockButton);
+    // A chain's clock-start button changed to v. On: the switches that the chain needs go on and
+    // the source (when there is one) selects the sequencer. Off while at most one pattern has the
+    // chain's flag (the current one, whose flag goes off when the write returns): released := 0.
+    void clockStartChanged(float v, int chainFirst, std::initializer_list<int> switches, int source,
+                           int released);
     // The meters take the engine's output peaks (at most every kMeterMs, when metering is on).
     void updateMeters();
 
