@@ -550,8 +550,9 @@ void OrvaneEditor::updateMeters()
     CControl* right = getControl(id.levelMeterR);
     if (!left || !right || !VuMeterS::isMeteringOn()) return;
     const auto level = [this](int channel) {
+        // A peak that is not a number shows as silence, an overflow as full scale.
         const float peak = engine->readPeak(channel);
-        return std::isfinite(peak) && peak > 0.0f ? std::pow(peak, kMeterExponent) : 0.0f;
+        return peak > 0.0f ? std::min(1.0f, std::pow(peak, kMeterExponent)) : 0.0f;
     };
     const float targetLeft = level(0), targetRight = level(1);
     constexpr float kStep = 1.0f / VuMeterS::kSegments;

@@ -376,6 +376,9 @@ TEST_F(ProductEditor, ReadOutAfterAUserChangeThenTheProgramNameReturns)
 
 TEST_F(ProductEditor, HoldingRandomizeRandomisesOncePerPress)
 {
+    // The press memory is process-wide: a release first forgets any press an earlier test left.
+    change("Randomize", 0.0f);
+    events.clear();
     ksSrand(7);
     const std::vector<float> before = programValues();
     const auto automatedWrites = [this] {
@@ -453,6 +456,7 @@ TEST_F(ProductEditor, MetersFollowThePeaksAtMostEvery60ms)
         {0.0f, 0.00005f, 100, true, 0.0f, 0.0f}, // less than one segment: no move
         {0.25f, 0.25f, 100, false, 0.0f, 0.0f},  // metering switched off
         {0.25f, 0.25f, 100, true, expected, expected},
+        {NAN, INFINITY, 100, true, 0.0f, 1.0f}, // a broken peak never reaches the drawing
     };
     for (const Step& s : steps) {
         VuMeterS::setMeteringOn(s.meteringOn);
@@ -516,6 +520,30 @@ TEST_F(ProductEditor, TheXYPadFollowsItsTargetSelectors)
     rig->editor->valueChanged(pad);
     EXPECT_EQ(events, (std::vector<HostEvent>{automate(index("DistXcita"), 0.25f),
                                               automate(index("MmFilterRes"), 0.75f)}));
+}
+
+// The hooks use the product's controls where the skin has them, and do without them where it has
+// not: a skin with none of them (the small test skin) survives every hook.
+TEST_F(EditorTest, ProductHooksToleratePlainSkins)
+{
+    EditorRig<OrvaneEditor> rig;
+    ASSERT_TRUE(rig.open());
+    KsPlugin& engine = *rig.shell.getEngine();
+    for (int i = -1; i <= engine.parameterCount; ++i) {
+        for (float v : {0.0f, 0.01f, 1.0f}) {
+            rig.editor->onParameterSet(i, v);
+            rig.editor->onControlChanged(i, v);
+            rig.editor->showParameterValue(i);
+        }
+    }
+    engine.peakLeft.store(0.5f);
+    for (int i = 0; i < OrvaneEditor::kStartupIdleCalls + 2; ++i) {
+        rig.backend.advance(100);
+        rig.editor->idle();
+    }
+    rig.editor->refreshControls(true);
+    EXPECT_TRUE(rig.editor->isEditorOpen());
+    EXPECT_FALSE(rig.editor->displayText().empty());
 }
 
 } // namespace
