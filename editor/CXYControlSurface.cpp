@@ -11,13 +11,9 @@ CXYControlSurface::CXYControlSurface(const CRect& rect, CControlListener* l, int
                                      const CBitmap* cursorBitmap, CColor colour, KsPlugin* effectEngine,
                                      int xLearn, int yLearn)
     : CControl(rect, l, t, pad), cursor(cursorBitmap), lineColour(colour), engine(effectEngine),
-      xLearnIndex(xLearn), yLearnIndex(yLearn),
-      offscreen(
-          std::make_unique<COffscreenContext>(std::max(rect.getWidth(), 1), std::max(rect.getHeight(), 1)))
+      xLearnIndex(xLearn), yLearnIndex(yLearn)
 {
 }
-
-CXYControlSurface::~CXYControlSurface() = default;
 
 CColor CXYControlSurface::lineColourOf(int red, int green, int blue, int alpha)
 {
@@ -69,9 +65,10 @@ CPoint CXYControlSurface::cursorCorner() const
 
 void CXYControlSurface::draw(CDrawContext& context)
 {
-    COffscreenContext& off = *offscreen;
     const int w = getWidth();
     const int h = getHeight();
+    // Drawn off screen and copied whole, on a fresh transparent image each time.
+    COffscreenContext off(std::max(w, 1), std::max(h, 1));
     if (background) off.drawBitmap(*background, CRect(0, 0, w, h));
     const CPoint c = cursorCorner();
     const CPoint p(c.x + kInset, c.y + kInset);

@@ -28,7 +28,6 @@
 #include "platform/gui/CControl.h"
 #include "platform/gui/CDrawContext.h"
 
-#include <memory>
 #include <utility>
 
 class KsPlugin;
@@ -43,7 +42,6 @@ class CXYControlSurface : public CControl
     CXYControlSurface(const CRect& size, CControlListener* listener, int tag, const CBitmap* pad,
                       const CBitmap* cursor, CColor lineColour, KsPlugin* engine, int xLearnIndex,
                       int yLearnIndex);
-    ~CXYControlSurface() override;
 
     void setXTarget(int index);
     void setYTarget(int index);
@@ -73,5 +71,4 @@ class CXYControlSurface : public CControl
     int xTarget = 0;
     int yTarget = 0;
     bool dragging = false;
-    std::unique_ptr<COffscreenContext> offscreen;
 };

@@ -7,13 +7,9 @@
 StepSeq::StepSeq(const CRect& rect, CControlListener* l, int t, const CBitmap* bitmap, int steps,
                  KsPlugin* effectEngine, int first, const CBitmap* bar, const CBitmap* beatBar)
     : CControl(rect, l, t, bitmap), engine(effectEngine), firstStep(first),
-      stepCount(std::clamp(steps, 1, kMaxSteps)), barImage(bar), beatBarImage(beatBar ? beatBar : bar),
-      offscreen(
-          std::make_unique<COffscreenContext>(std::max(rect.getWidth(), 1), std::max(rect.getHeight(), 1)))
+      stepCount(std::clamp(steps, 1, kMaxSteps)), barImage(bar), beatBarImage(beatBar ? beatBar : bar)
 {
 }
-
-StepSeq::~StepSeq() = default;
 
 void StepSeq::setFirstStep(int index)
 {
@@ -58,7 +54,9 @@ void StepSeq::draw(CDrawContext& context)
     const int w = getWidth();
     const int h = getHeight();
     const int sw = stepWidth();
-    COffscreenContext& off = *offscreen;
+    // Drawn off screen and copied whole, on a fresh transparent image each time so that nothing of
+    // the last drawing shows through a background with transparent parts.
+    COffscreenContext off(std::max(w, 1), std::max(h, 1));
     // The skin's background behind the control, then one bar per step showing the lower part of
     // its image, as high as the step's value.
     if (background) off.drawBitmap(*background, CRect(0, 0, w, h), size.topLeft());

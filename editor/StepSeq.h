@@ -26,8 +26,6 @@
 #include "platform/gui/CControl.h"
 #include "platform/gui/CDrawContext.h"
 
-#include <memory>
-
 class KsPlugin;
 
 class StepSeq : public CControl
@@ -38,7 +36,6 @@ class StepSeq : public CControl
 
     StepSeq(const CRect& size, CControlListener* listener, int tag, const CBitmap* background, int stepCount,
             KsPlugin* engine, int firstStep, const CBitmap* barImage, const CBitmap* beatBarImage);
-    ~StepSeq() override;
 
     void setVolumeMode(bool on) { volumeMode = on; }
     bool isVolumeMode() const { return volumeMode; }
@@ -64,7 +61,6 @@ class StepSeq : public CControl
     int stepCount;
     const CBitmap* barImage;
     const CBitmap* beatBarImage;
-    std::unique_ptr<COffscreenContext> offscreen;
     bool volumeMode = false;
     bool paintMode = true;
     float dragValue = 1.0f;
