@@ -1,8 +1,6 @@
 #include "editor/OsqFile.h"
 
-#include "engine/KsPlugin.h"
 #include "engine/ParamStream.h"
-#include "engine/ParameterTable.h"
 #include "platform/os/OsFiles.h"
 
 #include <algorithm>
@@ -63,14 +61,4 @@ bool OsqFile::save(const char* path, const OsqPattern& pattern)
     const bool written = write(stream, pattern) && stream.getPosition() == kFileSize;
     stream.close();
     return written && os::writeFileAtomically(path, bytes, kFileSize);
-}
-
-void OsqFile::capture(const KsPlugin& engine, int patternIndex, OsqPattern& pattern)
-{
-    const int p = std::clamp(patternIndex, 0, kPatternCount - 1);
-    pattern.count = OsqPattern::kSteps;
-    for (int s = 0; s < OsqPattern::kSteps; ++s) {
-        pattern.volumes[s] = engine.getParameter(stepVolumeIndex(p, s));
-        pattern.ties[s] = engine.getParameter(stepTieIndex(p, s));
-    }
 }

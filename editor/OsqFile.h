@@ -17,15 +17,10 @@
 //                                empty file or one of ParamStream::kBufferSize bytes or more
 //   save(path, pattern)          builds the image in memory and writes it through a temporary file
 //                                renamed over path, so a failed save leaves the old file whole
-//   capture(engine, p, pattern)  pattern p's 16 volumes and 16 ties from the engine
 //
 // load and save allocate and do I/O: user-interface thread only, never the audio path.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
-class KsPlugin;
 class ParamStream;
 
 struct OsqPattern {
@@ -46,6 +41,4 @@ class OsqFile
     static bool write(ParamStream& stream, const OsqPattern& pattern);
     static bool load(const char* path, OsqPattern& pattern);
     static bool save(const char* path, const OsqPattern& pattern);
-
-    static void capture(const KsPlugin& engine, int patternIndex, OsqPattern& pattern);
 };

@@ -25,6 +25,17 @@ bool midiTriggerOn(const KsPlugin& engine)
     return engine.getParameter(engine.parameterIndex("SeqMidiNoteTrigger")) == 1.0f;
 }
 
+// Pattern p's 16 volumes and 16 ties.
+OsqPattern capture(const KsPlugin& engine, int p)
+{
+    OsqPattern pattern;
+    for (int s = 0; s < OsqPattern::kSteps; ++s) {
+        pattern.volumes[s] = engine.getParameter(stepVolumeIndex(p, s));
+        pattern.ties[s] = engine.getParameter(stepTieIndex(p, s));
+    }
+    return pattern;
+}
+
 } // namespace
 
 StepSeqMenu::StepSeqMenu(const CRect& rect, CControlListener* l, int t, KsPlugin* effectEngine)
@@ -72,8 +83,7 @@ void StepSeqMenu::choose(int entry)
     KsPlugin& e = *engine;
     const int p = currentPattern(e);
     // The moves read these copies, taken before anything is written.
-    OsqPattern before;
-    OsqFile::capture(e, p, before);
+    const OsqPattern before = capture(e, p);
     OsqPattern after = before;
     bool write = true;
 
