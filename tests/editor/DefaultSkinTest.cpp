@@ -11,6 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -19,6 +25,12 @@ namespace
 {
 
 using namespace edtest;
+
+std::string quoted(const std::string& text)
+{
+    std::string out(1, '\''); // built in steps: g++ 12 warns falsely (-Wrestrict) otherwise
+    return (out += text) += '\'';
+}
 
 class DefaultSkin : public EditorTest
 {
@@ -42,6 +54,28 @@ class DefaultSkin : public EditorTest
     {
         rig.reset();
         EditorTest::TearDown();
+    }
+
+    // Pixels in which the frames at rows top1 and top2 (each h high) of a bitmap differ.
+    int framesDiffer(const std::string& name, int top1, int top2, int h) const
+    {
+        const gui::RgbaImage& b = image(name);
+        int differ = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < b.width; ++x)
+                differ +=
+                    std::equal(b.pixel(x, top1 + y), b.pixel(x, top1 + y) + 4, b.pixel(x, top2 + y)) ? 0 : 1;
+        return differ;
+    }
+    // Width of a text drawn with a skin font (a missing glyph leaves 6 pixels).
+    static int textWidth(const SkinFont& font, const std::string& text)
+    {
+        int width = 0;
+        for (char ch : text) {
+            const int g = font.glyphOf(ch);
+            width += g < 0 ? 6 : font.widths[g];
+        }
+        return width;
     }
 
     int index(const std::string& name) const { return rig->shell.getEngine()->parameterIndex(name.c_str()); }
@@ -203,16 +237,125 @@ TEST_F(DefaultSkin, SelectorTextsFitBetweenTheArrows)
         ++selectors;
         const CRect& r = selector->getViewSize();
         const int room = r.right - r.left - 2 * selector->getArrowWidth() - 5;
-        for (int e = 0; e < selector->getEntryCount(); ++e) {
-            int width = 0;
-            for (char ch : selector->getEntryText(e)) {
-                const int g = font->glyphOf(ch);
-                width += g < 0 ? 6 : font->widths[g];
-            }
-            EXPECT_LE(width, room) << c.parameter << ": " << selector->getEntryText(e);
-        }
+        for (int e = 0; e < selector->getEntryCount(); ++e)
+            EXPECT_LE(textWidth(*font, selector->getEntryText(e)), room)
+                << c.parameter << ": " << selector->getEntryText(e);
     }
     EXPECT_EQ(selectors, 5);
+}
+
+TEST_F(DefaultSkin, TextsFitTheirDisplays)
+{
+    struct Case {
+        const char* parameter;
+        const char* font;
+    };
+    // Glyph rows are centred in the control: a strip taller than it would spill over.
+    for (const Case& c : {Case{"ParamDisplay", "FontDisplay"}, Case{"VersionDisplay", "FontVersion"},
+                          Case{"MmFilterType", "FontSelector"}, Case{"MorphXParam", "FontSelector"}}) {
+        const CRect r = rig->editor->getControl(index(c.parameter))->getViewSize();
+        EXPECT_LE(rig->editor->getSkinFont(c.font)->bitmap->getHeight(), r.bottom - r.top) << c.parameter;
+    }
+    // Every factory program's name shows whole in the program bar.
+    const SkinFont* font = rig->editor->getSkinFont("FontDisplay");
+    const CRect display = rig->editor->getControl(index("ParamDisplay"))->getViewSize();
+    int named = 0;
+    for (int p = 0; p < 64; ++p) {
+        char name[256] = {};
+        rig->shell.getProgramNameIndexed(0, p, name);
+        named += name[0] ? 1 : 0;
+        EXPECT_LE(textWidth(*font, name), display.right - display.left) << name;
+    }
+    EXPECT_GT(named, 1) << "the factory bank was not loaded";
+}
+
+TEST_F(DefaultSkin, KnobPointersTurnClockwiseAndTheArcGrows)
+{
+    constexpr double kPi = 3.14159265358979323846;
+    for (const char* name : {"Knob", "KnobLarge", "KnobSmall"}) {
+        const gui::RgbaImage& strip = image(name);
+        const int size = strip.width, frames = strip.height / strip.width;
+        int lastArc = -1;
+        for (const double value : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+            const int frame = static_cast<int>(std::lround(value * (frames - 1)));
+            // Bright along the pointer's direction (7:30 at 0, 12:00 at 0.5, 4:30 at 1), dark opposite it.
+            const double angle = 0.75 * kPi + 1.5 * kPi * value, d = 0.2 * size;
+            const auto lightAt = [&](double a) {
+                const int x = static_cast<int>(size / 2.0 + d * std::cos(a));
+                const int y = frame * size + static_cast<int>(size / 2.0 + d * std::sin(a));
+                const std::uint8_t* px = strip.pixel(x, y);
+                return (px[0] + px[1] + px[2]) / 3;
+            };
+            EXPECT_GT(lightAt(angle), 150) << name << " at " << value;
+            EXPECT_LT(lightAt(angle + kPi), 110) << name << " at " << value;
+            // The value arc: accent pixels, more of them as the value grows.
+            int arc = 0;
+            for (int y = frame * size; y < (frame + 1) * size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const std::uint8_t* px = strip.pixel(x, y);
+                    arc += px[0] > 200 && px[1] > 90 && px[1] < 190 && px[2] < 110 ? 1 : 0;
+                }
+            EXPECT_GT(arc, lastArc) << name << " at " << value;
+            lastArc = arc;
+        }
+    }
+}
+
+TEST_F(DefaultSkin, StatesOfButtonsAndArrowsLookDifferent)
+{
+    std::set<std::string> twoFrames = {"ButtonSrcLfo", "ButtonSrcSeq"};
+    for (int p = 1; p <= 8; ++p)
+        twoFrames.insert("PatternBut" + std::to_string(p));
+    for (const SkinControlSpec& c : description.controls)
+        if (c.kind == "OnButton" || c.kind == "KickButton") twoFrames.insert(c.bitmap);
+    for (const std::string& name : twoFrames) {
+        const int h = image(name).height / 2;
+        EXPECT_GT(framesDiffer(name, 0, h, h), image(name).width * h / 5) << name;
+    }
+    // Held arrows (selectors, the preset bar, up/down) light up in frames 1 and 2.
+    for (const char* name : {"Selector", "SelectorSmall", "PresetBar", "UpDown"}) {
+        const int h = image(name).height / 3;
+        EXPECT_GT(framesDiffer(name, 0, h, h), 0) << name;
+        EXPECT_GT(framesDiffer(name, 0, 2 * h, h), 0) << name;
+        EXPECT_GT(framesDiffer(name, h, 2 * h, h), 0) << name;
+    }
+}
+
+// The generator run as the build runs it: the same skin every time, and a clear refusal without fonts.
+TEST_F(DefaultSkin, TheGeneratorRepeatsItselfAndRefusesMissingFonts)
+{
+    const std::string tool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-skingen";
+    const fs::path fresh = root / "fresh";
+    const auto run = [&](const std::string& arguments) {
+        const int raw = std::system((tool + " " + arguments + " > /dev/null 2>&1").c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    };
+    const auto bytes = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const fs::path built = fs::path(ORVANE_BINARY_DIR) / "data" / "Skins" / "default";
+    ASSERT_EQ(run(quoted(fresh.string()) + " --fonts " + quoted(ORVANE_DEJAVU_DIR)), 0);
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(built)) {
+        ++files;
+        EXPECT_EQ(bytes(entry.path()), bytes(fresh / entry.path().filename())) << entry.path().filename();
+    }
+    EXPECT_EQ(files,
+              static_cast<int>(std::distance(fs::directory_iterator(fresh), fs::directory_iterator())));
+
+    struct Case {
+        const char* what;
+        std::string arguments;
+        int status;
+    };
+    const fs::path refused = root / "refused";
+    for (const Case& c :
+         {Case{"no folder", "", 2}, Case{"unknown option", quoted(refused.string()) + " --colour red", 2},
+          Case{"no fonts", quoted(refused.string()) + " --fonts " + quoted((root / "none").string()), 1}}) {
+        EXPECT_EQ(run(c.arguments), c.status) << c.what;
+        EXPECT_FALSE(fs::exists(refused / "SkinParameters.txt")) << c.what;
+    }
 }
 
 } // namespace
