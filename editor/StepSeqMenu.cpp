@@ -20,11 +20,6 @@ constexpr const char* kEntryTexts[StepSeqMenu::kEntryCount] = {
     "Move Left",   "Move Right",  "-",       "Midi Trigger On", "Midi Trigger Off",
 };
 
-bool midiTriggerOn(const KsPlugin& engine)
-{
-    return engine.getParameter(engine.parameterIndex("SeqMidiNoteTrigger")) == 1.0f;
-}
-
 // Pattern p's 16 volumes and 16 ties.
 OsqPattern capture(const KsPlugin& engine, int p)
 {
@@ -39,7 +34,8 @@ OsqPattern capture(const KsPlugin& engine, int p)
 } // namespace
 
 StepSeqMenu::StepSeqMenu(const CRect& rect, CControlListener* l, int t, KsPlugin* effectEngine)
-    : CControl(rect, l, t), engine(effectEngine)
+    : CControl(rect, l, t), engine(effectEngine),
+      triggerIndex(effectEngine ? effectEngine->parameterIndex("SeqMidiNoteTrigger") : -1)
 {
 }
 
@@ -61,7 +57,7 @@ void StepSeqMenu::buildMenu(COptionMenu& menu) const
 {
     for (const char* text : kEntryTexts)
         menu.addEntry(text);
-    const bool on = engine && midiTriggerOn(*engine);
+    const bool on = engine && engine->getParameter(triggerIndex) == 1.0f;
     menu.checkEntry(kMidiTriggerOn, on);
     menu.checkEntry(kMidiTriggerOff, !on);
 }
@@ -138,7 +134,7 @@ void StepSeqMenu::choose(int entry)
     }
     case kMidiTriggerOn:
     case kMidiTriggerOff:
-        e.setParameter(e.parameterIndex("SeqMidiNoteTrigger"), entry == kMidiTriggerOn ? 1.0f : 0.0f);
+        e.setParameter(triggerIndex, entry == kMidiTriggerOn ? 1.0f : 0.0f);
         write = false;
         break;
     default: // separators

@@ -53,4 +53,5 @@ class StepSeqMenu : public CControl
 
   private:
     KsPlugin* engine;
+    int triggerIndex; // "SeqMidiNoteTrigger"
 };
