@@ -1,6 +1,8 @@
 #include "SkinLayout.h"
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace skingen
 {
@@ -47,6 +49,15 @@ class Builder
     {
         const char* name = size == kKnobLarge ? "KnobLarge" : size == kKnobSmall ? "KnobSmall" : "Knob";
         control(parameter, "Knob", name, x, y, 0, 0, caption);
+    }
+    // Knobs side by side: (parameter, caption) pairs from x, spacing apart, centred on y.
+    void knobRow(std::initializer_list<std::pair<const char*, const char*>> knobs, int x, int spacing, int y,
+                 int size = kKnob)
+    {
+        for (const auto& [parameter, caption] : knobs) {
+            knob(parameter, caption, x, y, size);
+            x += spacing;
+        }
     }
     void plate(Plate kind, const std::string& text = "")
     {
@@ -181,31 +192,27 @@ void addEffects(Builder& b)
 {
     const int knobY = 402;
     b.panel("DRIVE", 10, 326, 128, 470, "DistOn");
-    b.knob("DistXcita", "EXCITE", 40, knobY);
-    b.knob("DistSoftSat", "SATURATE", 98, knobY);
+    b.knobRow({{"DistXcita", "EXCITE"}, {"DistSoftSat", "SATURATE"}}, 40, 58, knobY);
 
     b.panel("FLANGER", 136, 326, 418, 470, "FlangerOn");
-    const char* flanger[][2] = {{"FlangerMix", "MIX"},
-                                {"FlangerDelay", "DELAY"},
-                                {"FlangerRate", "RATE"},
-                                {"FlangerDepth", "DEPTH"},
-                                {"FlangerFeedback", "FEEDBACK"}};
-    for (int i = 0; i < 5; ++i)
-        b.knob(flanger[i][0], flanger[i][1], 166 + 56 * i, knobY);
+    b.knobRow({{"FlangerMix", "MIX"},
+               {"FlangerDelay", "DELAY"},
+               {"FlangerRate", "RATE"},
+               {"FlangerDepth", "DEPTH"},
+               {"FlangerFeedback", "FEEDBACK"}},
+              166, 56, knobY);
 
     b.panel("DELAY", 426, 326, 744, 470, "DelayOn");
     b.control("DelayRateSync", "OnButton", "ButtonSync", 716, 339);
-    const char* delay[][2] = {{"DelayMix", "MIX"},
-                              {"DelayFeedback", "FEEDBACK"},
-                              {"DelayLRate", "TIME L"},
-                              {"DelayRRate", "TIME R"},
-                              {"DelayCutoff", "HIGH CUT"}};
-    for (int i = 0; i < 5; ++i)
-        b.knob(delay[i][0], delay[i][1], 458 + 58 * i, knobY);
+    b.knobRow({{"DelayMix", "MIX"},
+               {"DelayFeedback", "FEEDBACK"},
+               {"DelayLRate", "TIME L"},
+               {"DelayRRate", "TIME R"},
+               {"DelayCutoff", "HIGH CUT"}},
+              458, 58, knobY);
 
     b.panel("REVERB", 752, 326, 870, 470, "ReverbOn");
-    b.knob("ReverbMix", "MIX", 782, knobY);
-    b.knob("ReverbSize", "SIZE", 840, knobY);
+    b.knobRow({{"ReverbMix", "MIX"}, {"ReverbSize", "SIZE"}}, 782, 58, knobY);
 
     b.panel("MASTER", 878, 326, 990, 640, "MasterOn");
     b.knob("MasterMix", "DRY/WET", 934, 394);
@@ -224,13 +231,12 @@ void addEffects(Builder& b)
 void addShapeAndMorph(Builder& b)
 {
     b.panel("GATE SHAPE", 10, 478, 418, 640);
-    const char* envelope[][2] = {{"SeqAttack", "ATTACK"},
-                                 {"SeqSustain", "SUSTAIN"},
-                                 {"SeqDecay", "DECAY"},
-                                 {"SeqShuffle", "SHUFFLE"},
-                                 {"SeqLength", "LENGTH"}};
-    for (int i = 0; i < 5; ++i)
-        b.knob(envelope[i][0], envelope[i][1], 44 + 60 * i, 556, kKnobLarge);
+    b.knobRow({{"SeqAttack", "ATTACK"},
+               {"SeqSustain", "SUSTAIN"},
+               {"SeqDecay", "DECAY"},
+               {"SeqShuffle", "SHUFFLE"},
+               {"SeqLength", "LENGTH"}},
+              44, 60, 556, kKnobLarge);
     b.knob("SeqFilterStart", "FILTER\nSTART", 338, 560, kKnobSmall);
     b.knob("SeqTGateStart", "GATE\nSTART", 390, 560, kKnobSmall);
 
