@@ -236,9 +236,9 @@ void addShapeAndMorph(Builder& b)
                {"SeqDecay", "DECAY"},
                {"SeqShuffle", "SHUFFLE"},
                {"SeqLength", "LENGTH"}},
-              44, 60, 556, kKnobLarge);
-    b.knob("SeqFilterStart", "FILTER\nSTART", 338, 560, kKnobSmall);
-    b.knob("SeqTGateStart", "GATE\nSTART", 390, 560, kKnobSmall);
+              44, 60, 564, kKnobLarge);
+    b.knob("SeqFilterStart", "FILTER\nSTART", 338, 568, kKnobSmall);
+    b.knob("SeqTGateStart", "GATE\nSTART", 390, 568, kKnobSmall);
 
     b.panel("XY MORPH", 426, 478, 870, 640);
     b.control("MorphSquare", "MorphSquare", "XYPad", 442 + kPadSize / 2, 504 + kPadSize / 2);
