@@ -196,7 +196,10 @@ SkinPainter::~SkinPainter()
 {
     if (regular) cairo_font_face_destroy(regular);
     if (bold) cairo_font_face_destroy(bold);
-    // Cairo may keep scaled fonts of the faces until it is reset; the library stays until exit.
+    // Cairo keeps scaled fonts (and so the faces) in caches until it is reset; once they are
+    // gone every FreeType face is done and the library can go.
+    cairo_debug_reset_static_data();
+    if (library) FT_Done_FreeType(static_cast<FT_Library>(library));
 }
 
 cairo_font_face_t* SkinPainter::load(const std::string& path) const

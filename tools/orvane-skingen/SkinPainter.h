@@ -1,7 +1,9 @@
 // SkinPainter: draws the built-in skin's pictures with cairo, from the layout description.
 //
 //   SkinPainter(fontFolder)          loads the DejaVu faces the skin writes with from that folder;
-//                                    ok() is false when one of them cannot be loaded
+//                                    ok() is false when one of them cannot be loaded. One painter
+//                                    at a time: its end resets cairo's caches, so every cairo
+//                                    object must be gone by then
 //   paint(cr, bitmap, layout)        draws one bitmap (not a font strip) at its size
 //   measureGlyphs(font, glyphs)      the advance of each glyph in whole pixels, and the strip
 //                                    height that holds every glyph
