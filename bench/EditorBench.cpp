@@ -1,8 +1,10 @@
-// The editor with the built-in skin (900 x 600, a control for each of the first 51 parameters
-// and every other kind) in a headless window: "editor/open" opens it (skin description, every
-// PNG, the controls, the first full draw) and closes it again; "editor/redraw" draws the whole
-// frame; "editor/idle" is one host idle call with nothing changed.
-#include "editor/KsEditor.h"
+// The product editor with the built-in skin in a headless window: "editor/open" opens it (skin
+// description, every PNG, the controls, the first full draw) and closes it again;
+// "editor/redraw" draws the whole frame; "editor/idle" is one host idle call with nothing
+// changed; "editor/idle-meters" is one idle call in which both output meters move (the engine's
+// peaks change by more than a segment and more than the meters' 60 ms have passed).
+#include "editor/OrvaneEditor.h"
+#include "engine/KsPlugin.h"
 #include "platform/gui/HeadlessBackend.h"
 #include "shell/OrvaneVST.h"
 
@@ -20,9 +22,9 @@ class BenchShell : public OrvaneVST
 {
   public:
     BenchShell() : OrvaneVST(nullptr) {}
-    KsEditor* makeEditor()
+    OrvaneEditor* makeEditor()
     {
-        auto* made = new KsEditor(this, getEngine());
+        auto* made = new OrvaneEditor(this, getEngine());
         attachEditor(made);
         return made;
     }
@@ -44,7 +46,7 @@ struct EditorRig {
     gui::HeadlessBackend backend;
     gui::HeadlessParent parent;
     std::unique_ptr<BenchShell> shell;
-    KsEditor* editor = nullptr;
+    OrvaneEditor* editor = nullptr;
 };
 
 void editorOpen(benchmark::State& state)
@@ -84,5 +86,24 @@ void editorIdle(benchmark::State& state)
         rig.editor->idle();
 }
 BENCHMARK(editorIdle)->Name("editor/idle")->Unit(benchmark::kMicrosecond);
+
+void editorIdleMeters(benchmark::State& state)
+{
+    EditorRig rig;
+    if (!rig.editor->open(&rig.parent)) {
+        state.SkipWithError("the built-in skin did not open");
+        return;
+    }
+    KsPlugin& engine = *rig.shell->getEngine();
+    bool loud = false;
+    for (auto _ : state) {
+        loud = !loud;
+        engine.peakLeft.store(loud ? 0.9f : 0.05f);
+        engine.peakRight.store(loud ? 0.6f : 0.01f);
+        rig.backend.advance(OrvaneEditor::kMeterMs + 1);
+        rig.editor->idle();
+    }
+}
+BENCHMARK(editorIdleMeters)->Name("editor/idle-meters")->Unit(benchmark::kMicrosecond);
 
 } // namespace

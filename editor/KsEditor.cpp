@@ -1,11 +1,17 @@
 #include "editor/KsEditor.h"
 
+#include "editor/CAnimKnobS.h"
+#include "editor/OnButton.h"
+#include "editor/PresetMenu.h"
+#include "editor/PresetSelector.h"
+#include "editor/ScrollSelector.h"
+#include "editor/UpDownPreset.h"
+#include "editor/VerticalSliderS.h"
+#include "editor/VuMeterS.h"
+#include "editor/WebLink.h"
 #include "engine/KsPlugin.h"
-#include "platform/gui/CAnimKnob.h"
 #include "platform/gui/CBitmap.h"
 #include "platform/gui/CKickButton.h"
-#include "platform/gui/COnOffButton.h"
-#include "platform/gui/CVerticalSlider.h"
 #include "platform/os/OsFiles.h"
 #include "platform/os/OsFolders.h"
 #include "shell/KsPluginVST.h"
@@ -17,8 +23,8 @@
 namespace
 {
 
-// The maker's web address in front of the web-menu path and query.
-constexpr const char* kMenuUrlFormat = "https://www.tirsk-audio.com/TirskMenu.php?option=%s&%sid=%s.%u";
+// The web-menu path and query behind the maker's web address.
+constexpr const char* kMenuUrlFormat = "%s/TirskMenu.php?option=%s&%sid=%s.%u";
 
 } // namespace
 
@@ -236,7 +242,7 @@ void KsEditor::makeMenuUrl(char* url, std::size_t size, const char* option)
 {
     if (!url || size == 0) return;
     const char* product = engine && engine->productName() ? engine->productName() : "";
-    std::snprintf(url, size, kMenuUrlFormat, option ? option : "", product, "0", 0u);
+    std::snprintf(url, size, kMenuUrlFormat, kMakerWebSite, option ? option : "", product, "0", 0u);
 }
 
 bool KsEditor::createCustomControl(int, const char*, CBitmap*, int, CViewContainer*, int, int, int, int)
@@ -328,26 +334,35 @@ bool KsEditor::createControl(int slot, const char* kind, CBitmap* bitmap, int ta
     if (k == "Knob") {
         // A strip shorter than one square frame still shows its one frame.
         const int frames = std::max(1, h / std::max(1, w));
-        control = new CAnimKnob(CRect(x1 - w / 2, y1 - w / 2, x1 + w / 2, y1 + w / 2), this, tag, frames, w,
-                                bitmap);
+        control = new CAnimKnobS(CRect(x1 - w / 2, y1 - w / 2, x1 + w / 2, y1 + w / 2), this, tag, frames, w,
+                                 bitmap, {}, this, kKnobMenuTag);
     } else if (k == "OnButton") {
-        control = new COnOffButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
+        control = new OnButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
     } else if (k == "KickButton") {
         control = new CKickButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
     } else if (k == "VSlider") {
         const CRect size(x1 - w / 2, y1 - h / 2, x2 + w / 2, y2 + h / 2);
-        control = new CVerticalSlider(size, this, tag, y2 - y1, bitmap, getSkinBitmap("Background"),
-                                      size.topLeft());
-    } else if (k == "Selector" || k == "UpDownPreset") {
-        control = new CControl(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap);
-        if (k == "UpDownPreset") initial = 0.0f;
-    } else if (k == "PresetSelector") {
-        control = new CControl(CRect(x1, y1, x2, y2), this, tag, bitmap);
-    } else if (k == "VuMeter") {
-        control = new CControl(CRect(x1, y1, x2, y2), this, -1, bitmap);
+        control = new VerticalSliderS(size, this, tag, y2 - y1, bitmap, getSkinBitmap("Background"),
+                                      size.topLeft(), this);
+    } else if (k == "Selector") {
+        control = new ScrollSelector(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap,
+                                     kSelectorArrowWidth, fonts.empty() ? nullptr : fonts.front().get(),
+                                     kSelectorCapacity, getSkinBitmap("Background"));
+    } else if (k == "UpDownPreset") {
+        control =
+            new UpDownPreset(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap, shell);
         initial = 0.0f;
-    } else if (k == "PresetMenu" || k == "WebLink") {
-        control = new CControl(CRect(x1, y1, x2, y2), this, tag, bitmap);
+    } else if (k == "PresetSelector") {
+        control =
+            new PresetSelector(CRect(x1, y1, x2, y2), this, tag, bitmap, getSkinFont("FontDisplay"), shell);
+    } else if (k == "VuMeter") {
+        control = new VuMeterS(CRect(x1, y1, x2, y2), this, bitmap, getSkinBitmap("LevelMeterOff"));
+        initial = 0.0f;
+    } else if (k == "WebLink") {
+        control = new WebLink(CRect(x1, y1, x2, y2), this, tag, this);
+        initial = 0.0f;
+    } else if (k == "PresetMenu") {
+        control = new PresetMenu(CRect(x1, y1, x2, y2), this, tag, shell);
         initial = 0.0f;
     } else {
         return createCustomControl(slot, kind, bitmap, tag, parent, x1, y1, x2, y2);
@@ -390,6 +405,16 @@ CViewContainer* KsEditor::getPage(const char* name) const
     return nullptr;
 }
 
+CViewContainer* KsEditor::getPageAt(int n) const
+{
+    return n >= 0 && n < static_cast<int>(pages.size()) ? pages[static_cast<std::size_t>(n)].second : nullptr;
+}
+
+void KsEditor::setControl(int slot, CControl* control)
+{
+    if (slot >= 0 && slot < slotCount) controlSlots[slot] = control;
+}
+
 CControl* KsEditor::getControl(int index) const
 {
     return index >= 0 && index < slotCount ? controlSlots[index] : nullptr;
@@ -409,4 +434,27 @@ void KsEditor::openUrl(const char* text)
 void KsEditor::setLearnTarget(int index)
 {
     if (engine) engine->setLearnTarget(index);
+}
+
+// ---- the manual -------------------------------------------------------------------------------
+
+std::string KsEditor::manualPath() const
+{
+    for (const std::string& folder : os::factoryFolders()) {
+        const std::string path = folder + os::pathSeparator + kManualFile;
+        if (os::fileExists(path)) return path;
+    }
+    return {};
+}
+
+void KsEditor::openManual()
+{
+    const std::string path = manualPath();
+    if (!path.empty()) {
+        openUrl(path.c_str());
+        return;
+    }
+    char url[512];
+    makeMenuUrl(url, sizeof url, "manual");
+    openUrl(url);
 }

@@ -24,6 +24,8 @@
 //                                    first entry with exactly that name; -32768 / nullptr if none
 //   getControl(index)                the control bound to a parameter, nullptr when it has none
 //   openUrl(text), setLearnTarget(index), setUserChanged(), resetTextTimer()
+//   manualPath(), openManual()       the manual installed with the plug-in ("" when none is
+//                                    found) / opens it, or the web menu's "manual" page without it
 //
 // Hooks, in slot order (the base does nothing): onParameterSet, onControlChanged (true: handled,
 // the parameter is not written), onSkinLoaded, showParameterValue, onControlsRefreshed,
@@ -71,6 +73,11 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     static constexpr const char* kDescriptionFile = "SkinParameters.txt";
     // Popup-menu tag of knobs (their MIDI-learn menu).
     static constexpr int kKnobMenuTag = 364;
+    // Skin selectors: width of their arrows and room for entries (entry k is the value k / 100).
+    static constexpr int kSelectorArrowWidth = 24;
+    static constexpr int kSelectorCapacity = 100;
+    // The maker's web address (web links open it; the web menu's URLs start with it).
+    static constexpr const char* kMakerWebSite = "https://www.tirsk-audio.com";
 
     KsEditor(KsPluginVST* shell, KsPlugin* engine);
     ~KsEditor() override;
@@ -119,6 +126,8 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     CBitmap* getSkinBitmap(const char* name) const;
     const SkinFont* getSkinFont(const char* name) const;
     CViewContainer* getPage(const char* name) const;
+    // The n-th page of the PAGES section, nullptr when there are not that many.
+    CViewContainer* getPageAt(int n) const;
     CViewContainer* getMainContainer() const { return mainContainer; }
     CControl* getControl(int index) const;
     int getControlSlotCount() const { return slotCount; }
@@ -132,8 +141,13 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     // ---- small setters used by controls ----
     void openUrl(const char* text);
     void setLearnTarget(int index);
-    void setUserChanged() { userChanged = true; }
+    void setUserChanged(bool changed = true) { userChanged = changed; }
     void resetTextTimer() { textTimer = 0; }
+
+    // ---- the manual ----
+    static constexpr const char* kManualFile = "OrvaneManual.html";
+    std::string manualPath() const;
+    void openManual();
 
     bool isEditorOpen() const { return editorOpen; }
     bool isSkinUsable() const { return skinUsable; }
@@ -143,6 +157,9 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     void* getParentWindow() const { return parentWindow; }
 
   protected:
+    // Binds a control made by createCustomControl to its parameter's slot (nullptr empties it).
+    void setControl(int slot, CControl* control);
+
     KsPluginVST* shell;
     KsPlugin* engine;
     int textTimer = 0;

@@ -6,10 +6,10 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
-  build-essential g++ cmake ninja-build pkg-config git \
+  build-essential g++ cmake cmark ninja-build pkg-config git \
   clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libsndfile1-dev libcli11-dev libpng-dev zlib1g-dev \
   jackd2 jalv lv2-dev liblilv-dev lilv-utils \
-  libcairo2-dev libx11-dev libxtst-dev xvfb xauth x11-utils xdg-utils \
+  fonts-dejavu-core libcairo2-dev libfreetype-dev libx11-dev libxtst-dev xvfb xauth x11-utils xdg-utils \
   >/dev/null

@@ -345,6 +345,17 @@ void KsPluginVST::setProgram(VstInt32 index)
     releaseEngine();
 }
 
+void KsPluginVST::runWithEngineHeld(const std::function<void()>& work)
+{
+    if (!engine) return;
+    holdEngine();
+    const bool wasOff = engine->masterOff.load(relaxed);
+    engine->masterOff.store(true, relaxed);
+    if (work) work();
+    engine->masterOff.store(wasOff, relaxed);
+    releaseEngine();
+}
+
 void KsPluginVST::setProgramName(const char* name)
 {
     KsProgram* current = currentProgram();

@@ -45,6 +45,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,6 +144,9 @@ class KsPluginVST : public AudioEffectX, public KsAutomation
     // ---- the editor ----
     // User-interface thread only: applies the recorded changes to the editor.
     void deliverEditorChanges();
+    // Runs work while no block runs in the engine (blocks pass the input through meanwhile) with
+    // the engine's masterOff raised, then restores masterOff. Host and editor threads only.
+    void runWithEngineHeld(const std::function<void()>& work);
     // True when changes wait for deliverEditorChanges (any thread).
     bool hasEditorChanges() const noexcept
     {

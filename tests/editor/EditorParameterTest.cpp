@@ -1,6 +1,7 @@
 // Host changes reach controls in the idle; control changes reach engine and host.
 #include "EditorTestSupport.h"
 
+#include "editor/OrvaneEditor.h"
 #include "engine/KsPlugin.h"
 
 #include <vector>
@@ -139,10 +140,10 @@ TEST_F(EditorParameters, ProductShellsCreateTheRegisteredEditor)
         EXPECT_EQ(bare.getEditor(), nullptr);
         EXPECT_EQ(bare.getAeffect()->flags & effFlagsHasEditor, 0);
     }
-    KsEditor::useForShells();
+    OrvaneEditor::useForShells();
     OrvaneVST shell(nullptr);
     KsPluginVST::setEditorFactory(nullptr);
-    auto* editor = dynamic_cast<KsEditor*>(shell.getEditor());
+    auto* editor = dynamic_cast<OrvaneEditor*>(shell.getEditor());
     ASSERT_NE(editor, nullptr);
     EXPECT_NE(shell.getAeffect()->flags & effFlagsHasEditor, 0);
     EXPECT_EQ(shell.getEngine()->editor, editor);

@@ -100,28 +100,31 @@ class TestShell : public OrvaneVST
 {
   public:
     explicit TestShell(audioMasterCallback host = nullptr) : OrvaneVST(host) {}
-    KsEditor* makeEditor()
+    template <class Editor = KsEditor>
+    Editor* makeEditor()
     {
-        auto* made = new KsEditor(this, getEngine());
+        auto* made = new Editor(this, getEngine());
         attachEditor(made);
         return made;
     }
 };
 
-// A shell with its editor and a headless window to open it in.
-struct Rig {
-    explicit Rig(audioMasterCallback host = nullptr) : shell(host), editor(shell.makeEditor())
+// A shell with its editor (the base editor, or the product's) and a headless window to open it in.
+template <class Editor>
+struct EditorRig {
+    explicit EditorRig(audioMasterCallback host = nullptr) : shell(host), editor(shell.makeEditor<Editor>())
     {
         editor->setBackend(&backend);
     }
-    ~Rig() { editor->close(); }
+    ~EditorRig() { editor->close(); }
     bool open() { return editor->open(&parent); }
     CFrame* frame() const { return editor->getFrame(); }
 
     gui::HeadlessBackend backend;
     gui::HeadlessParent parent;
     TestShell shell;
-    KsEditor* editor;
+    Editor* editor;
 };
+using Rig = EditorRig<KsEditor>;
 
 } // namespace edtest

@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 
 const std::string kTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-editor";
 
-// The built-in skin's "DistXcita" knob (index 19) is centred here.
-constexpr int kKnobX = 798, kKnobY = 145;
+// The built-in skin's "DistXcita" knob (index 19) is centred here, kKnobHalf pixels to each side.
+constexpr int kKnobX = 40, kKnobY = 402, kKnobHalf = 22;
 
 struct Result {
     int status;
@@ -89,6 +89,7 @@ TEST_F(EditorTool, ExitStatusAndErrors)
         {"too many arguments", "", "idle 1 2\n", 2, "line 1"},
         {"host value outside 0..1", "", "host DistXcita 2\n", 2, "line 1"},
         {"unknown host parameter", "", "host Nope 0.5\n", 2, "Nope"},
+        {"unknown control parameter", "", "control Nope\n", 2, "Nope"},
         {"program out of range", "", "program 64\n", 2, "line 1"},
         {"snapshot without a path", "", "snapshot\n", 2, "line 1"},
         {"missing script file", "/nonexistent/script.txt", "", 2, "cannot read script"},
@@ -103,7 +104,7 @@ TEST_F(EditorTool, ExitStatusAndErrors)
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         } else {
             ASSERT_FALSE(r.lines.empty());
-            EXPECT_EQ(r.lines[0], "{\"open\": true, \"width\": 900, \"height\": 600}");
+            EXPECT_EQ(r.lines[0], "{\"open\": true, \"width\": 1000, \"height\": 650}");
         }
     }
 }
@@ -145,14 +146,15 @@ TEST_F(EditorTool, HostChangesAreNotReportedAndShowAfterIdle)
     gui::RgbaImage a, b;
     ASSERT_TRUE(gui::readPngFile(low.string(), a));
     ASSERT_TRUE(gui::readPngFile(high.string(), b));
-    ASSERT_EQ(a.width, 900);
-    ASSERT_EQ(a.height, 600);
-    // Only the knob's 40 x 40 square changed.
+    ASSERT_EQ(a.width, 1000);
+    ASSERT_EQ(a.height, 650);
+    // Only the knob's square changed.
     int inside = 0, outside = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
             if (std::equal(a.pixel(x, y), a.pixel(x, y) + 4, b.pixel(x, y))) continue;
-            const bool inKnob = x >= kKnobX - 20 && x < kKnobX + 20 && y >= kKnobY - 20 && y < kKnobY + 20;
+            const bool inKnob = x >= kKnobX - kKnobHalf && x < kKnobX + kKnobHalf &&
+                                y >= kKnobY - kKnobHalf && y < kKnobY + kKnobHalf;
             ++(inKnob ? inside : outside);
         }
     EXPECT_GT(inside, 50);
@@ -168,6 +170,148 @@ TEST_F(EditorTool, CloseAndOpenAgain)
     EXPECT_EQ(r.lines[1], r.lines[0]);
     EXPECT_NE(r.lines[2].find("\"DistXcita\": 0.3,"), std::string::npos);
     EXPECT_NE(r.err.find("closed"), std::string::npos);
+}
+
+// The frame rectangle that a "control" line reports.
+std::vector<int> rectOf(const std::string& line)
+{
+    std::vector<int> r(4, 0);
+    const std::size_t at = line.find("\"rect\": [");
+    if (at == std::string::npos ||
+        std::sscanf(line.c_str() + at, "\"rect\": [%d, %d, %d, %d]", &r[0], &r[1], &r[2], &r[3]) != 4)
+        ADD_FAILURE() << "no rectangle in " << line;
+    return r;
+}
+
+TEST_F(EditorTool, ProductControlsThroughAScript)
+{
+    // Where the filter type selector is, and what it shows at first.
+    Result r = run("control MmFilterType\ncontrol DistXcita\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_NE(r.lines[1].find("\"kind\": \"selector\", \"entry\": 0, \"count\": 33, \"text\": \"LP2 BQ\""),
+              std::string::npos)
+        << r.lines[1];
+    EXPECT_EQ(rectOf(r.lines[2]), (std::vector<int>{kKnobX - kKnobHalf, kKnobY - kKnobHalf,
+                                                    kKnobX + kKnobHalf, kKnobY + kKnobHalf}));
+    const std::vector<int> s = rectOf(r.lines[1]);
+    const std::string middle = std::to_string((s[0] + s[2]) / 2) + " " + std::to_string((s[1] + s[3]) / 2);
+
+    // "Formant" from the popup writes type 33; the host's answer shows the entry again. Pointing
+    // at a knob shows its value, which an idle call keeps while time stands still, until the
+    // one refresh after start-up (the eleventh idle call) brings the program name back.
+    const std::string knob = std::to_string(kKnobX) + " " + std::to_string(kKnobY);
+    r = run("menu 6\ndown " + middle + " 2\nup " + middle + " 2\nhost-log\nidle\ncontrol MmFilterType\n" +
+            "hover " + knob + "\ndisplay\nidle 9\ndisplay\nidle\ndisplay\nhost-log\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 8u);
+    EXPECT_EQ(r.lines[1].substr(0, 9), "{\"menu\": ");
+    EXPECT_EQ(r.lines[2], "{\"host\": [[\"automate\", 9, 0.33]]}");
+    EXPECT_NE(r.lines[3].find("\"entry\": 6, \"count\": 33, \"text\": \"Formant\""), std::string::npos)
+        << r.lines[3];
+    EXPECT_EQ(r.lines[4], "{\"display\": \"0 %\"}");
+    EXPECT_EQ(r.lines[5], r.lines[4]);
+    EXPECT_EQ(r.lines[6], "{\"display\": \"Init 1\"}");
+    EXPECT_EQ(r.lines[7], "{\"host\": []}");
+}
+
+// "x y" of the point dx, dy pixels from the top-left corner of a reported rectangle.
+std::string at(const std::vector<int>& r, int dx, int dy)
+{
+    return std::to_string(r[0] + dx) + " " + std::to_string(r[1] + dy);
+}
+
+// What one parameter holds in a "params" line.
+std::string valueIn(const std::string& params, const std::string& name)
+{
+    const std::size_t p = params.find("\"" + name + "\": ");
+    return p == std::string::npos ? "?" : params.substr(p, params.find_first_of(",}", p) - p);
+}
+
+TEST_F(EditorTool, StepEditorThroughAScript)
+{
+    Result r = run("control StepSeqVol\ncontrol StepSeqMenu\n");
+    ASSERT_EQ(r.lines.size(), 3u) << r.err;
+    const std::vector<int> bars = rectOf(r.lines[1]), menu = rectOf(r.lines[2]);
+    const int stepWidth = (bars[2] - bars[0]) / 16, middle = (bars[3] - bars[1]) / 2;
+    const std::string click = "down " + at(menu, 5, 5) + " 2\nup " + at(menu, 5, 5) + " 2\n";
+    const std::string file = (dir / "pattern.osq").string();
+    // A press on a half-height step fills it; the host hears of the row through "StepSeqVol" only.
+    // Two moves right and two left restore the pattern; a saved pattern loads back after "Clear".
+    r = run("host SeqVolMode 0\nhost Seq1Step2Vol 0.5\nhost Seq1Tie3Vol 1\nidle\n"
+            "down " +
+                at(bars, stepWidth + 5, middle) + " 2\nup " + at(bars, stepWidth + 5, middle) +
+                " 2\nhost-log\nparams\n" + "menu 11\n" + click + "menu 11\n" + click + "menu 10\n" + click +
+                "menu 10\n" + click + "host-log\nparams\n" + "menu 1\nfile " + file + "\n" + click +
+                "menu 3\n" + click + "params\nmenu 0\nfile " + file + "\n" + click + "params\n",
+            "--seed 3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> out;
+    for (const std::string& line : r.lines)
+        if (line.rfind("{\"menu\"", 0) != 0 && line.rfind("{\"dialog\"", 0) != 0) out.push_back(line);
+    ASSERT_EQ(out.size(), 7u);
+    std::string row;
+    for (int s = 52; s < 68; ++s)
+        row += ", [\"automate\", " + std::to_string(s) + ", " + (s == 53 ? "1" : "0") + "]";
+    EXPECT_EQ(out[1], "{\"host\": [" + row.substr(2) + ", [\"automate\", 350, 0]]}");
+    EXPECT_EQ(valueIn(out[2], "Seq1Step2Vol"), "\"Seq1Step2Vol\": 1");
+    EXPECT_EQ(out[3], "{\"host\": [[\"automate\", 362, 0], [\"automate\", 362, 0], [\"automate\", 362, 0], "
+                      "[\"automate\", 362, 0]]}");
+    EXPECT_EQ(out[4], out[2]);
+    EXPECT_EQ(valueIn(out[5], "Seq1Step2Vol"), "\"Seq1Step2Vol\": 0");
+    EXPECT_EQ(valueIn(out[5], "Seq1Tie3Vol"), "\"Seq1Tie3Vol\": 0");
+    EXPECT_EQ(out[6], out[2]);
+    EXPECT_EQ(fs::file_size(dir / "pattern.osq"), 136u);
+}
+
+TEST_F(EditorTool, XYPadThroughAScript)
+{
+    Result r = run("control MorphSquare\n");
+    ASSERT_EQ(r.lines.size(), 2u) << r.err;
+    const std::vector<int> pad = rectOf(r.lines[1]);
+    const std::string before = (dir / "before.png").string(), after = (dir / "after.png").string();
+    // The inner top-left corner is X 0 and Y 1, in one gesture of the pad and both targets that
+    // the host hears. A drag far beyond the pad stops at X 1 and Y 1. "Midi Learn Y" arms
+    // "MorphYParam". A new X target moves the cursor and writes nothing.
+    r = run("host MmFilterMix 0.25\ndown " + at(pad, 4, 4) + " 2\nup " + at(pad, 4, 4) +
+            " 2\nhost-log\nparams\n" + "down " + at(pad, 50, 50) +
+            " 2\nmove 5000 -5000 2\nup 5000 -5000 2\nparams\nmenu 1\ndown " + at(pad, 50, 50) + " 8\nup " +
+            at(pad, 50, 50) + " 8\nidle\nhost-log\nsnapshot " + before +
+            "\nhost MorphXParam 0\nidle\nhost-log\nparams\ncontrol MorphSquare\nsnapshot " + after + "\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 9u);
+    EXPECT_EQ(r.lines[1],
+              "{\"host\": [[\"begin\", 347], [\"begin\", 10], [\"begin\", 11], [\"automate\", 10, 0], "
+              "[\"automate\", 11, 1], [\"end\", 10], [\"end\", 11], [\"end\", 347]]}");
+    EXPECT_EQ(valueIn(r.lines[2], "MmFilterCutoff") + valueIn(r.lines[2], "MmFilterRes"),
+              "\"MmFilterCutoff\": 0\"MmFilterRes\": 1");
+    EXPECT_EQ(valueIn(r.lines[3], "MmFilterCutoff") + valueIn(r.lines[3], "MmFilterRes"),
+              "\"MmFilterCutoff\": 1\"MmFilterRes\": 1");
+    EXPECT_EQ(r.lines[6], "{\"host\": []}");
+    EXPECT_NE(r.lines[7].find("\"learnTarget\": 41,"), std::string::npos);
+    EXPECT_EQ(valueIn(r.lines[7], "MmFilterMix") + valueIn(r.lines[7], "MmFilterCutoff"),
+              "\"MmFilterMix\": 0.25\"MmFilterCutoff\": 1");
+    EXPECT_NE(r.lines[8].find("\"kind\": \"pad\", \"x\": 8, \"y\": 11"), std::string::npos) << r.lines[8];
+
+    // The skin's 9 x 9 cursor left the right edge (X 1) and stands a quarter of the way (X 0.25), at
+    // the top (Y 1), with the lines to the corners around it.
+    gui::RgbaImage a, b, cursor;
+    ASSERT_TRUE(gui::readPngFile(before, a));
+    ASSERT_TRUE(gui::readPngFile(after, b));
+    ASSERT_TRUE(
+        gui::readPngFile((dir / "home/Tirsk Audio/OrvaneData/Skins/default/XYCursor.png").string(), cursor));
+    const int inner = pad[2] - pad[0] - 8;
+    const auto cursorAt = [&](const gui::RgbaImage& shot, int cx) {
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 9; ++x)
+                if (cursor.pixel(x, y)[3] == 255 && !std::equal(cursor.pixel(x, y), cursor.pixel(x, y) + 4,
+                                                                shot.pixel(pad[0] + cx + x, pad[1] + y)))
+                    return false;
+        return true;
+    };
+    EXPECT_TRUE(cursorAt(a, inner));
+    EXPECT_FALSE(cursorAt(b, inner));
+    EXPECT_TRUE(cursorAt(b, inner / 4));
 }
 
 } // namespace

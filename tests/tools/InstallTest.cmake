@@ -16,7 +16,9 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed (${rc}): ${err}")
 endif()
 set(tool ${stage}${prefix}/bin/orvane-render)
-foreach(installed ${tool} "${stage}${prefix}/share/orvane/00 Factory.fxb")
+foreach(installed ${tool} "${stage}${prefix}/share/orvane/00 Factory.fxb"
+                  ${stage}${prefix}/share/orvane/Skins/default/SkinParameters.txt
+                  ${stage}${prefix}/share/orvane/Skins/default/Background.png)
   if(NOT EXISTS ${installed})
     message(FATAL_ERROR "not installed: ${installed}")
   endif()

@@ -109,6 +109,9 @@ std::vector<Command> parseScript(const std::string& text)
             c.text = trimmed(line.substr(at));
             if (c.text.empty()) fault(c.line, "'" + c.name + "' needs a path");
             c.cancel = c.name == "file" && c.text == "cancel";
+        } else if (c.name == "control") {
+            expect(1, 1);
+            c.text = words[1];
         } else if (c.name == "host") {
             expect(2, 2);
             c.text = words[1];

@@ -12,7 +12,7 @@ struct Command {
     int line = 0;
     std::string name;              // "down", "idle", "menu", ...
     std::vector<long long> values; // the numbers, in order (menu: item indices)
-    std::string text;              // host: parameter name; file, snapshot: the path
+    std::string text;              // host, control: parameter name; file, snapshot: the path
     double amount = 0.0;           // host: the value; process: the amplitude
     bool cancel = false;           // menu cancel, file cancel
 };

@@ -2,7 +2,9 @@
 // shell as a host would (set up with the same options and in the same order as orvane-render),
 // opens the shell's editor in a headless parent window, runs the script's commands (mouse,
 // idle calls, clock, menu and dialog answers, host parameter and program changes, audio blocks,
-// snapshots) and prints what happens as JSON lines.
+// snapshots) and prints what happens as JSON lines. "control NAME" prints what the control of a
+// parameter shows (its frame rectangle, value, and the entry, text, selection, meter segments,
+// step row or pad targets of the product's controls).
 //
 //   orvane-editor [OPTIONS] [SCRIPT]   SCRIPT: a file of commands; standard input when absent or "-"
 //
@@ -10,7 +12,13 @@
 // or script.
 #include "Script.h"
 
-#include "editor/KsEditor.h"
+#include "editor/CRadioGroup.h"
+#include "editor/CXYControlSurface.h"
+#include "editor/OrvaneEditor.h"
+#include "editor/ScrollSelector.h"
+#include "editor/StepSeq.h"
+#include "editor/TextDisplay.h"
+#include "editor/VuMeterS.h"
 #include "host/HostShell.h"
 #include "platform/gui/COptionMenu.h"
 #include "platform/gui/HeadlessBackend.h"
@@ -75,6 +83,43 @@ std::string menuItems(const COptionMenu& menu)
         out += "}";
     }
     return out + "]";
+}
+
+std::string boolText(bool b)
+{
+    return b ? "true" : "false";
+}
+
+// What the control of a parameter shows, as one JSON object.
+std::string describeControl(const KsEditor& editor, int index, const std::string& name)
+{
+    std::string out = "{\"control\": " + jsonString(name.c_str());
+    const CControl* control = editor.getControl(index);
+    if (!control) return out + ", \"kind\": null}";
+    const CRect r = control->getFrameRect();
+    out += ", \"rect\": [" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
+           std::to_string(r.right) + ", " + std::to_string(r.bottom) +
+           "], \"value\": " + jsonNumber(control->getValue());
+    if (const auto* s = dynamic_cast<const ScrollSelector*>(control)) {
+        const int entry = s->getCurrentEntry();
+        out += ", \"kind\": \"selector\", \"entry\": " + std::to_string(entry) +
+               ", \"count\": " + std::to_string(s->getEntryCount()) +
+               ", \"text\": " + jsonString(s->getEntryText(entry).c_str());
+    } else if (const auto* t = dynamic_cast<const TextDisplay*>(control)) {
+        out += ", \"kind\": \"text\", \"text\": " + jsonString(t->getText());
+    } else if (const auto* g = dynamic_cast<const CRadioGroup*>(control)) {
+        out += ", \"kind\": \"radio\", \"selected\": " + std::to_string(g->getSelected());
+    } else if (const auto* m = dynamic_cast<const VuMeterS*>(control)) {
+        out += ", \"kind\": \"meter\", \"dark\": " + std::to_string(m->darkSegments()) +
+               ", \"metering\": " + boolText(VuMeterS::isMeteringOn());
+    } else if (const auto* q = dynamic_cast<const StepSeq*>(control)) {
+        out += ", \"kind\": \"steps\", \"first\": " + std::to_string(q->getFirstStep()) +
+               ", \"volumeMode\": " + boolText(q->isVolumeMode());
+    } else if (const auto* x = dynamic_cast<const CXYControlSurface*>(control)) {
+        out += ", \"kind\": \"pad\", \"x\": " + std::to_string(x->getXTarget()) +
+               ", \"y\": " + std::to_string(x->getYTarget());
+    }
+    return out + "}";
 }
 
 std::string readScript(const std::string& path)
@@ -175,6 +220,8 @@ class Session
                                  "'"};
         } else if (c.name == "params") {
             printParams();
+        } else if (c.name == "control") {
+            emit(describeControl(editor, static_cast<int>(c.values[0]), c.text));
         } else if (c.name == "display") {
             emit("{\"display\": " + jsonString(editor.displayText().c_str()) + "}");
         } else if (c.name == "host-log") {
@@ -246,16 +293,16 @@ int run(int argc, char** argv)
     // The whole script is read and checked before anything runs.
     std::vector<editortool::Command> commands = editortool::parseScript(readScript(scriptPath));
     {
-        // Parameter names of "host" lines are checked before anything runs too.
+        // Parameter names of "host" and "control" lines are checked before anything runs too.
         Orvane names;
         for (editortool::Command& c : commands)
-            if (c.name == "host")
+            if (c.name == "host" || c.name == "control")
                 c.values = {host::parseSetting(names, c.text + "=0",
-                                               ("line " + std::to_string(c.line) + ": host").c_str())
+                                               ("line " + std::to_string(c.line) + ": " + c.name).c_str())
                                 .index};
     }
 
-    KsEditor::useForShells();
+    OrvaneEditor::useForShells();
     HostLog log;
     auto shell = host::setUpShell(options, kSampleRate, settings, &hostCallback);
     shell->getAeffect()->user = &log;

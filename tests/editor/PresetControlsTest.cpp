@@ -1,0 +1,283 @@
+// The preset controls in a headless editor: menus, their choices, file dialogs, program
+// stepping and the manual.
+#include "EditorTestSupport.h"
+
+#include "engine/KsPlugin.h"
+#include "platform/gui/COptionMenu.h"
+
+namespace
+{
+
+using namespace edtest;
+
+// Frame pixels inside the test skin's preset selector, preset menu and up/down button.
+constexpr CPoint kMiddle{50, 32}, kNext{85, 32}, kPrevious{15, 32}, kMenu{50, 310}, kUp{350, 340},
+    kDown{350, 360};
+// Preset-menu entries counted after the bank submenus; "Read Manual" in the selector's menu.
+enum {
+    kLoadBank = 1,
+    kSaveBank,
+    kLoadPreset,
+    kSavePreset,
+    kClearPreset,
+    kReadManual = 7,
+    kSelectorManual = 6
+};
+
+// A menu as "text" entries, "[x]text" when checked, "text>{...}" for a submenu.
+std::vector<std::string> shownEntries(const COptionMenu& menu)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < menu.getNbEntries(); ++i) {
+        std::string e =
+            (menu.isEntryChecked(i) ? "[x]" : "") + (menu.isSeparator(i) ? "-" : menu.getEntryText(i));
+        if (const COptionMenu* sub = menu.getSubMenu(i))
+            for (const std::string& s : shownEntries(*sub))
+                e += ">" + s;
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+class PresetControlsTest : public EditorTest
+{
+  protected:
+    fs::path data() const { return root / "home" / "Tirsk Audio" / "OrvaneData"; }
+
+    // Bank files made by a shell of their own: program p of bank "X" is named "X p" (except the
+    // unnamed slot), and bank b's program 0 has "DistXcita" at 0.1 (b + 1).
+    void writeBanks(const std::vector<std::string>& names, int unnamedSlot = -1)
+    {
+        fs::create_directories(data());
+        for (const auto& file : fs::directory_iterator(data()))
+            if (file.path().extension() == ".fxb") fs::remove(file.path());
+        TestShell maker;
+        for (std::size_t b = 0; b < names.size(); ++b) {
+            for (int p = 0; p < KsPluginVST::kProgramSlots; ++p) {
+                maker.setProgram(p);
+                maker.setProgramName(p == unnamedSlot ? "" : (names[b] + " " + std::to_string(p)).c_str());
+                maker.setParameter(xcitaIndex(maker), p == 0 ? 0.1f * static_cast<float>(b + 1) : 0.0f);
+            }
+            ASSERT_TRUE(maker.saveBankFile((data() / (names[b] + ".fxb")).c_str()));
+        }
+    }
+
+    // Presses and releases at a frame pixel, answering the popup with path; returns what it showed.
+    static std::vector<std::string> click(Rig& rig, CPoint at, std::vector<int> path = {},
+                                          int buttons = kLButton)
+    {
+        std::vector<std::string> shown;
+        rig.backend.onMenuOpened = [&](const COptionMenu& menu, CPoint) { shown = shownEntries(menu); };
+        rig.backend.queueMenuAnswer(std::move(path));
+        rig.frame()->handleMouseDown(at, buttons);
+        rig.frame()->handleMouseUp(at, buttons);
+        return shown;
+    }
+
+    static int xcitaIndex(KsPluginVST& shell) { return shell.getEngine()->parameterIndex("DistXcita"); }
+    static std::string program(Rig& rig)
+    {
+        char name[kVstTextSize] = {};
+        rig.shell.getProgramNameIndexed(0, rig.shell.getProgram(), name);
+        return std::to_string(rig.shell.getLoadedBank()) + ":" + name;
+    }
+};
+
+TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
+{
+    const std::vector<std::string> commands = {"Load Bank",    "Save Bank", "Load Preset", "Save Preset",
+                                               "Clear Preset", "-",         "Read Manual", "-"};
+    struct Case {
+        std::vector<std::string> banks, bankEntries;
+    };
+    for (const Case& c :
+         {Case{{"Solo"}, {"Reload Bank"}}, Case{{}, {}},
+          Case{{"A", "B", "C"}, {"Load Bank A", "Load Bank B", "Load Bank C"}}}) { // three banks stay
+        writeBanks(c.banks);
+        Rig rig;
+        ASSERT_TRUE(rig.open());
+        rig.shell.setProgram(5);
+        std::vector<std::string> expected = c.bankEntries;
+        expected.insert(expected.end(), commands.begin(), commands.end());
+        char name[kVstTextSize];
+        for (int p = 0; p < KsPluginVST::kProgramSlots; ++p) {
+            rig.shell.getProgramNameIndexed(0, p, name);
+            expected.push_back((p == 5 ? "[x]" : "") + std::string(name));
+        }
+        EXPECT_EQ(click(rig, kMiddle, {}, kRButton), expected);
+    }
+    // Past "Z" the banks are lettered "AA", "AB", ...
+    for (int b = 3; b < 28; ++b) // 28 banks in all
+        fs::copy_file(data() / "C.fxb", data() / ("C" + std::to_string(b + 10) + ".fxb"));
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    const std::vector<std::string> shown = click(rig, kMiddle);
+    ASSERT_GT(shown.size(), 28u);
+    EXPECT_EQ(std::vector<std::string>(shown.begin() + 24, shown.begin() + 29),
+              (std::vector<std::string>{"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB",
+                                        "Load Bank"}));
+}
+
+TEST_F(PresetControlsTest, ArrowsStepOneProgramStopAtTheEndsAndShowThePressedHalf)
+{
+    // A three-frame plate: red, green, blue from the top.
+    gui::RgbaImage plate = solid(80, 72, 255, 0, 0);
+    for (std::size_t i = 24 * 80 * 4; i < plate.pixels.size(); i += 4)
+        plate.pixels[i] = 0, plate.pixels[i + (i < 48 * 80 * 4 ? 1 : 2)] = 255;
+    gui::writePng((skin / "Plate.png").string(), plate);
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    const CColor red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
+    struct Case {
+        CPoint at;
+        int start, expected;
+        CColor buttonWhilePressed;
+    };
+    const Case cases[] = {
+        {kNext, 5, 6, red}, {kPrevious, 5, 4, red}, {kNext, 63, 63, red}, {kPrevious, 0, 0, red},
+        {kUp, 5, 4, green}, {kDown, 5, 6, blue},    {kUp, 0, 0, green},   {kDown, 63, 63, blue},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        rig.shell.setProgram(c.start);
+        rig.frame()->handleMouseDown(c.at, kLButton);
+        rig.frame()->redrawDirty();
+        EXPECT_EQ(rig.shell.getProgram(), c.expected);
+        EXPECT_EQ(rig.parent.pixel(kDown.x, kDown.y), c.buttonWhilePressed);
+        rig.frame()->handleMouseUp(c.at, kLButton);
+        rig.frame()->redrawDirty();
+        EXPECT_EQ(rig.parent.pixel(kDown.x, kDown.y), red);
+        EXPECT_EQ(rig.parent.pixel(kMiddle.x, kMiddle.y), red);
+    }
+    // The selector's arrows refresh every control at once.
+    rig.shell.setProgram(7);
+    rig.shell.setParameter(xcitaIndex(rig.shell), 0.75f);
+    rig.shell.setProgram(6);
+    click(rig, kNext);
+    EXPECT_FLOAT_EQ(rig.editor->getControl(xcitaIndex(rig.shell))->getValue(), 0.75f);
+}
+
+TEST_F(PresetControlsTest, SelectorChoicesLoadBanksAndSelectPrograms)
+{
+    writeBanks({"A", "B", "C"});
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    struct Case {
+        const char* what;
+        std::vector<int> path;
+        std::optional<std::string> file;
+        std::string expected;
+        float xcita; // an edit of 0.9 made before the choice stays only when nothing was loaded
+    };
+    const Case cases[] = {
+        {"Load Bank B", {1}, {}, "1:B 0", 0.2f},
+        {"a program", {3 + 8 + 10}, {}, "1:B 10", 0.0f},
+        {"the loaded bank again reads it again", {1}, {}, "1:B 0", 0.2f},
+        {"a bank from a file, cancelled", {3 + 0}, std::nullopt, "1:B 0", 0.9f},
+        {"a bank from a file: no listed bank is loaded",
+         {3 + 0},
+         (data() / "C.fxb").string(),
+         "-1:C 0",
+         0.3f},
+        {"a listed bank after it", {1}, {}, "1:B 0", 0.2f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.shell.setParameter(xcitaIndex(rig.shell), 0.9f);
+        if (c.path[0] == 3) rig.backend.queueFileAnswer(c.file);
+        click(rig, kMiddle, c.path);
+        EXPECT_EQ(program(rig), c.expected);
+        EXPECT_NEAR(rig.shell.getParameter(xcitaIndex(rig.shell)), c.xcita, 1e-6);
+    }
+}
+
+TEST_F(PresetControlsTest, PresetMenuShowsEveryBankWithItsPrograms)
+{
+    writeBanks({"A", "B"}, 1); // program 1 of both banks has no name
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    rig.shell.setProgram(3);
+    const std::vector<std::string> shown = click(rig, kMenu);
+    ASSERT_EQ(shown.size(), 10u);
+    EXPECT_EQ(shown[0].substr(0, 22), "*A>A 0>A 2>[x]A 3>A 4>"); // the unnamed program has no entry
+    EXPECT_EQ(shown[1].substr(0, 14), "B>B 0>B 2>B 3>");
+    EXPECT_EQ(shown[1].find("[x]"), std::string::npos);
+    EXPECT_EQ(std::vector<std::string>(shown.begin() + 2, shown.end()),
+              (std::vector<std::string>{"-", "Load Bank", "Save Bank", "Load Preset", "Save Preset",
+                                        "Clear Preset", "-", "Read Manual"}));
+    // An entry selects the program it names, also after the unnamed one; choosing in the loaded
+    // bank keeps its edits.
+    struct Case {
+        std::vector<int> path;
+        std::string expected;
+    };
+    for (const Case& c :
+         {Case{{0, 5}, "0:A 6"}, Case{{1, 0}, "1:B 0"}, Case{{1, 62}, "1:B 63"}, Case{{}, "1:B 63"}})
+        EXPECT_EQ((click(rig, kMenu, c.path), program(rig)), c.expected);
+    rig.shell.setParameter(xcitaIndex(rig.shell), 0.9f);
+    click(rig, kMenu, {1, 0});
+    click(rig, kMenu, {1, 62});
+    EXPECT_NEAR(rig.shell.getParameter(xcitaIndex(rig.shell)), 0.9f, 1e-6);
+}
+
+TEST_F(PresetControlsTest, FileCommandsUseTheirDialogs)
+{
+    writeBanks({"A"});
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    std::string dialog;
+    rig.backend.onFileDialogOpened = [&](const gui::FileDialogRequest& r) {
+        dialog = r.title + "|" + r.defaultExtension + "|" + r.filter;
+    };
+    const std::string fxb("|fxb files (*.fxb)\0*.fxb\0\0", 26), fxp("|fxp files (*.fxp)\0*.fxp\0\0", 26);
+    const std::string lead = (root / "Lead Pad.fxp").string();
+    struct Case {
+        const char* what;
+        int entry;
+        std::optional<std::string> answer;
+        std::string dialog, expected;
+    };
+    const Case cases[] = {
+        {"save preset", kSavePreset, lead, "Save fxp File|fxp" + fxp, "0:Lead Pad"},
+        {"clear preset", kClearPreset, {}, "", "0:blank"},
+        {"load preset", kLoadPreset, lead, "Load fxp File|" + fxp, "0:Lead Pad"},
+        {"save bank adds the extension", kSaveBank, (root / "Saved").string(), "Save fxb File|fxb" + fxb,
+         "0:Lead Pad"},
+        {"load bank, cancelled: the bank counts as not loaded", kLoadBank, std::nullopt,
+         "Load fxb File|" + fxb, "-1:Lead Pad"},
+        {"load bank refuses a preset", kLoadBank, lead, "Load fxb File|" + fxb, "-1:Lead Pad"},
+        {"load bank", kLoadBank, (data() / "A.fxb").string(), "Load fxb File|" + fxb, "-1:A 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialog.clear();
+        if (!c.dialog.empty()) rig.backend.queueFileAnswer(c.answer);
+        click(rig, kMenu, {1 + c.entry});
+        EXPECT_EQ(dialog, c.dialog);
+        EXPECT_EQ(program(rig), c.expected);
+    }
+    EXPECT_TRUE(fs::exists(root / "Saved.fxb"));
+}
+
+TEST_F(PresetControlsTest, ReadManualOpensTheInstalledManualElseTheWebPage)
+{
+    Rig rig; // no bank in the data folder
+    ASSERT_TRUE(rig.open());
+    const fs::path manual = root / "factory" / KsEditor::kManualFile;
+    click(rig, kMenu, {kReadManual});
+    click(rig, kMiddle, {kSelectorManual});
+    writeText(manual, "<html></html>");
+    click(rig, kMenu, {kReadManual});
+    click(rig, kMiddle, {kSelectorManual});
+    const std::string web = "https://www.tirsk-audio.com/TirskMenu.php?option=manual&Orvaneid=0.0";
+    EXPECT_EQ(rig.backend.openedUrls(),
+              (std::vector<std::string>{web, web, manual.string(), manual.string()}));
+
+    // The build writes the manual beside its factory content.
+    std::ifstream in(fs::path(ORVANE_BINARY_DIR) / "data" / KsEditor::kManualFile);
+    const std::string html((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(html.find("<title>Orvane user manual</title>"), std::string::npos);
+    EXPECT_NE(html.find("<h2>Programs, banks and presets</h2>"), std::string::npos);
+}
+
+} // namespace
