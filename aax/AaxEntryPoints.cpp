@@ -1,7 +1,7 @@
 // The module's seven entry points, exported by their plain C names (and nothing else of ours:
 // see Orvane.aaxplugin.map). Registration, start-up and shut-down turn any exception from below
 // into AAX_RESULT_UNEXPECTED, so that none reaches the host.
-#include "editor/KsEditor.h"
+#include "editor/OrvaneEditor.h"
 #include "platform/aax/AAX_Module.h"
 #include "shell/KsPluginVST.h"
 
@@ -48,7 +48,7 @@ ORVANE_AAX_EXPORT AAX_Result ACFStartup(void* host)
 {
     return guarded([&] {
         // Shells made from now on get the product's editor.
-        if (!KsPluginVST::getEditorFactory()) KsEditor::useForShells();
+        if (!KsPluginVST::getEditorFactory()) OrvaneEditor::useForShells();
         return AAX_SDK_Startup(host);
     });
 }

@@ -2,7 +2,7 @@
 // AAX stand-in.
 #include "aax/AAX_CEffectGUI_VST.h"
 #include "aax/Ks_AAX_Parameters.h"
-#include "editor/KsEditor.h"
+#include "editor/OrvaneEditor.h"
 #include "platform/aax/host/AAXHost.h"
 #include "platform/gui/HeadlessBackend.h"
 
@@ -244,7 +244,7 @@ TEST(KsAaxParameters, CustomDataHandsOutTheEditorOnly)
 
 TEST(KsAaxGui, OpensTheEditorInANativeHeadlessWindowOnly)
 {
-    KsEditor::useForShells();
+    OrvaneEditor::useForShells();
     Rig rig;
     ASSERT_NE(rig.effect->plugin().getEditor(), nullptr);
     std::unique_ptr<AAX_IEffectGUI> gui(AAX_CEffectGUI_VST::Create());

@@ -2,7 +2,7 @@
 // child of the host's window, with the editor's size, and goes again when the view closes.
 #include "aax/AAX_CEffectGUI_VST.h"
 #include "aax/Ks_AAX_Parameters.h"
-#include "editor/KsEditor.h"
+#include "editor/OrvaneEditor.h"
 #include "platform/aax/host/AAXHost.h"
 #include "platform/gui/x11/X11Backend.h"
 
@@ -41,7 +41,7 @@ TEST(AaxX11View, OpensTheEditorAsAChildOfTheHostWindow)
     XMapWindow(display, host);
     XSync(display, False);
 
-    KsEditor::useForShells();
+    OrvaneEditor::useForShells();
     AAXController controller(48000.0, AAX_eStemFormat_Stereo, AAX_eStemFormat_Stereo);
     std::unique_ptr<Ks_AAX_Parameters> effect(static_cast<Ks_AAX_Parameters*>(Ks_AAX_Parameters::Create()));
     controller.setEffect(effect.get());
