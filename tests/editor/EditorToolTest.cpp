@@ -127,7 +127,10 @@ TEST_F(EditorTool, DraggingAKnobTellsTheHost)
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.lines.size(), 5u);
     EXPECT_EQ(r.lines[1], "{\"host\": []}");
-    EXPECT_EQ(r.lines[2], "{\"host\": [[\"begin\", 19], [\"automate\", 19, 0.6], [\"end\", 19]]}");
+    // The release tells the listener once more, before the gesture ends.
+    EXPECT_EQ(
+        r.lines[2],
+        "{\"host\": [[\"begin\", 19], [\"automate\", 19, 0.6], [\"automate\", 19, 0.6], [\"end\", 19]]}");
     EXPECT_EQ(r.lines[3], "{\"host\": []}");
     EXPECT_NE(r.lines[4].find("\"DistXcita\": 0.6,"), std::string::npos);
     EXPECT_NE(r.lines[4].find("\"learnTarget\": -1, \"program\": 0}"), std::string::npos);

@@ -215,6 +215,8 @@ TEST_F(ProductEditor, CouplingRulesAndWhatTheHostHears)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.control) + " " + std::to_string(c.value) + " after " + c.before);
         engine->setParameter(index("CurrentPattern"), 0.04f);
+        for (int flag = filterChainIndex(0); flag < gateChainIndex(8); ++flag)
+            engine->setParameter(flag, 0.0f);
         engineSets(c.before);
         idle();
         rig->editor->refreshControls(false);

@@ -3,7 +3,10 @@
 // Under ThreadSanitizer this finds any access to the editor from the audio side.
 #include "../editor/EditorTestSupport.h"
 
+#include "editor/OrvaneEditor.h"
 #include "engine/KsPlugin.h"
+
+#include <cmath>
 
 #include <atomic>
 #include <thread>
@@ -41,6 +44,40 @@ TEST_F(EditorThreads, AudioAndAutomationAgainstIdle)
     audio.join();
     rig.editor->idle();
     EXPECT_FLOAT_EQ(rig.editor->getControl(xcita)->getValue(), 0.125f);
+}
+
+// The randomise button resets the effect units: no audio block may run in them meanwhile, so a
+// block that starts while it runs passes the input through, and every output stays finite.
+TEST_F(EditorThreads, RandomizeWhileAudioRuns)
+{
+    EditorRig<OrvaneEditor> rig;
+    ASSERT_TRUE(rig.open());
+    rig.shell.setSampleRate(48000.0f);
+    rig.shell.resume();
+    KsPlugin& engine = *rig.shell.getEngine();
+    for (const char* on : {"DelayOn", "ReverbOn", "FlangerOn", "DistOn"})
+        rig.shell.setParameter(engine.parameterIndex(on), 1.0f);
+    const int randomize = engine.parameterIndex("Randomize");
+    std::atomic<bool> done{false}, finite{true};
+    std::thread audio([&] {
+        std::vector<float> l(256, 0.3f), r(256, -0.3f), ol(256), orr(256);
+        float* in[2] = {l.data(), r.data()};
+        float* out[2] = {ol.data(), orr.data()};
+        while (!done.load()) {
+            rig.shell.processReplacing(in, out, 256);
+            for (int i = 0; i < 256; ++i)
+                if (!std::isfinite(ol[static_cast<std::size_t>(i)]) ||
+                    !std::isfinite(orr[static_cast<std::size_t>(i)]))
+                    finite.store(false);
+        }
+    });
+    for (int press = 0; press < 8; ++press)
+        for (float v : {1.0f, 0.0f})
+            rig.editor->onControlChanged(randomize, v);
+    done.store(true);
+    audio.join();
+    EXPECT_TRUE(finite.load());
+    EXPECT_FALSE(engine.masterOff.load());
 }
 
 } // namespace edtest
