@@ -1,5 +1,7 @@
 #include "editor/OrvaneEditor.h"
 
+#include "platform/gui/COnOffButton.h"
+
 #include "editor/CRadioGroup.h"
 #include "editor/CXYControlSurface.h"
 #include "editor/ScrollSelector.h"
@@ -12,6 +14,7 @@
 #include "engine/MorphTargets.h"
 #include "engine/ParameterTable.h"
 #include "filters/FilterTypeInfo.h"
+#include "platform/gui/COnOffButton.h"
 #include "shell/KsPluginVST.h"
 
 #include <algorithm>
@@ -224,7 +227,12 @@ bool OrvaneEditor::createCustomControl(int slot, const char* kind, CBitmap* bitm
     CControl* control = nullptr;
     bool setValue = true;
 
-    if (k == "MorphSquare") {
+    if (k == "Switch") {
+        // The skin's on/off switches: a click toggles, so a section, a sync or a chain switch
+        // can be turned off from the editor as well as on ("OnButton" only ever switches on).
+        // Placed like "OnButton": (x1, y1) is the centre, the bitmap holds off above on.
+        control = new COnOffButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
+    } else if (k == "MorphSquare") {
         const CColor line =
             CXYControlSurface::lineColourOf(getSkinParameter("XYLineR"), getSkinParameter("XYLineG"),
                                             getSkinParameter("XYLineB"), getSkinParameter("XYLineA"));
@@ -521,7 +529,9 @@ void OrvaneEditor::randomizeProgram(float pressValue)
             randomizeEngine();
         takePadTarget(id.morphXParam);
         takePadTarget(id.morphYParam);
-        refreshControls(true);
+        // No idle processing from inside this press: it would deliver the press's own release
+        // before the frame knows the press was taken, and the pointer would stay captured.
+        refreshControls(false);
         randomizePressed = true;
     } else if (pressValue == 0.0f) {
         randomizePressed = false;

@@ -17,7 +17,7 @@
 //   xyTargetIndex(entry)           the parameter that XY target entry 0..22 stands for (-1 outside
 //                                  or when the engine lacks it); the entry's text is its altName
 //
-// Hooks: createCustomControl ("MorphSquare", "RadioButPattern", "RadioButSrc", "TextDisplay",
+// Hooks: createCustomControl ("Switch", a two-state button that toggles; "MorphSquare", "RadioButPattern", "RadioButSrc", "TextDisplay",
 // "StepSeqVol", "StepSeqTie", "StepSeqMenu", "VersionDisplay"), onSkinLoaded,
 // onControlsRefreshed, onParameterSet, onControlChanged, showParameterValue and idle, each told
 // in OrvaneEditor.cpp. displayText() is what the "ParamDisplay" text display shows now: the

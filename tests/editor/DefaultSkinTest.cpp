@@ -170,7 +170,7 @@ TEST_F(DefaultSkin, BitmapsHaveTheFramesTheirKindsRead)
         if (c.kind == "Knob") {
             EXPECT_EQ(b.height % b.width, 0) << c.parameter;
             EXPECT_GE(b.height / b.width, 64) << c.parameter;
-        } else if (c.kind == "OnButton" || c.kind == "KickButton") {
+        } else if (c.kind == "OnButton" || c.kind == "Switch" || c.kind == "KickButton") {
             EXPECT_EQ(b.height % 2, 0) << c.parameter;
         } else if (c.kind == "Selector" || c.kind == "UpDownPreset" || c.kind == "PresetSelector") {
             EXPECT_EQ(b.height % 3, 0) << c.parameter;
@@ -307,7 +307,7 @@ TEST_F(DefaultSkin, StatesOfButtonsAndArrowsLookDifferent)
     for (int p = 1; p <= 8; ++p)
         twoFrames.insert("PatternBut" + std::to_string(p));
     for (const SkinControlSpec& c : description.controls)
-        if (c.kind == "OnButton" || c.kind == "KickButton") twoFrames.insert(c.bitmap);
+        if (c.kind == "OnButton" || c.kind == "Switch" || c.kind == "KickButton") twoFrames.insert(c.bitmap);
     for (const std::string& name : twoFrames) {
         const int h = image(name).height / 2;
         EXPECT_GT(framesDiffer(name, 0, h, h), image(name).width * h / 5) << name;

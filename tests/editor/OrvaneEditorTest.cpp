@@ -374,6 +374,28 @@ TEST_F(ProductEditor, TheXYPadFollowsItsTargetSelectors)
 }
 
 // A skin with none of the product's controls (the small test skin) survives every hook.
+TEST_F(ProductEditor, SwitchesTurnOffAsWellAsOn)
+{
+    // The skin's on/off switches (section power, sync, step modes, chain buttons) toggle: a
+    // second click switches off again, and the host hears both.
+    for (const char* name : {"ReverbOn", "DelayRateSync", "SeqVolMode", "SeqPanStartClk"}) {
+        SCOPED_TRACE(name);
+        engine->setParameter(index(name), 0.0f);
+        idle();
+        rig->editor->refreshControls(false);
+        events.clear();
+        const CRect r = control(name)->getViewSize();
+        CPoint at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        for (const float expected : {1.0f, 0.0f}) {
+            rig->frame()->onMouseDown(at, kLButton);
+            rig->frame()->onMouseUp(at, kLButton);
+            idle();
+            EXPECT_EQ(param(name), expected);
+        }
+        EXPECT_NE(hostHeard().find(std::string(name) + "=0"), std::string::npos);
+    }
+}
+
 TEST_F(EditorTest, ProductHooksToleratePlainSkins)
 {
     EditorRig<OrvaneEditor> rig;

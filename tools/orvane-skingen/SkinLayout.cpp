@@ -38,7 +38,7 @@ class Builder
     void panel(const std::string& title, int l, int t, int r, int b, const std::string& power = "")
     {
         out.panels.push_back({title, l, t, r, b, power});
-        if (!power.empty()) control(power, "OnButton", "PowerButton", l + 18, t + 13);
+        if (!power.empty()) control(power, "Switch", "PowerButton", l + 18, t + 13);
     }
     void control(const std::string& parameter, const std::string& kind, const std::string& bitmap, int x1,
                  int y1, int x2 = 0, int y2 = 0, const std::string& caption = "")
@@ -133,9 +133,9 @@ void addSequencer(Builder& b)
     b.control("CurrentPattern", "RadioButPattern", "PatternBut1", 74, 95,
               74 + 7 * kPatternSpacing + kPatternButton, 95 + kPatternButton);
     b.caption("CHAIN", 246, 108, Align::Left);
-    b.control("SeqFilterStartClk", "OnButton", "ButtonChainFilter", 306, 104);
-    b.control("SeqPanStartClk", "OnButton", "ButtonChainPan", 352, 104);
-    b.control("SeqTGateStartClk", "OnButton", "ButtonChainGate", 398, 104);
+    b.control("SeqFilterStartClk", "Switch", "ButtonChainFilter", 306, 104);
+    b.control("SeqPanStartClk", "Switch", "ButtonChainPan", 352, 104);
+    b.control("SeqTGateStartClk", "Switch", "ButtonChainGate", 398, 104);
 
     const int right = kStepLeft + kStepCount * kStepWidth;
     b.control("StepSeqVol", "StepSeqVol", "StepSeqMeterActive", kStepLeft, kStepTop, right, kStepBottom);
@@ -147,8 +147,8 @@ void addSequencer(Builder& b)
     for (int s = 0; s < kStepCount; ++s)
         b.caption(std::to_string(s + 1), kStepLeft + s * kStepWidth + (kStepWidth - kStepGap) / 2, 272);
 
-    b.control("SeqVolMode", "OnButton", "ButtonVolMode", 54, 294);
-    b.control("SeqMidiNoteTrigger", "OnButton", "ButtonMidiTrig", 124, 294);
+    b.control("SeqVolMode", "Switch", "ButtonVolMode", 54, 294);
+    b.control("SeqMidiNoteTrigger", "Switch", "ButtonMidiTrig", 124, 294);
     b.caption("LEFT DRAG PAINTS  -  RIGHT DRAG ERASES", right, 298, Align::Right, true);
 }
 
@@ -163,9 +163,9 @@ void addModulator(Builder& b, const char* shape, const char* source, const char*
     if (wide) {
         b.knob(depth, "DEPTH", left + 100, top + 46);
         b.knob(rate, "RATE", left + 170, top + 46);
-        b.control(sync, "OnButton", "ButtonSync", left + 250, top + 46);
+        b.control(sync, "Switch", "ButtonSync", left + 250, top + 46);
     } else {
-        b.control(sync, "OnButton", "ButtonSync", left + 142, radioTop + 17);
+        b.control(sync, "Switch", "ButtonSync", left + 142, radioTop + 17);
         b.knob(depth, "DEPTH", left + 40, top + 130, kKnobLarge);
         b.knob(rate, "RATE", left + 120, top + 130, kKnobLarge);
     }
@@ -183,7 +183,7 @@ void addPanAndFilter(Builder& b)
     b.knob("MmFilterMix", "MIX", 910, 160);
     // The cutoff modulation: a sub-section with its own switch and title.
     b.out.panels.push_back({"CUTOFF MOD", 666, 200, 990, 318, "CutoffModOn", true});
-    b.control("CutoffModOn", "OnButton", "PowerButton", 684, 213);
+    b.control("CutoffModOn", "Switch", "PowerButton", 684, 213);
     addModulator(b, "CutoffModShape", "CutoffModSource", "CutoffModDepth", "CutoffModRate",
                  "CutoffModRateSync", 676, 230, true);
 }
@@ -203,7 +203,7 @@ void addEffects(Builder& b)
               166, 56, knobY);
 
     b.panel("DELAY", 426, 326, 744, 470, "DelayOn");
-    b.control("DelayRateSync", "OnButton", "ButtonSync", 716, 339);
+    b.control("DelayRateSync", "Switch", "ButtonSync", 716, 339);
     b.knobRow({{"DelayMix", "MIX"},
                {"DelayFeedback", "FEEDBACK"},
                {"DelayLRate", "TIME L"},
@@ -286,7 +286,7 @@ Rect controlRect(const ControlSpec& c, const SkinLayout& layout)
     const int w = bitmap ? bitmap->width : 0, h = bitmap ? bitmap->height : 0;
     const std::string& k = c.kind;
     if (k == "Knob") return {c.x1 - w / 2, c.y1 - w / 2, c.x1 + w / 2, c.y1 + w / 2};
-    if (k == "OnButton" || k == "KickButton") return {c.x1 - w / 2, c.y1 - h / 4, c.x1 + w / 2, c.y1 + h / 4};
+    if (k == "OnButton" || k == "Switch" || k == "KickButton") return {c.x1 - w / 2, c.y1 - h / 4, c.x1 + w / 2, c.y1 + h / 4};
     if (k == "VSlider") return {c.x1 - w / 2, c.y1 - h / 2, c.x2 + w / 2, c.y2 + h / 2};
     if (k == "Selector" || k == "UpDownPreset")
         return {c.x1 - w / 2, c.y1 - h / 6, c.x1 + w / 2, c.y1 + h / 6};
