@@ -133,7 +133,8 @@ class KsPlugin
     char shellPath[kPathSize] = {};
     char dataFolder[kPathSize] = {};
     char midiConfigPath[kPathSize] = {};
-    KsEditor* editor = nullptr;
+    // Set and cleared on the user-interface thread; the audio thread only tests it.
+    std::atomic<KsEditor*> editor{nullptr};
     KsAutomation* automation = nullptr;
     float sampleRate = 0.0f;
     char dataFolderSlash[kPathSize] = {};

@@ -146,7 +146,7 @@ TEST_F(EditorParameters, ProductShellsCreateTheRegisteredEditor)
     auto* editor = dynamic_cast<OrvaneEditor*>(shell.getEditor());
     ASSERT_NE(editor, nullptr);
     EXPECT_NE(shell.getAeffect()->flags & effFlagsHasEditor, 0);
-    EXPECT_EQ(shell.getEngine()->editor, editor);
+    EXPECT_EQ(shell.getEngine()->editor.load(), editor);
     ERect* rect = nullptr;
     ASSERT_TRUE(editor->getRect(&rect));
     EXPECT_EQ(rect->right, 500);
