@@ -1,7 +1,5 @@
-// The product editor with the built-in skin in a headless window: the selector tables, the
-// coupling between related parameters and what reaches the host, the value read-out, the meters,
-// the idle work and the pattern clipboard. Controls are found through their parameters, so the
-// tests do not depend on where the skin places them.
+// The product editor with the built-in skin in a headless window. Controls are found through
+// their parameters, so the tests do not depend on where the skin places them.
 #include "EditorTestSupport.h"
 
 #include "editor/CXYControlSurface.h"
@@ -14,8 +12,6 @@
 
 #include <cmath>
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace
 {
@@ -72,14 +68,13 @@ class ProductEditor : public ::testing::Test
         c->setValue(v);
         rig->editor->valueChanged(c);
     }
-    // A host (or the shell) writes a parameter; the editor learns it in its next idle.
     void hostSets(const char* name, float v) { rig->shell.setParameter(index(name), v); }
     void idle(int calls = 1)
     {
         for (int i = 0; i < calls; ++i)
             rig->editor->idle();
     }
-    // Each "Name=value" word of settings is written to the engine (with value 0 when zero is set).
+    // Settings are "Name=value" words; a leading '@' means what the control shows.
     void engineSets(const std::string& settings, bool zero = false)
     {
         std::istringstream words(settings);
@@ -87,17 +82,15 @@ class ProductEditor : public ::testing::Test
             engine->setParameter(index(w.substr(0, w.find('='))),
                                  zero ? 0.0f : std::stof(w.substr(w.find('=') + 1)));
     }
-    // Each "Name=value" word holds for the parameter, or for the control's value with a leading '@'.
     void expectSettings(const std::string& settings)
     {
         std::istringstream words(settings);
         for (std::string w; words >> w;) {
             const bool shown = w[0] == '@';
-            const std::string name = w.substr(shown ? 1 : 0, w.find('=') - (shown ? 1 : 0));
-            const float expected = std::stof(w.substr(w.find('=') + 1));
-            const float actual =
-                shown ? control(name.c_str())->getValue() : engine->getParameter(index(name));
-            EXPECT_FLOAT_EQ(actual, expected) << w;
+            const std::string name = w.substr(shown, w.find('=') - shown);
+            EXPECT_FLOAT_EQ(shown ? control(name.c_str())->getValue() : engine->getParameter(index(name)),
+                            std::stof(w.substr(w.find('=') + 1)))
+                << w;
         }
     }
     std::string hostHeard()
@@ -251,8 +244,7 @@ TEST_F(ProductEditor, ReadOutAfterAUserChangeThenTheProgramNameReturns)
     idle();
     EXPECT_EQ(rig->editor->displayText(), readOut);
 
-    const std::pair<uint32_t, std::string> steps[] = {{3000, readOut}, {1, name}};
-    for (const auto& [ms, text] : steps) {
+    for (const auto& [ms, text] : {std::pair<uint32_t, std::string>{3000, readOut}, {1, name}}) {
         rig->backend.advance(ms);
         idle();
         EXPECT_EQ(rig->editor->displayText(), text) << ms;
@@ -373,11 +365,10 @@ TEST_F(ProductEditor, TheXYPadFollowsItsTargetSelectors)
     EXPECT_EQ(hostHeard(), "DistXcita=0.25 MmFilterRes=0.75");
 }
 
-// A skin with none of the product's controls (the small test skin) survives every hook.
+// On/off switches (section power, sync, step modes, chain buttons): a second click turns off, and
+// the host hears it.
 TEST_F(ProductEditor, SwitchesTurnOffAsWellAsOn)
 {
-    // The skin's on/off switches (section power, sync, step modes, chain buttons) toggle: a
-    // second click switches off again, and the host hears both.
     for (const char* name : {"ReverbOn", "DelayRateSync", "SeqVolMode", "SeqPanStartClk"}) {
         SCOPED_TRACE(name);
         engine->setParameter(index(name), 0.0f);
@@ -396,6 +387,7 @@ TEST_F(ProductEditor, SwitchesTurnOffAsWellAsOn)
     }
 }
 
+// A skin with none of the product's controls (the small test skin) survives every hook.
 TEST_F(EditorTest, ProductHooksToleratePlainSkins)
 {
     EditorRig<OrvaneEditor> rig;
