@@ -1,25 +1,17 @@
-// The built-in skin as the build draws it, opened by the product editor: every name the editor
-// looks up is there, every parameter a user sets has exactly one control, the controls lie inside
-// the window without covering each other and where the pictures behind them were drawn, the
-// bitmaps have the frame layout their kinds read, the glyph strips match their measured widths,
-// and every selector entry fits between its arrows.
+// The built-in skin as the build draws it, opened by the product editor.
 #include "EditorTestSupport.h"
 #include "editor/OrvaneEditor.h"
 #include "editor/ScrollSelector.h"
 #include "editor/SkinDescription.h"
 #include "tools/orvane-skingen/SkinLayout.h"
 
-#include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <set>
-#include <string>
 
 namespace
 {
@@ -90,17 +82,9 @@ class DefaultSkin : public EditorTest
     std::map<std::string, gui::RgbaImage> images;
 };
 
-TEST_F(DefaultSkin, EveryNameTheEditorLooksUpIsThere)
+// The bitmaps and fonts the editor looks up by name are checked by the tests that measure them.
+TEST_F(DefaultSkin, EverySkinParameterTheEditorLooksUpIsThere)
 {
-    std::vector<std::string> bitmaps = {
-        "Background",         "LevelMeterOff",       "XYCursor",        "ButtonSrcLfo", "ButtonSrcSeq",
-        "StepSeqMeterActive", "StepSeqMeterActiveB", "StepSeqTieOnOff", "FontDisplay",  "FontVersion"};
-    for (int p = 1; p <= 8; ++p)
-        bitmaps.push_back("PatternBut" + std::to_string(p));
-    for (const std::string& name : bitmaps)
-        EXPECT_NE(rig->editor->getSkinBitmap(name.c_str()), nullptr) << name;
-    for (const char* name : {"FontDisplay", "FontVersion"})
-        EXPECT_NE(rig->editor->getSkinFont(name), nullptr) << name;
     for (const char* name :
          {"XYLineR", "XYLineG", "XYLineB", "XYLineA", "RadioButSrcYSpace", "SelectorButtonWidthSmall"}) {
         EXPECT_GE(rig->editor->getSkinParameter(name), 0) << name;
@@ -118,9 +102,8 @@ TEST_F(DefaultSkin, EveryUserParameterHasExactlyOneControl)
         ++lines[index(c.parameter)];
         EXPECT_NE(control(c), nullptr) << c.parameter << " (" << c.kind << ") has no control";
     }
-    std::vector<int> wanted;
-    for (int i = 0; i <= 50; ++i)
-        wanted.push_back(i);
+    std::vector<int> wanted(51);
+    std::iota(wanted.begin(), wanted.end(), 0);
     for (const char* name : {"Unused", "Randomize", "ParamDisplay", "MorphSquare", "LevelMeterL",
                              "LevelMeterR", "StepSeqVol", "StepSeqTie", "CurrentPattern", "SeqFilterStartClk",
                              "SeqPanStartClk", "SeqTGateStartClk", "SeqPatternCopy", "SeqPatternPaste",
@@ -214,18 +197,14 @@ TEST_F(DefaultSkin, GlyphStripsMatchTheirWidths)
                 for (int dx = 0; dx < w && x + dx < strip.width; ++dx)
                     ink += strip.pixel(x + dx, y)[3] > 96 ? 1 : 0;
             const char c = f.characters[static_cast<std::size_t>(g)];
-            if (c == ' ') {
-                EXPECT_EQ(ink, 0) << f.name;
-            } else {
-                EXPECT_GT(ink, 0) << f.name << " '" << c << "'";
-            }
+            EXPECT_EQ(ink > 0, c != ' ') << f.name << " '" << c << "'";
             x += w;
         }
         EXPECT_EQ(x, strip.width) << f.name;
     }
 }
 
-TEST_F(DefaultSkin, SelectorTextsFitBetweenTheArrows)
+TEST_F(DefaultSkin, TextsFitBetweenSelectorArrowsAndInTheirDisplays)
 {
     // Selectors draw with the first font of the skin.
     const SkinFont* font = rig->editor->getSkinFont(description.fonts.front().name.c_str());
@@ -242,22 +221,17 @@ TEST_F(DefaultSkin, SelectorTextsFitBetweenTheArrows)
                 << c.parameter << ": " << selector->getEntryText(e);
     }
     EXPECT_EQ(selectors, 5);
-}
-
-TEST_F(DefaultSkin, TextsFitTheirDisplays)
-{
-    struct Case {
-        const char* parameter;
-        const char* font;
-    };
     // Glyph rows are centred in the control: a strip taller than it would spill over.
-    for (const Case& c : {Case{"ParamDisplay", "FontDisplay"}, Case{"VersionDisplay", "FontVersion"},
-                          Case{"MmFilterType", "FontSelector"}, Case{"MorphXParam", "FontSelector"}}) {
-        const CRect r = rig->editor->getControl(index(c.parameter))->getViewSize();
-        EXPECT_LE(rig->editor->getSkinFont(c.font)->bitmap->getHeight(), r.bottom - r.top) << c.parameter;
+    for (const auto& [parameter, fontName] :
+         {std::pair<const char*, const char*>{"ParamDisplay", "FontDisplay"},
+          {"VersionDisplay", "FontVersion"},
+          {"MmFilterType", "FontSelector"},
+          {"MorphXParam", "FontSelector"}}) {
+        const CRect r = rig->editor->getControl(index(parameter))->getViewSize();
+        EXPECT_LE(rig->editor->getSkinFont(fontName)->bitmap->getHeight(), r.bottom - r.top) << parameter;
     }
     // Every factory program's name shows whole in the program bar.
-    const SkinFont* font = rig->editor->getSkinFont("FontDisplay");
+    font = rig->editor->getSkinFont("FontDisplay");
     const CRect display = rig->editor->getControl(index("ParamDisplay"))->getViewSize();
     int named = 0;
     for (int p = 0; p < 64; ++p) {
@@ -291,10 +265,8 @@ TEST_F(DefaultSkin, KnobPointersTurnClockwiseAndTheArcGrows)
             // The value arc: accent pixels, more of them as the value grows.
             int arc = 0;
             for (int y = frame * size; y < (frame + 1) * size; ++y)
-                for (int x = 0; x < size; ++x) {
-                    const std::uint8_t* px = strip.pixel(x, y);
+                for (const std::uint8_t* px = strip.pixel(0, y); px != strip.pixel(0, y) + 4 * size; px += 4)
                     arc += px[0] > 200 && px[1] > 90 && px[1] < 190 && px[2] < 110 ? 1 : 0;
-                }
             EXPECT_GT(arc, lastArc) << name << " at " << value;
             lastArc = arc;
         }
@@ -344,17 +316,13 @@ TEST_F(DefaultSkin, TheGeneratorRepeatsItselfAndRefusesMissingFonts)
     EXPECT_EQ(files,
               static_cast<int>(std::distance(fs::directory_iterator(fresh), fs::directory_iterator())));
 
-    struct Case {
-        const char* what;
-        std::string arguments;
-        int status;
-    };
-    const fs::path refused = root / "refused";
-    for (const Case& c :
-         {Case{"no folder", "", 2}, Case{"unknown option", quoted(refused.string()) + " --colour red", 2},
-          Case{"no fonts", quoted(refused.string()) + " --fonts " + quoted((root / "none").string()), 1}}) {
-        EXPECT_EQ(run(c.arguments), c.status) << c.what;
-        EXPECT_FALSE(fs::exists(refused / "SkinParameters.txt")) << c.what;
+    // Refused: no folder, an unknown option, no fonts.
+    const std::string refused = quoted((root / "refused").string());
+    for (const auto& [arguments, status] : {std::pair<std::string, int>{"", 2},
+                                            {refused + " --colour red", 2},
+                                            {refused + " --fonts " + quoted((root / "none").string()), 1}}) {
+        EXPECT_EQ(run(arguments), status) << arguments;
+        EXPECT_FALSE(fs::exists(root / "refused" / "SkinParameters.txt")) << arguments;
     }
 }
 
