@@ -14,15 +14,8 @@ using namespace edtest;
 constexpr CPoint kMiddle{50, 32}, kNext{85, 32}, kPrevious{15, 32}, kMenu{50, 310}, kUp{350, 340},
     kDown{350, 360};
 // Preset-menu entries counted after the bank submenus; "Read Manual" in the selector's menu.
-enum {
-    kLoadBank = 1,
-    kSaveBank,
-    kLoadPreset,
-    kSavePreset,
-    kClearPreset,
-    kReadManual = 7,
-    kSelectorManual = 6
-};
+constexpr int kLoadBank = 1, kSaveBank = 2, kLoadPreset = 3, kSavePreset = 4, kClearPreset = 5,
+              kReadManual = 7, kSelectorManual = 6;
 
 // A menu as "text" entries, "[x]text" when checked, "text>{...}" for a submenu.
 std::vector<std::string> shownEntries(const COptionMenu& menu)
@@ -87,17 +80,16 @@ TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
 {
     const std::vector<std::string> commands = {"Load Bank",    "Save Bank", "Load Preset", "Save Preset",
                                                "Clear Preset", "-",         "Read Manual", "-"};
-    struct Case {
-        std::vector<std::string> banks, bankEntries;
-    };
-    for (const Case& c :
-         {Case{{"Solo"}, {"Reload Bank"}}, Case{{}, {}},
-          Case{{"A", "B", "C"}, {"Load Bank A", "Load Bank B", "Load Bank C"}}}) { // three banks stay
-        writeBanks(c.banks);
+    using Names = std::vector<std::string>;
+    for (const auto& [banks, bankEntries] : // banks written, their entries (three banks stay)
+         {std::pair<Names, Names>{{"Solo"}, {"Reload Bank"}},
+          {{}, {}},
+          {{"A", "B", "C"}, {"Load Bank A", "Load Bank B", "Load Bank C"}}}) {
+        writeBanks(banks);
         Rig rig;
         ASSERT_TRUE(rig.open());
         rig.shell.setProgram(5);
-        std::vector<std::string> expected = c.bankEntries;
+        std::vector<std::string> expected = bankEntries;
         expected.insert(expected.end(), commands.begin(), commands.end());
         char name[kVstTextSize];
         for (int p = 0; p < KsPluginVST::kProgramSlots; ++p) {
@@ -207,13 +199,11 @@ TEST_F(PresetControlsTest, PresetMenuShowsEveryBankWithItsPrograms)
                                         "Clear Preset", "-", "Read Manual"}));
     // An entry selects the program it names, also after the unnamed one; choosing in the loaded
     // bank keeps its edits.
-    struct Case {
-        std::vector<int> path;
-        std::string expected;
-    };
-    for (const Case& c :
-         {Case{{0, 5}, "0:A 6"}, Case{{1, 0}, "1:B 0"}, Case{{1, 62}, "1:B 63"}, Case{{}, "1:B 63"}})
-        EXPECT_EQ((click(rig, kMenu, c.path), program(rig)), c.expected);
+    for (const auto& [path, expected] : {std::pair<std::vector<int>, std::string>{{0, 5}, "0:A 6"},
+                                         {{1, 0}, "1:B 0"},
+                                         {{1, 62}, "1:B 63"},
+                                         {{}, "1:B 63"}})
+        EXPECT_EQ((click(rig, kMenu, path), program(rig)), expected);
     rig.shell.setParameter(xcitaIndex(rig.shell), 0.9f);
     click(rig, kMenu, {1, 0});
     click(rig, kMenu, {1, 62});
