@@ -1,6 +1,5 @@
-// The step editor on the headless back end: painting the bars, drawing them, the pattern menu's
-// entries, and the "osq" reader's refusals. (The whole path through the product editor, the
-// host and the file dialogs is tested through orvane-editor in EditorToolTest.)
+// The step editor on the headless back end (the path through the product editor and the host is
+// tested through orvane-editor).
 #include "EditorTestSupport.h"
 
 #include "editor/OsqFile.h"
@@ -59,13 +58,11 @@ class StepEditor : public EditorTest
             engine->setParameter(stepTieIndex(kPattern, int(s)), ties[s % ties.size()]);
         }
     }
-    std::vector<float> row() const
+    std::vector<float> row() const // the 16 volumes, then the 16 ties
     {
-        std::vector<float> out;
-        for (int s = 0; s < 16; ++s)
-            out.push_back(vol(s));
-        for (int s = 0; s < 16; ++s)
-            out.push_back(tie(s));
+        std::vector<float> out(32);
+        for (int s = 0; s < 32; ++s)
+            out[std::size_t(s)] = s < 16 ? vol(s) : tie(s - 16);
         return out;
     }
     void choose(int entry)
