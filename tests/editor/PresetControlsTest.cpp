@@ -105,9 +105,9 @@ TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
     ASSERT_TRUE(rig.open());
     const std::vector<std::string> shown = click(rig, kMiddle);
     ASSERT_GT(shown.size(), 28u);
-    EXPECT_EQ(std::vector<std::string>(shown.begin() + 24, shown.begin() + 29),
-              (std::vector<std::string>{"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB",
-                                        "Load Bank"}));
+    const char* const expected[] = {"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB", "Load Bank"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(shown[24 + i], expected[i]) << i;
 }
 
 TEST_F(PresetControlsTest, ArrowsStepOneProgramStopAtTheEndsAndShowThePressedHalf)

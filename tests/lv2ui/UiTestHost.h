@@ -295,15 +295,16 @@ inline gui::RgbaImage headlessSnapshot(const std::string& name, const std::strin
     return image;
 }
 
-// Pixels whose colour differs (alpha aside), outside the editor's text displays: they show the
-// program's name, which the headless tool's default program and the plug-in's first program do
-// not share. -1 when the sizes differ.
+// Pixels whose colour differs (alpha aside), outside the editor's text displays and program
+// selector: they show the program's name, which the headless tool's default program and the
+// plug-in's first program do not share. -1 when the sizes differ.
 inline long differingPixels(const gui::RgbaImage& a, const gui::RgbaImage& b)
 {
     if (a.width != b.width || a.height != b.height) return -1;
     std::vector<SkinControl> texts;
     for (const auto& [name, control] : skinControls())
-        if (control.kind == "TextDisplay" || control.kind == "VersionDisplay") texts.push_back(control);
+        if (control.kind == "TextDisplay" || control.kind == "VersionDisplay" || control.kind == "PresetSelector")
+            texts.push_back(control);
     long count = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
