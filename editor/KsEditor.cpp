@@ -63,19 +63,70 @@ std::string KsEditor::skinFolder(const char* skinName) const
     return std::string(engine ? engine->dataFolder : "") + sep + "Skins" + sep + skinName;
 }
 
+namespace
+{
+
+// The file beside a seeded skin that records which installed skin it was copied from.
+constexpr const char* kSeedRecord = "Seeded.txt";
+constexpr size_t kMaxSkinFile = 64u << 20;
+
+// A fingerprint of a skin folder's description and PNG files (names and bytes, in name order):
+// FNV-1a over 64 bits. Empty when the description cannot be read.
+std::string skinFingerprint(const std::string& folder)
+{
+    const std::string sep(1, os::pathSeparator);
+    std::vector<std::string> files = os::listFiles(folder, "png");
+    for (std::string& name : files)
+        name += ".png";
+    files.push_back(KsEditor::kDescriptionFile);
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](const void* data, size_t size) {
+        for (size_t i = 0; i < size; ++i) {
+            hash ^= static_cast<const unsigned char*>(data)[i];
+            hash *= 1099511628211ull;
+        }
+    };
+    std::vector<uint8_t> bytes;
+    for (const std::string& name : files) {
+        if (!os::readFile(folder + sep + name, kMaxSkinFile, bytes)) return {};
+        mix(name.data(), name.size() + 1);
+        mix(bytes.data(), bytes.size());
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+} // namespace
+
 void KsEditor::seedDefaultSkin() const
 {
+    // The data folder's skin is the one the editor shows. It is copied from the installed skin
+    // when there is none, and copied again when a newer installation brings another skin and
+    // the copy is still exactly what was seeded (the seed record holds its fingerprint); a skin
+    // the user made or changed is never replaced.
     const std::string target = skinFolder(kSkinName);
     const std::string sep(1, os::pathSeparator);
-    if (os::fileExists(target + sep + kDescriptionFile)) return;
+    const std::string record = target + sep + kSeedRecord;
+    std::string seeded;
+    if (os::fileExists(target + sep + kDescriptionFile)) {
+        std::vector<uint8_t> bytes;
+        if (!os::readFile(record, 64, bytes)) return;
+        seeded.assign(bytes.begin(), bytes.end());
+        if (seeded.empty() || skinFingerprint(target) != seeded) return;
+    }
     for (const std::string& folder : os::factoryFolders()) {
         const std::string source = folder + sep + "Skins" + sep + kSkinName;
         if (!os::fileExists(source + sep + kDescriptionFile)) continue;
+        const std::string installed = skinFingerprint(source);
+        if (installed.empty() || installed == seeded) return;
         if (!os::makeFolders(target)) return;
         // The description goes last: a copy cut short is made again on the next start.
         for (const std::string& name : os::listFiles(source, "png"))
             if (!os::copyFileAtomically(source + sep + name + ".png", target + sep + name + ".png")) return;
-        os::copyFileAtomically(source + sep + kDescriptionFile, target + sep + kDescriptionFile);
+        if (!os::copyFileAtomically(source + sep + kDescriptionFile, target + sep + kDescriptionFile)) return;
+        const std::string now = skinFingerprint(target);
+        os::writeFileAtomically(record, now.data(), now.size());
         return;
     }
 }

@@ -165,7 +165,8 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     int textTimer = 0;
 
   private:
-    // Copies the installed default skin into the data folder when the folder has no description.
+    // Copies the installed default skin into the data folder when the folder has none, or when
+    // the copy there is an unchanged earlier seed of another installed skin.
     void seedDefaultSkin() const;
     // Empties every table (views and bitmaps must already be gone).
     void clearTables();

@@ -163,7 +163,7 @@ TEST_F(EditorTest, OpenAndCloseManyTimes)
     EXPECT_EQ(rig.parent.frame, nullptr);
 }
 
-TEST_F(EditorTest, DefaultSkinIsSeededOnlyWhenTheDescriptionIsMissing)
+TEST_F(EditorTest, DefaultSkinIsSeededWhenMissingAndRefreshedOnlyWhileUnchanged)
 {
     const fs::path factory = root / "factory" / "Skins" / "default";
     std::string description = kDescription;
@@ -176,10 +176,24 @@ TEST_F(EditorTest, DefaultSkinIsSeededOnlyWhenTheDescriptionIsMissing)
         EXPECT_EQ(rig.editor->getSkinParameter("Gap"), 12);
     }
     fs::remove_all(skin);
-    Rig rig;
-    ASSERT_TRUE(rig.open());
-    EXPECT_EQ(rig.editor->getSkinParameter("Gap"), 99);
+    const auto gapShown = [] {
+        Rig rig;
+        EXPECT_TRUE(rig.open());
+        return rig.editor->getSkinParameter("Gap");
+    };
+    EXPECT_EQ(gapShown(), 99);
     EXPECT_TRUE(fs::exists(skin / "Knob.png"));
+    // A new installation's skin replaces the unchanged seed...
+    description.replace(description.find("Gap 99"), 6, "Gap 77");
+    writeText(factory / "SkinParameters.txt", description);
+    EXPECT_EQ(gapShown(), 77);
+    // ...but not a seed the user has changed since.
+    std::string changed = description;
+    changed.replace(changed.find("Gap 77"), 6, "Gap 55");
+    writeText(skin / "SkinParameters.txt", changed);
+    description.replace(description.find("Gap 77"), 6, "Gap 66");
+    writeText(factory / "SkinParameters.txt", description);
+    EXPECT_EQ(gapShown(), 55);
 }
 
 } // namespace

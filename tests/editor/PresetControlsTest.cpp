@@ -99,8 +99,11 @@ TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
         EXPECT_EQ(click(rig, kMiddle, {}, kRButton), expected);
     }
     // Past "Z" the banks are lettered "AA", "AB", ...
-    for (int b = 3; b < 28; ++b) // 28 banks in all
-        fs::copy_file(data() / "C.fxb", data() / ("C" + std::to_string(b + 10) + ".fxb"));
+    for (int b = 3; b < 28; ++b) { // 28 banks in all
+        fs::path copy = data() / "C";
+        copy += std::to_string(b + 10);
+        fs::copy_file(data() / "C.fxb", copy += ".fxb");
+    }
     Rig rig;
     ASSERT_TRUE(rig.open());
     const std::vector<std::string> shown = click(rig, kMiddle);
