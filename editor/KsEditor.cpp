@@ -103,17 +103,24 @@ void KsEditor::seedDefaultSkin() const
 {
     // The data folder's skin is the one the editor shows. It is copied from the installed skin
     // when there is none, and copied again when a newer installation brings another skin and
-    // the copy is still exactly what was seeded (the seed record holds its fingerprint); a skin
-    // the user made or changed is never replaced.
+    // the copy is still exactly what was seeded (the seed record holds its fingerprint). Copies
+    // made before the record existed are known by the built-in description's first words. A
+    // skin the user made or changed is never replaced.
     const std::string target = skinFolder(kSkinName);
     const std::string sep(1, os::pathSeparator);
     const std::string record = target + sep + kSeedRecord;
     std::string seeded;
     if (os::fileExists(target + sep + kDescriptionFile)) {
         std::vector<uint8_t> bytes;
-        if (!os::readFile(record, 64, bytes)) return;
-        seeded.assign(bytes.begin(), bytes.end());
-        if (seeded.empty() || skinFingerprint(target) != seeded) return;
+        if (os::readFile(record, 64, bytes)) {
+            seeded.assign(bytes.begin(), bytes.end());
+            if (seeded.empty() || skinFingerprint(target) != seeded) return;
+        } else {
+            if (!os::readFile(target + sep + kDescriptionFile, kMaxSkinFile, bytes)) return;
+            const std::string start(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 64));
+            if (start.rfind(KsEditor::kBuiltInSkinStart, 0) != 0) return;
+            seeded = skinFingerprint(target);
+        }
     }
     for (const std::string& folder : os::factoryFolders()) {
         const std::string source = folder + sep + "Skins" + sep + kSkinName;

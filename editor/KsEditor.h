@@ -71,6 +71,8 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     static constexpr int kMaxControlSlots = 512;
     static constexpr const char* kSkinName = "default";
     static constexpr const char* kDescriptionFile = "SkinParameters.txt";
+    // How the description of every built-in skin begins (orvane-skingen writes it so).
+    static constexpr const char* kBuiltInSkinStart = "The built-in skin";
     // Popup-menu tag of knobs (their MIDI-learn menu).
     static constexpr int kKnobMenuTag = 364;
     // Skin selectors: width of their arrows and room for entries (entry k is the value k / 100).

@@ -315,6 +315,8 @@ TEST_F(DefaultSkin, TheGeneratorRepeatsItselfAndRefusesMissingFonts)
     }
     EXPECT_EQ(files,
               static_cast<int>(std::distance(fs::directory_iterator(fresh), fs::directory_iterator())));
+    // The editor knows a built-in skin (to refresh it on upgrades) by how its description begins.
+    EXPECT_EQ(bytes(built / "SkinParameters.txt").rfind(KsEditor::kBuiltInSkinStart, 0), 0u);
 
     // Refused: no folder, an unknown option, no fonts.
     const std::string refused = quoted((root / "refused").string());

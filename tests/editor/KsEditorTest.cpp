@@ -194,6 +194,10 @@ TEST_F(EditorTest, DefaultSkinIsSeededWhenMissingAndRefreshedOnlyWhileUnchanged)
     description.replace(description.find("Gap 77"), 6, "Gap 66");
     writeText(factory / "SkinParameters.txt", description);
     EXPECT_EQ(gapShown(), 55);
+    // A built-in skin copied before seeds were recorded is replaced as well.
+    fs::remove(skin / "Seeded.txt");
+    writeText(skin / "SkinParameters.txt", "The built-in skin of an earlier version.\n" + changed);
+    EXPECT_EQ(gapShown(), 66);
 }
 
 } // namespace
