@@ -34,13 +34,7 @@ struct Rig {
     {
         float* inputs[2] = {in[0], in[1]};
         float* outputs[2] = {out[0], out[1]};
-        AAX_SRenderContext context;
-        context.mInputs = inputs;
-        context.mOutputs = outputs;
-        context.mBufferSize = &frames;
-        context.mInputMIDI = &midi;
-        context.mGlobalMIDI = &globalMidi;
-        context.mTransport = &transport;
+        const AAX_SRenderContext context{inputs, outputs, &frames, &midi, &globalMidi, &transport};
         ASSERT_EQ(effect->RenderAudio(context), AAX_SUCCESS);
     }
     KsPlugin& engine() { return *effect->plugin().getEngine(); }

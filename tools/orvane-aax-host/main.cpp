@@ -393,13 +393,7 @@ int render(Session& session, const Options& options)
                 midiIn.packets.push_back(packet);
             }
         const int32_t frames = got;
-        AAX_SRenderContext context;
-        context.mInputs = inputs;
-        context.mOutputs = outputs;
-        context.mBufferSize = &frames;
-        context.mInputMIDI = &midiIn;
-        context.mGlobalMIDI = &globalMidi;
-        context.mTransport = &transport;
+        const AAX_SRenderContext context{inputs, outputs, &frames, &midiIn, &globalMidi, &transport};
         instance.effect->RenderAudio(context);
         for (int i = 0; i < got; ++i)
             for (int c = 0; c < channels; ++c)
