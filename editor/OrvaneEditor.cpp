@@ -146,9 +146,7 @@ float OrvaneEditor::value(int index) const
 int OrvaneEditor::selectorValue(int index) const
 {
     const KsParameter* p = engine ? engine->parameter(index) : nullptr;
-    if (!p) return 0;
-    const float physical = p->physicalOf(p->getValue());
-    return std::isfinite(physical) ? static_cast<int>(physical) : 0;
+    return p ? p->wholeValue() : 0;
 }
 
 int OrvaneEditor::shownEntry(int index) const

@@ -46,11 +46,8 @@ void StepSeqMenu::draw(CDrawContext&)
 
 int StepSeqMenu::currentPattern(const KsPlugin& engine)
 {
-    // "CurrentPattern" holds a whole pattern number; the margin reads it back exactly.
     const KsParameter* p = engine.parameter(engine.parameterIndex("CurrentPattern"));
-    if (!p) return 0;
-    const float v = p->physicalOf(p->getValue());
-    return std::clamp(v > 0.0f ? int(v + 0.0001f) : 0, 0, kPatternCount - 1);
+    return p ? std::clamp(p->wholeValue(), 0, kPatternCount - 1) : 0;
 }
 
 void StepSeqMenu::buildMenu(COptionMenu& menu) const

@@ -41,6 +41,9 @@ class KsParameter
     void setValue(float normalised) noexcept;
     // Normalised value of the target.
     float getValue() const noexcept;
+    // The whole number a selector or counter holds (menu entry, type, pattern): its physical
+    // target, truncated with a small margin so that a value stored as 2.9999 reads 3; 0 below 0.
+    int wholeValue() const noexcept;
     // Physical value -> normalised value.
     float normalise(float physical) const noexcept;
     // Normalised value -> physical value (kind 0 rounds to an integer outside 0..1 ranges).
@@ -147,6 +150,12 @@ inline float KsParameter::withModulation(float value) const noexcept
 inline float KsParameter::current() const noexcept
 {
     return withModulation(currentValue.load(std::memory_order_relaxed));
+}
+
+inline int KsParameter::wholeValue() const noexcept
+{
+    const float v = targetValue.load(std::memory_order_relaxed);
+    return v > 0.0f ? static_cast<int>(v + 0.0001f) : 0;
 }
 
 inline float KsParameter::target() const noexcept

@@ -34,9 +34,7 @@ bool Orvane::isOn(int index) const noexcept
 
 int Orvane::selectorOf(int index) const noexcept
 {
-    // Selectors hold whole physical values; truncation with a small margin reads them back.
-    const float v = parameters[index]->targetValue.load(std::memory_order_relaxed);
-    return v > 0.0f ? static_cast<int>(v + 0.0001f) : 0;
+    return parameters[index]->wholeValue();
 }
 
 unsigned Orvane::chainMask(const int (&switches)[kPatternCount]) const noexcept
