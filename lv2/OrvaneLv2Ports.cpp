@@ -3,12 +3,12 @@
 #include "engine/Lfo.h"
 #include "engine/MorphTargets.h"
 #include "engine/ParameterTable.h"
+#include "engine/UniqueNames.h"
 #include "filters/FilterTypeInfo.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstring>
-#include <map>
 
 namespace OrvaneLv2Ports
 {
@@ -169,32 +169,14 @@ std::vector<std::string> controlSymbols()
 std::vector<std::string> makeSymbols(const std::vector<std::string>& names)
 {
     std::vector<std::string> bases;
-    std::map<std::string, int> occurrences;
     for (const std::string& name : names) {
         std::string s;
         for (unsigned char c : name)
             s += (std::isalnum(c) || c == '_') && c < 0x80 ? static_cast<char>(c) : '_';
         if (s.empty() || std::isdigit(static_cast<unsigned char>(s[0]))) s.insert(s.begin(), '_');
         bases.push_back(s);
-        ++occurrences[s];
     }
-
-    std::vector<std::string> symbols;
-    std::map<std::string, int> numbered;
-    std::map<std::string, bool> taken;
-    for (const std::string& base : bases)
-        if (occurrences[base] == 1) taken[base] = true;
-    for (const std::string& base : bases) {
-        std::string s = base;
-        if (occurrences[base] > 1) {
-            do
-                s = base + std::to_string(++numbered[base]);
-            while (taken.count(s));
-            taken[s] = true;
-        }
-        symbols.push_back(s);
-    }
-    return symbols;
+    return numberRepeatedNames(bases);
 }
 
 } // namespace OrvaneLv2Ports
