@@ -382,6 +382,8 @@ bool KsEditor::createControl(int slot, const char* kind, CBitmap* bitmap, int ta
     const int h = bitmap->getHeight();
     const std::string k = kind;
     const float current = engine->getParameter(tag);
+    const SkinRect r = controlRectangle(k, w, h, x1, y1, x2, y2);
+    const CRect size(r.left, r.top, r.right, r.bottom);
     CControl* control = nullptr;
     float initial = current;
 
@@ -392,35 +394,31 @@ bool KsEditor::createControl(int slot, const char* kind, CBitmap* bitmap, int ta
     if (k == "Knob") {
         // A strip shorter than one square frame still shows its one frame.
         const int frames = std::max(1, h / std::max(1, w));
-        control = new CAnimKnobS(CRect(x1 - w / 2, y1 - w / 2, x1 + w / 2, y1 + w / 2), this, tag, frames, w,
-                                 bitmap, {}, this, kKnobMenuTag);
+        control = new CAnimKnobS(size, this, tag, frames, w, bitmap, {}, this, kKnobMenuTag);
     } else if (k == "OnButton") {
-        control = new OnButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
+        control = new OnButton(size, this, tag, bitmap);
     } else if (k == "KickButton") {
-        control = new CKickButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
+        control = new CKickButton(size, this, tag, bitmap);
     } else if (k == "VSlider") {
-        const CRect size(x1 - w / 2, y1 - h / 2, x2 + w / 2, y2 + h / 2);
         control = new VerticalSliderS(size, this, tag, y2 - y1, bitmap, getSkinBitmap("Background"),
                                       size.topLeft(), this);
     } else if (k == "Selector") {
-        control = new ScrollSelector(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap,
-                                     kSelectorArrowWidth, fonts.empty() ? nullptr : fonts.front().get(),
-                                     kSelectorCapacity, getSkinBitmap("Background"));
+        control = new ScrollSelector(size, this, tag, bitmap, kSelectorArrowWidth,
+                                     fonts.empty() ? nullptr : fonts.front().get(), kSelectorCapacity,
+                                     getSkinBitmap("Background"));
     } else if (k == "UpDownPreset") {
-        control =
-            new UpDownPreset(CRect(x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6), this, tag, bitmap, shell);
+        control = new UpDownPreset(size, this, tag, bitmap, shell);
         initial = 0.0f;
     } else if (k == "PresetSelector") {
-        control =
-            new PresetSelector(CRect(x1, y1, x2, y2), this, tag, bitmap, getSkinFont("FontDisplay"), shell);
+        control = new PresetSelector(size, this, tag, bitmap, getSkinFont("FontDisplay"), shell);
     } else if (k == "VuMeter") {
-        control = new VuMeterS(CRect(x1, y1, x2, y2), this, bitmap, getSkinBitmap("LevelMeterOff"));
+        control = new VuMeterS(size, this, bitmap, getSkinBitmap("LevelMeterOff"));
         initial = 0.0f;
     } else if (k == "WebLink") {
-        control = new WebLink(CRect(x1, y1, x2, y2), this, tag, this);
+        control = new WebLink(size, this, tag, this);
         initial = 0.0f;
     } else if (k == "PresetMenu") {
-        control = new PresetMenu(CRect(x1, y1, x2, y2), this, tag, shell);
+        control = new PresetMenu(size, this, tag, shell);
         initial = 0.0f;
     } else {
         return createCustomControl(slot, kind, bitmap, tag, parent, x1, y1, x2, y2);

@@ -222,28 +222,28 @@ bool OrvaneEditor::createCustomControl(int slot, const char* kind, CBitmap* bitm
     const int h = bitmap->getHeight();
     const std::string k = kind;
     CBitmap* background = getSkinBitmap("Background");
+    const SkinRect r = controlRectangle(k, w, h, x1, y1, x2, y2);
+    const CRect size(r.left, r.top, r.right, r.bottom);
     CControl* control = nullptr;
     bool setValue = true;
 
     if (k == "Switch") {
         // The skin's on/off switches: a click toggles, so a section, a sync or a chain switch
         // can be turned off from the editor as well as on ("OnButton" only ever switches on).
-        // Placed like "OnButton": (x1, y1) is the centre, the bitmap holds off above on.
-        control = new COnOffButton(CRect(x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4), this, tag, bitmap);
+        // The bitmap holds off above on.
+        control = new COnOffButton(size, this, tag, bitmap);
     } else if (k == "MorphSquare") {
         const CColor line =
             CXYControlSurface::lineColourOf(getSkinParameter("XYLineR"), getSkinParameter("XYLineG"),
                                             getSkinParameter("XYLineB"), getSkinParameter("XYLineA"));
-        control =
-            new CXYControlSurface(CRect(x1 - w / 2, y1 - h / 2, x1 + w / 2, y1 + h / 2), this, tag, bitmap,
-                                  getSkinBitmap("XYCursor"), line, engine, id.morphXParam, id.morphYParam);
+        control = new CXYControlSurface(size, this, tag, bitmap, getSkinBitmap("XYCursor"), line, engine,
+                                        id.morphXParam, id.morphYParam);
     } else if (k == "RadioButPattern" || k == "RadioButSrc") {
         const bool pattern = k == "RadioButPattern";
         // A skin without the spacing value stacks the two source buttons on each other.
         const int ySpace = pattern ? 0 : getSkinParameter("RadioButSrcYSpace");
-        auto* group =
-            new CRadioGroup(CRect(x1, y1, x2, y2), this, tag, pattern ? kPatterns : 2, pattern ? 19 : 0,
-                            ySpace == SkinDescription::kMissingValue ? 0 : ySpace);
+        auto* group = new CRadioGroup(size, this, tag, pattern ? kPatterns : 2, pattern ? 19 : 0,
+                                      ySpace == SkinDescription::kMissingValue ? 0 : ySpace);
         if (pattern) {
             for (int i = 1; i <= kPatterns; ++i)
                 group->addButtonBitmap(getSkinBitmap(("PatternBut" + std::to_string(i)).c_str()));
@@ -268,7 +268,7 @@ bool OrvaneEditor::createCustomControl(int slot, const char* kind, CBitmap* bitm
             control = shown;
             setValue = false;
         } else {
-            control = new TextDisplay(CRect(x1, y1, x2, y2), this, tag, background, font);
+            control = new TextDisplay(size, this, tag, background, font);
         }
     } else if (k == "StepSeqVol" || k == "StepSeqTie") {
         const bool volumes = k == "StepSeqVol";
@@ -276,10 +276,9 @@ bool OrvaneEditor::createCustomControl(int slot, const char* kind, CBitmap* bitm
         const CBitmap* beatBar = volumes ? getSkinBitmap("StepSeqMeterActiveB") : bar;
         if (!background || !bar) return false;
         const int first = volumes ? stepVolumeIndex(0, 0) : stepTieIndex(0, 0);
-        control =
-            new StepSeq(CRect(x1, y1, x2, y2), this, tag, background, kSteps, engine, first, bar, beatBar);
+        control = new StepSeq(size, this, tag, background, kSteps, engine, first, bar, beatBar);
     } else if (k == "StepSeqMenu") {
-        control = new StepSeqMenu(CRect(x1, y1, x2, y2), this, tag, engine);
+        control = new StepSeqMenu(size, this, tag, engine);
         control->setValue(0.0f);
         setValue = false;
     } else {

@@ -210,3 +210,14 @@ bool SkinDescription::readFile(const std::string& path)
     }
     return parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
+
+SkinRect controlRectangle(const std::string& k, int w, int h, int x1, int y1, int x2, int y2)
+{
+    if (k == "Knob") return {x1 - w / 2, y1 - w / 2, x1 + w / 2, y1 + w / 2};
+    if (k == "OnButton" || k == "Switch" || k == "KickButton")
+        return {x1 - w / 2, y1 - h / 4, x1 + w / 2, y1 + h / 4};
+    if (k == "VSlider") return {x1 - w / 2, y1 - h / 2, x2 + w / 2, y2 + h / 2};
+    if (k == "Selector" || k == "UpDownPreset") return {x1 - w / 2, y1 - h / 6, x1 + w / 2, y1 + h / 6};
+    if (k == "MorphSquare") return {x1 - w / 2, y1 - h / 2, x1 + w / 2, y1 + h / 2};
+    return {x1, y1, x2, y2};
+}

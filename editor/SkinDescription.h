@@ -48,6 +48,16 @@ struct SkinPageSpec {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// Where the control of a CONTROLS line lies, from its kind, its bitmap's width w and height h
+// and the line's four numbers: the centred kinds ("Knob", "OnButton", "Switch", "KickButton",
+// "Selector", "UpDownPreset", "MorphSquare") take (x1, y1) as the centre, "VSlider" takes the
+// two ends of its handle's travel, every other kind the rectangle itself. Halves, quarters and
+// sixths truncate toward zero. The editor and the skin generator both place controls with it.
+struct SkinRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+SkinRect controlRectangle(const std::string& kind, int w, int h, int x1, int y1, int x2, int y2);
+
 struct SkinControlSpec {
     std::string parameter;
     std::string kind;

@@ -1,5 +1,7 @@
 #include "SkinLayout.h"
 
+#include "editor/SkinDescription.h"
+
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -283,15 +285,9 @@ const BitmapSpec* findBitmap(const SkinLayout& layout, const std::string& name)
 Rect controlRect(const ControlSpec& c, const SkinLayout& layout)
 {
     const BitmapSpec* bitmap = findBitmap(layout, c.bitmap);
-    const int w = bitmap ? bitmap->width : 0, h = bitmap ? bitmap->height : 0;
-    const std::string& k = c.kind;
-    if (k == "Knob") return {c.x1 - w / 2, c.y1 - w / 2, c.x1 + w / 2, c.y1 + w / 2};
-    if (k == "OnButton" || k == "Switch" || k == "KickButton") return {c.x1 - w / 2, c.y1 - h / 4, c.x1 + w / 2, c.y1 + h / 4};
-    if (k == "VSlider") return {c.x1 - w / 2, c.y1 - h / 2, c.x2 + w / 2, c.y2 + h / 2};
-    if (k == "Selector" || k == "UpDownPreset")
-        return {c.x1 - w / 2, c.y1 - h / 6, c.x1 + w / 2, c.y1 + h / 6};
-    if (k == "MorphSquare") return {c.x1 - w / 2, c.y1 - h / 2, c.x1 + w / 2, c.y1 + h / 2};
-    return {c.x1, c.y1, c.x2, c.y2};
+    const SkinRect r = controlRectangle(c.kind, bitmap ? bitmap->width : 0, bitmap ? bitmap->height : 0, c.x1,
+                                        c.y1, c.x2, c.y2);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 } // namespace skingen
