@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "../lv2/Lv2TestHost.h"
+#include "editor/SkinDescription.h"
 #include "platform/gui/PngImage.h"
 
 #include <X11/Xlib.h>
@@ -25,7 +26,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -252,31 +252,16 @@ class UiTestHost
 };
 
 // A control of the built-in skin: its kind and the frame pixels its line gives.
-struct SkinControl {
-    std::string kind;
-    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-};
+using SkinControl = SkinControlSpec;
 
-// The CONTROLS of the bundle's skin, by parameter name.
+// The controls of the bundle's skin on its main page, by parameter name.
 inline std::map<std::string, SkinControl> skinControls()
 {
-    std::ifstream in(std::string(ORVANE_LV2_BUNDLE) + "Skins/default/SkinParameters.txt");
+    SkinDescription skin;
     std::map<std::string, SkinControl> controls;
-    std::string line;
-    bool inControls = false;
-    while (std::getline(in, line)) {
-        if (line.rfind("CONTROLS", 0) == 0) {
-            inControls = true;
-            continue;
-        }
-        if (!inControls) continue;
-        if (line.rfind("---", 0) == 0) break;
-        std::istringstream words(line);
-        std::string name, bitmap, page;
-        SkinControl c;
-        if (words >> name >> c.kind >> bitmap >> page >> c.x1 >> c.y1 >> c.x2 >> c.y2 && page == "Main")
-            controls[name] = c;
-    }
+    if (skin.readFile(std::string(ORVANE_LV2_BUNDLE) + "Skins/default/SkinParameters.txt"))
+        for (const SkinControlSpec& c : skin.controls)
+            if (c.page == "Main") controls[c.parameter] = c;
     return controls;
 }
 
