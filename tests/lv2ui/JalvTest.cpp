@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -60,12 +61,32 @@ class Child
         return finished;
     }
     int exitStatus() const { return finished && WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+    // How the child ended, for failure messages.
+    std::string ending() const
+    {
+        if (!finished) return "still running";
+        if (WIFSIGNALED(status)) return std::string("killed by signal ") + std::to_string(WTERMSIG(status));
+        return "exit status " + std::to_string(WEXITSTATUS(status));
+    }
 
   private:
     pid_t pid = -1;
     int status = 0;
     bool finished = false;
 };
+
+// The last lines of a child's log, without jalv's listing of control values.
+std::string logTail(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (line.find(" = ") == std::string::npos) lines.push_back(line);
+    std::string tail;
+    for (size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i)
+        tail += lines[i] + "\n";
+    return tail;
+}
 
 struct WindowInfo {
     Window window = 0;
@@ -180,7 +201,9 @@ TEST(Jalv, ShowsTheEditorAndClosesCleanly)
     for (int i = 0; i < 4 * uitest::maxPolls && !jalv->exited(); ++i)
         uitest::waitABit();
     EXPECT_TRUE(jalv->exited()) << "jalv did not close";
-    EXPECT_EQ(jalv->exitStatus(), 0);
+    EXPECT_EQ(jalv->exitStatus(), 0) << "jalv ended with " << jalv->ending() << "; the end of its output:\n"
+                                     << logTail(std::string(ORVANE_BINARY_DIR) +
+                                                "/test-scratch/lv2ui/jalv.gtk3.log");
 }
 
 } // namespace
