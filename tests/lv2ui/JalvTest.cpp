@@ -137,10 +137,10 @@ void closeTopLevels(Display* d)
 }
 
 struct JalvRun {
-    bool shown = false;     // the editor's window appeared at the skin's size
-    long difference = -1;   // pixels that differ from the headless snapshot
-    bool exited = false;    // jalv ended after its window was closed
-    bool clean = false;     // ... with exit status 0
+    bool shown = false;   // the editor's window appeared at the skin's size
+    long difference = -1; // pixels that differ from the headless snapshot
+    bool exited = false;  // jalv ended after its window was closed
+    bool clean = false;   // ... with exit status 0
     std::string ending, log;
 };
 
