@@ -54,3 +54,21 @@ string(REGEX MATCH "\n 3  [^\n]*" line "\n${stdout}")
 if(line MATCHES "Init")
   message(FATAL_ERROR "program 3 of the installed factory bank has no name: ${line}")
 endif()
+
+# The AAX bundle, where it was built: the whole bundle is installed and its module loads in the
+# host simulator.
+set(aax ${stage}${prefix}/lib/aax/Orvane.aaxplugin/Contents)
+if(EXISTS ${BUILD_DIR}/bin/orvane-aax-host)
+  foreach(installed ${aax}/x86_64-linux/Orvane.aaxplugin "${aax}/data/00 Factory.fxb"
+                    ${aax}/data/Skins/default/SkinParameters.txt)
+    if(NOT EXISTS ${installed})
+      message(FATAL_ERROR "not installed: ${installed}")
+    endif()
+  endforeach()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${WORK}/home ${BUILD_DIR}/bin/orvane-aax-host
+                          ${aax}/x86_64-linux/Orvane.aaxplugin describe
+                  RESULT_VARIABLE code OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
+  if(NOT code EQUAL 0 OR NOT stdout MATCHES "Tirsk Audio")
+    message(FATAL_ERROR "the installed AAX module does not load: ${code} ${stderr}")
+  endif()
+endif()
