@@ -5,23 +5,7 @@
 
 #include "units/BiquadFilter.h"
 
-#include <cmath>
 #include <functional>
-#include <utility>
-#include <vector>
-
-namespace
-{
-
-// Low-pass of the delay designed at `hz` for 48 kHz, as the unit designs it.
-BiquadFilter delayLowPassAt(double hz)
-{
-    BiquadFilter f;
-    f.setLowPass(48000.0, hz, 1.5, false);
-    return f;
-}
-
-} // namespace
 
 TEST(SectionHandOver, EachParameterReachesItsUnitAsItsPhysicalValue)
 {
@@ -31,15 +15,16 @@ TEST(SectionHandOver, EachParameterReachesItsUnitAsItsPhysicalValue)
         float expected;
         float tolerance;
     };
-    struct Section {
+    // "DelayCutoff" 0.9: t = -0.25 log10(0.1) = 0.25, so 80 + 15920 x 0.25 = 4060 Hz, designed
+    // as the delay designs its low-pass.
+    BiquadFilter delayLowPass;
+    delayLowPass.setLowPass(48000.0, 4060.0, 1.5, false);
+    const float lowPass4060 = delayLowPass.b0;
+    const struct {
         const char* name;
-        std::vector<std::pair<const char*, float>> settings;
+        Settings settings;
         std::vector<Check> checks;
-    };
-    // "DelayCutoff" 0.9: t = -0.25 log10(0.1) = 0.25, so 80 + 15920 x 0.25 = 4060 Hz.
-    const float lowPass4060 = delayLowPassAt(4060.0).b0;
-    const float unityGain = std::pow(1.001f, 2.737f);
-    const Section sections[] = {
+    } sections[] = {
         // Multimode filter ("LP2 BQ"): the unit takes normalised values and converts the
         // cutoff itself (0.5 -> 1278.5 Hz).
         {"filter",
@@ -93,16 +78,13 @@ TEST(SectionHandOver, EachParameterReachesItsUnitAsItsPhysicalValue)
         // Master: gain (1.3 x volume) ^ 2.737, mix unscaled.
         {"master",
          {{"MasterVolume", 0.77f}, {"MasterMix", 0.5f}},
-         {{"gain", [](const Orvane& o) { return o.masterGain; }, unityGain, 1e-6f},
+         {{"gain", [](const Orvane& o) { return o.masterGain; }, kUnityGain, 1e-6f},
           {"mix", [](const Orvane& o) { return o.masterMix; }, 0.5f, 0.0f}}},
     };
-    for (const Section& section : sections) {
-        EngineRig rig;
-        for (const auto& [name, value] : section.settings)
-            rig.set(name, value);
-        rig.engine.resume();
+    for (const auto& section : sections) {
+        EngineRig rig(section.settings);
         rig.run(1024, 0.25f, -0.25f);
         for (const Check& c : section.checks)
-            EXPECT_NEAR(c.received(rig.engine), c.expected, c.tolerance) << section.name << ": " << c.what;
+            EXPECT_NEAR(c.received(*rig.o), c.expected, c.tolerance) << section.name << ": " << c.what;
     }
 }
