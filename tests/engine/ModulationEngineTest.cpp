@@ -15,7 +15,7 @@ float syncEntry(int k, int count)
 
 } // namespace
 
-TEST(ModulationEngineTest, OscillatorRatesFreeAndSynced)
+TEST(ModulationEngineTest, TempoSetsRatesAndPositionSetsPhases)
 {
     EngineRig e({{"PanOn", 1.0f}, {"PanSource", 0.0f}});
     const struct {
@@ -43,24 +43,18 @@ TEST(ModulationEngineTest, OscillatorRatesFreeAndSynced)
     e.o->setTempo(120.0f, 0.0);
     e.set("SeqLength", 0.73f);
     EXPECT_NEAR(e.o->sequencer.getRate(), 0.5f, 1e-6);
-}
 
-TEST(ModulationEngineTest, PositionChangeResynchronisesPhases)
-{
-    // Pan "1/1" and sequencer "1/1": 4 beats per cycle; the free cutoff oscillator keeps its phase.
-    EngineRig e({{"PanOn", 1.0f},
-                 {"PanRateSync", 1.0f},
-                 {"PanRate", syncEntry(16, 33)},
-                 {"CutoffModRateSync", 0.0f},
-                 {"SeqLength", 0.73f}});
+    // A new position resynchronises the synced pan oscillator ("1/4": a beat per cycle) and the
+    // sequencer (4 beats per cycle); the free cutoff oscillator keeps its phase.
+    e.apply({{"CutoffModRateSync", 0.0f}});
     e.o->cutoffLfo.setPhase(0.3);
-    e.o->setTempo(120.0f, 3.0);
-    EXPECT_NEAR(e.o->panLfo.getPhase(), 0.75, 1e-9);
+    e.o->setTempo(120.0f, 3.25);
+    EXPECT_NEAR(e.o->panLfo.getPhase(), 0.25, 1e-9);
     EXPECT_NEAR(e.o->cutoffLfo.getPhase(), 0.3, 1e-9);
-    EXPECT_NEAR(e.o->sequencer.getPosition(), 0.75, 1e-9);
+    EXPECT_NEAR(e.o->sequencer.getPosition(), 0.8125, 1e-9);
     // The same tempo and position again changes nothing.
     e.o->panLfo.setPhase(0.1);
-    e.o->setTempo(120.0f, 3.0);
+    e.o->setTempo(120.0f, 3.25);
     EXPECT_NEAR(e.o->panLfo.getPhase(), 0.1, 1e-9);
 }
 
