@@ -1,5 +1,4 @@
-// The engine's modulation side: tempo-locked rates, phase resynchronisation, oscillator links,
-// pattern chains at song positions, and the gate and pan sections of the pipeline.
+// The engine's modulation side: oscillators, pattern chains, the gate and the pan.
 #include "EngineRig.h"
 
 #include <string>

@@ -1,5 +1,4 @@
-// The XY pad's refresh signal and MIDI redirection, the step-parameter pushes, and the
-// randomiser's invariants.
+// The XY pad's refresh signal and MIDI redirection, step-parameter pushes, the randomiser.
 #include "EngineRig.h"
 
 #include "engine/MidiCcMap.h"

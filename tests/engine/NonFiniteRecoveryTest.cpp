@@ -57,10 +57,9 @@ TEST(NonFiniteRecovery, EverySectionIsClearedAndSoundResumesWithinABlock)
         // The reverb's high-pass histories survive its ordinary reset.
         {"reverb high-pass", {}, [](Orvane& o) { o.reverb.highPassR.y2 = kNaN; }},
     };
-    // Every block after the fault is compared with a twin engine that never had one, for two
-    // seconds (beyond the longest echo period here, 0.5 s): the block must be finite and, from
-    // the block after the fault on (that one lost the sub-block that was cleared), keep at least
-    // half the twin's level, which it cannot if the section stays poisoned and silenced.
+    // For two seconds (beyond the longest echo period, 0.5 s) every block must be finite and, from
+    // the one after the fault (which lost the cleared sub-block), keep half the level of a twin
+    // engine that never had the fault: a section that stayed poisoned would be silenced.
     constexpr int kBlock = 512, kBlocksAfter = 2 * 48000 / kBlock;
     const Settings echoes = {
         {"DelayOn", 1}, {"DelayMix", 0.5f}, {"DelayFeedback", 0.5f}, {"ReverbOn", 1}, {"ReverbMix", 0.5f}};

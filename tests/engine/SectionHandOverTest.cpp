@@ -1,6 +1,5 @@
-// What each section of the chain hands to its unit: a parameter at a known normalised value
-// must arrive as the physical value of the parameter table and the unit's mapping, converted
-// exactly once.
+// A parameter at a known normalised value reaches its unit as the physical value of the
+// parameter table and the unit's mapping, converted exactly once.
 #include "EngineRig.h"
 
 #include "units/BiquadFilter.h"

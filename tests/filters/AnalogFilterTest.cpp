@@ -1,7 +1,3 @@
-// The four analog models: the stereo vector path against the scalar one, the injected noise,
-// robustness against bad input and settings, coefficient ramps, the gains and feedback of
-// each model, the K20 diode curve, mode changes and frequency responses.
-
 #include "FilterTestSupport.h"
 
 #include <limits>
@@ -42,9 +38,8 @@ std::unique_ptr<AnalogFilter> designed(Model m, int mode, float note, float res)
 
 } // namespace
 
-// Each channel of processStereo equals process of that channel alone, bit for bit, while the
-// settings ramp and the signal drives the saturators hard; an unknown mode leaves the audio as
-// it was; the partner object is left alone.
+// processStereo equals process per channel, bit for bit, while the settings ramp and the signal
+// drives the saturators hard; an unknown mode leaves the audio alone, and the partner object too.
 TEST(AnalogFilter, StereoVectorPathEqualsScalarPath)
 {
     const std::vector<float> left = noise(1024, 2.5f, 1), right = noise(1024, 0.3f, 2);
@@ -83,9 +78,8 @@ TEST(AnalogFilter, RobustInEveryMode)
     for (const ModelModes& mm : allModels)
         for (int mode : mm.modes) {
             SCOPED_TRACE(testing::Message() << modelName(mm.model) << " mode " << mode);
-            // Silence in gives a tiny output from the injected noise (which keeps the states out
-            // of the denormal range), never exact silence and never NaN; an unknown mode leaves
-            // the buffer as it is.
+            // Silence gives a tiny output from the injected noise (which keeps the states out of
+            // the denormal range), never exact silence or NaN; an unknown mode leaves it alone.
             if (mode != mm.modes.back()) {
                 auto f = setUp(mm.model, mode, 69.f, 0.5f);
                 std::vector<float> y(4096, 0.f);
@@ -94,9 +88,8 @@ TEST(AnalogFilter, RobustInEveryMode)
                 EXPECT_GT(std::count_if(y.begin(), y.end(), [](float v) { return v != 0.f; }), 4000);
                 EXPECT_LT(peakOf(y), 1e-3f);
             }
-            // Bad samples (NaN, infinity, huge values) and bad settings never leave the filter
-            // stuck on NaN: once the input is sane again, so is the output. Empty and negative
-            // blocks do nothing.
+            // Bad samples and settings never leave the filter stuck on NaN: once the input is sane
+            // again, so is the output. Empty and negative blocks do nothing.
             auto f = setUp(mm.model, mode, 69.f, 1.f);
             std::vector<float> bad = {nan, inf, -inf, 1e30f, -1e30f, nan, 0.f, 0.f};
             f->process(bad.data(), 0);
@@ -130,9 +123,8 @@ TEST(AnalogFilter, RobustInEveryMode)
         }
 }
 
-// A cutoff change glides across the next block and ends on the coefficients that a filter set
-// up at the new cutoff has; the ladders stay dirty for one more block and then land on them
-// exactly.
+// A cutoff change glides across the next block to the coefficients of a filter set up at the
+// new cutoff; the ladders stay dirty for one more block and then land on them exactly.
 TEST(AnalogFilter, CutoffRampLandsOnTarget)
 {
     for (const ModelModes& mm : allModels) {
@@ -214,9 +206,8 @@ TEST(AnalogFilter, DiodeCurve)
     EXPECT_TRUE(std::isfinite(MS20AFilter::diode(std::numeric_limits<float>::quiet_NaN())));
 }
 
-// A mode change is heard from the next sample. The XP only picks another mix of the same ladder,
-// so it matches a filter that ran the new mode all along; on the MG the change also redesigns
-// the gains (the high-pass drives the ladder softly and makes up 8 times).
+// A mode change is heard from the next sample. The XP only mixes the same ladder differently;
+// the MG also redesigns the gains (its high-pass drives the ladder softly and makes up 8 times).
 TEST(AnalogFilter, ModeChange)
 {
     const std::vector<float> x = noise(64, 0.5f, 7);
@@ -236,10 +227,9 @@ TEST(AnalogFilter, ModeChange)
     }
 }
 
-// Responses at the unit settings (drive 1, at the rate the unit runs each model: "HQ" types
-// oversample): low-passes pass DC and cut far above the cutoff, and resonance raises a peak
-// near it; band-passes peak near the cutoff; high-passes settle to 0 for a constant input and
-// pass what lies far above the cutoff.
+// Responses at the unit's settings and rates ("HQ" types oversample): low-passes pass DC, cut far
+// above the cutoff and peak near it with resonance; band-passes peak near the cutoff; high-passes
+// block DC and pass what lies far above.
 TEST(AnalogFilter, ResponsesMatchTheMode)
 {
     enum Kind { lowPass, bandPass, highPass };

@@ -103,9 +103,8 @@ TEST(BiquadFamily, RunawaySectionRestartsFromSilenceKeepingInputs)
     EXPECT_EQ(f.y1, 0.f);
 }
 
-// The stereo pass shares one design between the channels when their settings match; it must
-// give exactly what two mono passes give, whether they match or not, and for block lengths
-// shorter than the cascade's lag between its sections as well as longer ones.
+// The stereo pass (one design for both channels when their settings match) equals two mono
+// passes whether they match or not, for blocks shorter and longer than the cascade's lag.
 TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
 {
     std::mt19937 gen(7);
@@ -124,10 +123,8 @@ TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
         }
 }
 
-// The band-pass pairs filter a chunk and take the next note in one call, designing for the
-// note while filtering; it must give exactly what processStereo followed by setCutoff on both
-// pairs gives, chunk after chunk, whether the channels' settings match or not, for short and
-// odd chunks and for notes above Nyquist (where the design takes other branches).
+// The band-pass pairs design for the next note while filtering a chunk: exactly processStereo then
+// setCutoff on both, for matching and differing channels, odd chunks and notes above Nyquist.
 TEST(BiquadFamily, PairRetunedWhileFilteringEqualsFilterThenSetCutoff)
 {
     std::mt19937 gen(11);

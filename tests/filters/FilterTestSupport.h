@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the filter tests: note numbers, signals, the analog models set up the way
-// the multimode unit sets them up, and gain measurements.
+// Helpers shared by the filter tests: notes, signals, analog models set up as the unit does it, gains.
 
 #include "filters/KsFilter.h"
 #include "filters/MS20AFilter.h"

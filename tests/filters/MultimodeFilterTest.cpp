@@ -99,9 +99,8 @@ TEST(MultimodeFilter, TypeSetUpRatesAndNyquistLimit)
         EXPECT_EQ(u->left->sampleRate, c.filterRate) << c.name;
         EXPECT_EQ(u->right->sampleRate, c.filterRate) << c.name;
     }
-    // At 22.05 kHz the note handed over at a type change stays below Nyquist: the first chunk
-    // is designed with it (later ramp updates are held below Nyquist by the designs, which the
-    // every-rate test below covers).
+    // At 22.05 kHz the note handed over at a type change, with which the first chunk is
+    // designed, stays below Nyquist.
     auto low = makeUnit(22050.f);
     std::vector<float> l(16), r(16);
     run(*low, rowNamed("HP2 BQ"), 1.f, 0.f, 1.f, l, r);
@@ -121,9 +120,8 @@ TEST(MultimodeFilter, MixZeroPassesTheInputExactlyAndMixRamps)
             EXPECT_EQ(l, dl) << filterTypes[type].name;
             EXPECT_EQ(r, dr) << filterTypes[type].name;
         }
-    // "Formant" at resonance 0 has no wet signal, so the output shows the dry share alone. The
-    // first block after a rate change starts at its own mix; then the mix glides linearly from
-    // the previous one (0.5) to 1 over the block, and stays.
+    // "Formant" at resonance 0 has no wet signal: the output shows the dry share alone. The mix
+    // starts at its value after a rate change, then glides linearly over a block (0.5 to 1).
     auto f = makeUnit();
     const struct {
         float mix;
@@ -198,11 +196,9 @@ TEST(MultimodeFilter, HostileArgumentsStayFinite)
 
 TEST(MultimodeFilter, EveryTypeStaysFiniteAndBoundedAtEveryRate)
 {
-    // White noise at half scale, fully wet, through every type the parameter selects, at host
-    // rates from 8 to 384 kHz, with cutoff and resonance at both ends and in the middle. Each
-    // case starts as after a rate change, so its first block also glides the cutoff up from the
-    // bottom through the ramp path. At 32 kHz and below the 16 kHz top of the cutoff lies at or
-    // beyond Nyquist, where unlimited designs put out NaN or grow without bound.
+    // Half-scale noise, fully wet, through every type at host rates of 8 to 384 kHz, cutoff and
+    // resonance at both ends and in the middle, each case starting after a rate change (so the
+    // cutoff also glides up). At 32 kHz and below the 16 kHz top lies at or beyond Nyquist.
     const float rates[] = {8000.f, 11025.f, 22050.f, 32000.f, 44100.f, 48000.f, 96000.f, 192000.f, 384000.f};
     constexpr int frames = 1024;
     constexpr float bound = 20.f; // the loudest case (a resonant "HP2 XP HQ") peaks near 10

@@ -1,8 +1,6 @@
-// A host's two threads on one shell: the audio thread processes blocks (and delivers MIDI
-// controllers, as hosts do on that thread) while another thread automates parameters, changes
-// programs, gets and sets chunks and loads preset and bank files. Under ThreadSanitizer this
-// checks that the shell and engine share their state without data races; in every build, that
-// nothing crashes and the output stays finite and bounded throughout.
+// A host's two threads on one shell: audio blocks and MIDI controllers on one, automation,
+// programs, chunks and files on the other. Under ThreadSanitizer this finds data races; in every
+// build it checks that nothing crashes and the output stays finite and bounded.
 #include "tests/shell/ShellTestSupport.h"
 
 #include <algorithm>
