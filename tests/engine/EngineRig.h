@@ -11,24 +11,30 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <tuple>
+#include <utility>
 #include <vector>
+
+using Settings = std::vector<std::pair<const char*, float>>;
 
 struct EngineRig {
     std::unique_ptr<Orvane> o = std::make_unique<Orvane>();
-    Orvane& engine = *o;
 
     // Without a sample rate parameter ramps complete at once.
-    explicit EngineRig(std::initializer_list<std::pair<const char*, float>> settings = {},
-                       bool withRate = true)
+    explicit EngineRig(const Settings& settings = {}, bool withRate = true)
     {
         if (withRate) o->setSampleRate(48000.0f);
         OrvaneProgram defaults;
         for (int i = 0; i < defaults.count; ++i)
             o->setParameter(i, defaults.values[i]);
+        o->setTempo(120.0f, 0.0);
+        o->resume();
+        apply(settings);
+    }
+    // Sets the parameters, then resumes as a host does after a change of settings.
+    void apply(const Settings& settings)
+    {
         for (const auto& [name, value] : settings)
             set(name, value);
-        o->setTempo(120.0f, 0.0);
         o->resume();
     }
     int index(const char* name) const
@@ -47,8 +53,8 @@ struct EngineRig {
             v[i] = o->getParameter(i);
         return v;
     }
-    // Processes a constant input in blocks of up to 512 frames; returns the outputs, which start
-    // out holding `previous` (what an accumulating process adds to).
+    // Processes a constant input in blocks of up to 512 frames; the outputs start out holding
+    // `previous` (what an accumulating process adds to).
     std::pair<std::vector<float>, std::vector<float>> run(int frames, float left = 1.0f, float right = 1.0f,
                                                           bool replacing = true, float previous = 0.0f)
     {

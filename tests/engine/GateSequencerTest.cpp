@@ -22,38 +22,28 @@ void setEnvelope(GateSequencer& seq, float attack, float sustain, float decay)
 
 TEST(GateSequencerTest, EnvelopeShapes)
 {
-    struct Case {
-        const char* what;
+    // Defaults: A = 0.05 (minimum), S = 0.3, D = 0.5, sum 0.85 as it is. A sum above 1 is
+    // scaled: 0.6 each becomes 1/3 each.
+    const struct {
         float attack, sustain, decay;
         double f;
         float expected;
+    } cases[] = {
+        {0.0f, 0.3f, 0.5f, 0.0, 0.0f},  {0.0f, 0.3f, 0.5f, 0.025, 0.5f},   {0.0f, 0.3f, 0.5f, 0.05, 1.0f},
+        {0.0f, 0.3f, 0.5f, 0.2, 1.0f},  {0.0f, 0.3f, 0.5f, 0.35, 1.0f},    {0.0f, 0.3f, 0.5f, 0.6, 0.5f},
+        {0.0f, 0.3f, 0.5f, 0.85, 0.0f}, {0.0f, 0.3f, 0.5f, 0.95, 0.0f},    {0.6f, 0.6f, 0.6f, 1.0 / 6, 0.5f},
+        {0.6f, 0.6f, 0.6f, 0.5, 1.0f},  {0.6f, 0.6f, 0.6f, 5.0 / 6, 0.5f}, {0.6f, 0.6f, 0.6f, 0.999, 0.003f},
     };
-    const Case cases[] = {
-        // Defaults: A = 0.05 (minimum), S = 0.3, D = 0.5; sum 0.85 stays as it is.
-        {"start of attack", 0.0f, 0.3f, 0.5f, 0.0, 0.0f},
-        {"mid attack", 0.0f, 0.3f, 0.5f, 0.025, 0.5f},
-        {"end of attack", 0.0f, 0.3f, 0.5f, 0.05, 1.0f},
-        {"sustain", 0.0f, 0.3f, 0.5f, 0.2, 1.0f},
-        {"end of sustain", 0.0f, 0.3f, 0.5f, 0.35, 1.0f},
-        {"mid decay", 0.0f, 0.3f, 0.5f, 0.6, 0.5f},
-        {"end of decay", 0.0f, 0.3f, 0.5f, 0.85, 0.0f},
-        {"after decay", 0.0f, 0.3f, 0.5f, 0.95, 0.0f},
-        // Sum above 1: 0.6 each becomes 1/3 each.
-        {"scaled attack", 0.6f, 0.6f, 0.6f, 1.0 / 6.0, 0.5f},
-        {"scaled sustain", 0.6f, 0.6f, 0.6f, 0.5, 1.0f},
-        {"scaled decay", 0.6f, 0.6f, 0.6f, 5.0 / 6.0, 0.5f},
-        {"scaled end", 0.6f, 0.6f, 0.6f, 0.999, 0.003f},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         GateSequencer seq;
         setEnvelope(seq, c.attack, c.sustain, c.decay);
         seq.setStepVolume(0, 5, 1.0f);
         seek(seq, 5, c.f);
-        EXPECT_NEAR(seq.gateEnvelope(0), c.expected, 1e-3) << c.what;
+        EXPECT_NEAR(seq.gateEnvelope(0), c.expected, 1e-3) << c.attack << " at " << c.f;
     }
 }
 
-TEST(GateSequencerTest, StepVolumeScalesAndSilentStepStaysSilent)
+TEST(GateSequencerTest, StepVolumesAndTies)
 {
     GateSequencer seq;
     setEnvelope(seq, 0.0f, 0.3f, 0.5f);
@@ -61,23 +51,18 @@ TEST(GateSequencerTest, StepVolumeScalesAndSilentStepStaysSilent)
     seek(seq, 3, 0.2);
     EXPECT_NEAR(seq.gateEnvelope(2), 0.4f, 1e-6);
     EXPECT_EQ(seq.gateEnvelope(1), 0.0f); // other pattern is empty
-
-    // Step 4 has volume 0: silent for its whole length although step 3 ties into it.
+    // Step 4 has volume 0: silent for its whole length although step 3 ties into it, and the
+    // tie into a silent step does not glide: step 3 decays normally.
     seq.setTie(2, 3, true);
     for (double f : {0.0, 0.01, 0.04, 0.5, 0.99}) {
         seek(seq, 4, f);
         EXPECT_EQ(seq.gateEnvelope(2), 0.0f) << f;
     }
-    // The tie into a silent step does not glide: step 3 decays normally.
     seek(seq, 3, 0.6);
     EXPECT_NEAR(seq.gateEnvelope(2), 0.2f, 1e-3);
-}
 
-TEST(GateSequencerTest, TieGlidesFromDecayToNextAttack)
-{
-    // A = 0.05, S = 0.3: the glide runs from f = 0.35 of step 6 to f = 0.05 of step 7 (0.7 steps).
-    GateSequencer seq;
-    setEnvelope(seq, 0.0f, 0.3f, 0.5f);
+    // A tie glides from the end of sustain (f = 0.35 of step 6) to the end of the next attack
+    // (f = 0.05 of step 7): 0.7 steps.
     seq.setStepVolume(0, 6, 1.0f);
     seq.setStepVolume(0, 7, 0.3f);
     seq.setTie(0, 6, true);
@@ -85,51 +70,43 @@ TEST(GateSequencerTest, TieGlidesFromDecayToNextAttack)
         int step;
         double f;
         float expected;
-    } points[] = {
-        {6, 0.35, 1.0f},
-        {6, 0.70, 1.0f - 0.7f * 0.5f},
-        {6, 0.99, 1.0f - 0.7f * (0.64f / 0.7f)},
-        {7, 0.0, 1.0f - 0.7f * (0.65f / 0.7f)},
-        {7, 0.05, 0.3f},
-        {7, 0.2, 0.3f},
-    };
+    } points[] = {{6, 0.35, 1.0f},         {6, 0.70, 1.0f - 0.7f * 0.5f},
+                  {6, 0.99, 1.0f - 0.64f}, {7, 0.0, 1.0f - 0.65f},
+                  {7, 0.05, 0.3f},         {7, 0.2, 0.3f}};
     for (const auto& p : points) {
         seek(seq, p.step, p.f);
         EXPECT_NEAR(seq.gateEnvelope(0), p.expected, 1e-3) << p.step << " " << p.f;
     }
-
     // Step 15 ties around the end of the cycle into step 0.
     seq.setStepVolume(0, 15, 1.0f);
     seq.setStepVolume(0, 0, 1.0f);
     seq.setTie(0, 15, true);
-    seek(seq, 15, 0.9);
-    EXPECT_NEAR(seq.gateEnvelope(0), 1.0f, 1e-4);
-    seek(seq, 0, 0.0);
-    EXPECT_NEAR(seq.gateEnvelope(0), 1.0f, 1e-4);
+    for (int step : {15, 0}) {
+        seek(seq, step, step ? 0.9 : 0.0);
+        EXPECT_NEAR(seq.gateEnvelope(0), 1.0f, 1e-4) << step;
+    }
 }
 
-TEST(GateSequencerTest, FullShuffleSilencesOddSteps)
+TEST(GateSequencerTest, Shuffle)
 {
     GateSequencer seq;
     setEnvelope(seq, 0.0f, 1.0f, 0.0f); // sustain fills most of a step
     seq.setShuffle(1.0f);
     for (int s = 0; s < GateSequencer::stepCount; ++s)
         seq.setStepVolume(0, s, s % 2 == 0 ? 0.8f : 1.0f);
-    // Every point of the cycle belongs to an even step: the odd volume 1.0 is never heard.
+    // Full shuffle: every point of the cycle belongs to an even step, the odd volume is never heard.
     for (int i = 0; i < 320; ++i) {
         seq.setPosition(i / 320.0);
         EXPECT_LE(seq.gateEnvelope(0), 0.8f + 1e-6) << i;
     }
-    // The even step spans the whole pair: half-way through the pair is half-way through step 2.
-    seek(seq, 3, 0.0);
+    seek(seq, 3, 0.0); // half-way through the pair is half-way through step 2
     EXPECT_NEAR(seq.gateEnvelope(0), 0.8f, 1e-6);
-
     // Half shuffle: the even step lasts 0.75 of the pair, so the odd step starts at 1.5 steps.
     seq.setShuffle(0.5f);
     seq.setStepVolume(0, 1, 0.0f);
-    seek(seq, 1, 0.45); // still inside step 0
+    seek(seq, 1, 0.45);
     EXPECT_GT(seq.gateEnvelope(0), 0.0f);
-    seek(seq, 1, 0.55); // inside the (silent) odd step
+    seek(seq, 1, 0.55);
     EXPECT_EQ(seq.gateEnvelope(0), 0.0f);
 }
 
@@ -143,7 +120,6 @@ TEST(GateSequencerTest, ClockWrapsOncePerCycle)
         wraps += seq.advanceClock(64) ? 1 : 0;
     EXPECT_EQ(wraps, 1);
     EXPECT_NEAR(seq.getPosition(), 0.5, 1e-9);
-
     // A cycle shorter than a block, or a clock without a sample rate, keeps the phase in 0..1.
     seq.setRate(10000.0f);
     EXPECT_TRUE(seq.advanceClock(64));
@@ -158,18 +134,14 @@ TEST(GateSequencerTest, ClockWrapsOncePerCycle)
 TEST(GateSequencerTest, ChainStepping)
 {
     const unsigned chain = (1u << 2) | (1u << 5) | (1u << 7);
-    EXPECT_EQ(GateSequencer::nextPattern(2, chain), 5);
-    EXPECT_EQ(GateSequencer::nextPattern(5, chain), 7);
-    EXPECT_EQ(GateSequencer::nextPattern(7, chain), 2);
-    EXPECT_EQ(GateSequencer::nextPattern(0, chain), 2);
-    EXPECT_EQ(GateSequencer::nextPattern(4, 1u << 4), 4); // a single pattern repeats
-    EXPECT_EQ(GateSequencer::nextPattern(3, 0), 0);       // empty chain plays pattern 0
-
-    const struct {
-        std::int64_t cycles;
-        int expected;
-    } positions[] = {{0, 2}, {1, 5}, {2, 7}, {3, 2}, {301, 5}, {-1, 7}, {-3, 2}};
-    for (const auto& p : positions)
-        EXPECT_EQ(GateSequencer::firstActivePattern(p.cycles, chain), p.expected) << p.cycles;
+    // {current, chain, next}: a single pattern repeats, an empty chain plays pattern 0.
+    const int next[][3] = {{2, int(chain), 5}, {5, int(chain), 7}, {7, int(chain), 2},
+                           {0, int(chain), 2}, {4, 1 << 4, 4},     {3, 0, 0}};
+    for (const auto& n : next)
+        EXPECT_EQ(GateSequencer::nextPattern(n[0], unsigned(n[1])), n[2]) << n[0];
+    const std::int64_t cycles[] = {0, 1, 2, 3, 301, -1, -3};
+    const int expected[] = {2, 5, 7, 2, 5, 7, 2};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(GateSequencer::firstActivePattern(cycles[i], chain), expected[i]) << cycles[i];
     EXPECT_EQ(GateSequencer::firstActivePattern(5, 0), 0);
 }

@@ -1,63 +1,45 @@
-#include "engine/KsParameter.h"
-#include "engine/Orvane.h"
-#include "engine/ParameterTable.h"
+#include "EngineRig.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
 #include <string>
 
 namespace
 {
 
-std::string display(Orvane& engine, const char* name, float value)
+std::string text(const KsParameter& p)
 {
-    const int index = engine.parameterIndex(name);
-    EXPECT_GE(index, 0) << name;
-    engine.setParameter(index, value);
-    char text[KsParameter::kTextSize];
-    engine.getParameterDisplay(index, text);
-    return text;
+    char buffer[KsParameter::kTextSize];
+    p.formatValue(buffer);
+    return buffer;
 }
 
+void useTable(KsParameter& p, const KsSyncTable& t)
+{
+    p.setSyncTable(t.count, t.beats, t.names, t.freeMinHz, t.freeMaxHz);
+}
+
+// Indices, names and flags that stored programs, MIDI maps and hosts rely on.
 TEST(ParameterTable, IndicesNamesAndTexts)
 {
     Orvane engine;
     ASSERT_EQ(engine.parameterCount, 366);
     ASSERT_EQ(engine.automatableCount, 344);
-    struct Row {
+    const struct {
         int index;
-        const char* name;
-        const char* altName;
-        const char* unit; // null: absent
+        const char *name, *altName, *unit; // unit null: absent
         int kind;
         bool announces;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {0, "TranceGateOn", "TranceGateOn", "", 0, false},
         {15, "CutoffModDepth", "FiltModDepth", "%", 1, true},
-        {18, "DistOn", "EnhOn", "", 0, false},
         {26, "FlangerFeedback", "FlangerFbck", "", 4, true},
         {39, "MasterVolume", "MasterVolume", "dB", 9, true},
-        {47, "SeqVolMode", "SeqVolMode", nullptr, 0, false},
-        {51, "Chain", "Chain", "", 0, false},
-        {52, "Seq1Step1Vol", "Seq1Step1Vol", nullptr, 1, false},
-        {stepVolumeIndex(2, 0), "Seq3Step1Vol", "Seq3Step1Vol", nullptr, 1, false},
         {stepVolumeIndex(2, 11), "Seq3Step12Vol", "Seq3Step12Vol", nullptr, 1, false},
         {314, "Seq8Tie16Vol", "Seq8Tie16Vol", nullptr, 0, false},
-        {315, "SeqPat1FiltOn", "SeqPat1FiltOn", "", 0, false},
-        {335, "SeqPat5TGateOn", "SeqPat5TGateOn", "", 0, false},
-        {338, "SeqPat8TGateOn", "SeqPat8TGateOn", "", 0, false},
-        {343, "Unused5", "Unused5", nullptr, 0, false},
         {344, "Unused", "", nullptr, 1, false},
         {352, "PanPosition", "", nullptr, 1, false},
-        {353, "CurrentPattern", "", "", 0, false},
-        {354, "SeqFilterStartClk", "SeqFilterStartClk", nullptr, 0, false},
-        {358, "SeqPatternCopy", "", nullptr, 0, false},
         {365, "InfoLink", "InfoLink", "", 0, false},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.index);
         const KsParameter* p = engine.parameter(r.index);
         ASSERT_NE(p, nullptr);
@@ -75,67 +57,48 @@ TEST(ParameterTable, IndicesNamesAndTexts)
     // Only "PanPosition" starts away from its minimum.
     EXPECT_FLOAT_EQ(engine.getParameter(352), 0.5f);
     EXPECT_FLOAT_EQ(engine.getParameter(38), 0.0f);
-}
-
-TEST(ParameterTable, SyncTables)
-{
-    EXPECT_EQ(rateSyncTable.count, 33);
-    EXPECT_EQ(delaySyncTable.count, 21);
-    EXPECT_EQ(lengthSyncTable.count, 18);
-    EXPECT_NEAR(rateSyncTable.beats[0], 0.0208333f, 1e-6); // "1/32T"
-    EXPECT_FLOAT_EQ(rateSyncTable.beats[32], 48.0f);       // "32/1*"
-    EXPECT_STREQ(delaySyncTable.names[20], "2/1*");
-    EXPECT_FLOAT_EQ(delaySyncTable.beats[20], 3.0f);
-    EXPECT_STREQ(lengthSyncTable.names[0], "1/2T");
-    EXPECT_NEAR(lengthSyncTable.beats[0], 0.3333333f, 1e-6);
-    EXPECT_STREQ(lengthSyncTable.names[17], "16/1*");
-    EXPECT_FLOAT_EQ(lengthSyncTable.beats[17], 24.0f);
-    // Every entry is triplet, straight, dotted of one base length.
-    for (int i = 0; i < 33; i += 3) {
-        EXPECT_NEAR(rateSyncTable.beats[i], rateSyncTable.beats[i + 1] * 2.0f / 3.0f, 1e-6);
-        EXPECT_NEAR(rateSyncTable.beats[i + 2], rateSyncTable.beats[i + 1] * 1.5f, 1e-6);
-        EXPECT_EQ(std::string(rateSyncTable.names[i]), std::string(rateSyncTable.names[i + 1]) + "T");
-    }
+    // Every sync table lists triplet, straight, dotted of each base length.
+    for (const KsSyncTable* t : {&rateSyncTable, &delaySyncTable, &lengthSyncTable})
+        for (int i = 0; i < t->count; i += 3) {
+            EXPECT_NEAR(t->beats[i], t->beats[i + 1] * 2.0f / 3.0f, 1e-6);
+            EXPECT_NEAR(t->beats[i + 2], t->beats[i + 1] * 1.5f, 1e-6);
+            EXPECT_EQ(std::string(t->names[i]), std::string(t->names[i + 1]) + "T");
+        }
 }
 
 TEST(KsParameter, DisplayTexts)
 {
-    Orvane engine;
-    struct Row {
+    EngineRig e({}, false);
+    const struct {
         const char* name;
         float value;
         const char* text;
-    } const rows[] = {
+    } rows[] = {
         {"PanShape", 0.034f, "3"},         {"PanShape", 0.036f, "4"},        {"MmFilterCutoff", 0.0f, "80"},
         {"MmFilterCutoff", 1.0f, "16000"}, {"MmFilterCutoff", 0.5f, "1278"}, {"MasterVolume", 0.77f, " 0"},
         {"MasterVolume", 0.0005f, "-inf"}, {"MasterVolume", 1.0f, " 6"},     {"PanDepth", 0.5f, "50"},
         {"FlangerFeedback", 1.0f, "0.9"},  {"SeqLength", 0.5f, "4/1T bars"}, {"SeqLength", 1.0f, "1/2T bars"},
     };
-    for (const Row& r : rows)
-        EXPECT_EQ(display(engine, r.name, r.value), r.text) << r.name << " " << r.value;
-    engine.setParameter(engine.parameterIndex("PanShape"), 0.034f);
-    EXPECT_FLOAT_EQ(engine.parameter(engine.parameterIndex("PanShape"))->targetValue, 3.0f);
-}
-
-std::string text(const KsParameter& p)
-{
-    char buffer[KsParameter::kTextSize];
-    p.formatValue(buffer);
-    return buffer;
+    for (const auto& r : rows) {
+        e.set(r.name, r.value);
+        char shown[KsParameter::kTextSize];
+        e.o->getParameterDisplay(e.index(r.name), shown);
+        EXPECT_STREQ(shown, r.text) << r.name << " " << r.value;
+    }
+    e.set("PanShape", 0.034f);
+    EXPECT_FLOAT_EQ(e.param("PanShape").targetValue, 3.0f);
 }
 
 TEST(KsParameter, RatesAndSyncSelection)
 {
     KsParameter panRate(2, true, "PanRate", nullptr, "", 0.0f, 1.0f);
-    panRate.setSyncTable(rateSyncTable.count, rateSyncTable.beats, rateSyncTable.names,
-                         rateSyncTable.freeMinHz, rateSyncTable.freeMaxHz);
+    useTable(panRate, rateSyncTable);
     panRate.setSynced(true);
     panRate.setValue(1.0f);
     EXPECT_EQ(text(panRate), "1/32T bars");
     panRate.setValue(0.0f);
     EXPECT_EQ(text(panRate), "32/1* bars");
-    // "1/1" (entry 16) at 120 bpm is 0.5 Hz.
-    panRate.setValue(1.0f - 16.5f / 33.0f);
+    panRate.setValue(1.0f - 16.5f / 33.0f); // "1/1" (entry 16) at 120 bpm is 0.5 Hz
     EXPECT_FLOAT_EQ(panRate.rateHz(120.0f), 0.5f);
     EXPECT_DOUBLE_EQ(panRate.syncPhase(3.0), 0.75);
     EXPECT_EQ(panRate.syncCycles(9.0), 2);
@@ -143,7 +106,6 @@ TEST(KsParameter, RatesAndSyncSelection)
     EXPECT_EQ(panRate.syncCycles(-1.0), 0);
     for (float bad : {0.0f, -60.0f, NAN, INFINITY}) // invalid tempos count as 120
         EXPECT_FLOAT_EQ(panRate.rateHz(bad), 0.5f);
-
     panRate.setSynced(false);
     panRate.setValue(0.5f);
     EXPECT_EQ(text(panRate), "4.0 Hz");
@@ -152,40 +114,30 @@ TEST(KsParameter, RatesAndSyncSelection)
     EXPECT_EQ(panRate.syncCycles(3.0), -1);
 
     KsParameter delayRate(3, true, "DelayLRate", nullptr, "", 0.0f, 1.0f);
-    delayRate.setSyncTable(delaySyncTable.count, delaySyncTable.beats, delaySyncTable.names,
-                           delaySyncTable.freeMinHz, delaySyncTable.freeMaxHz);
+    useTable(delayRate, delaySyncTable);
     delayRate.interpolateFree = true;
     delayRate.showMs = true;
     delayRate.setValue(0.5f);
     EXPECT_EQ(text(delayRate), "625 ms");
     EXPECT_NEAR(delayRate.rateHz(120.0f), 1.6f, 1e-5);
 
-    // The engine's own objects carry the tables and flags of the parameter table.
-    Orvane engine;
-    KsParameter& length = *engine.parameter(engine.parameterIndex("SeqLength"));
+    // The engine's own objects: "SeqLength" is always synced, "FlangerRate" always free.
+    EngineRig e({}, false);
+    KsParameter& length = e.param("SeqLength");
     length.setValue(0.5f);
     EXPECT_TRUE(length.isSynced());
-    EXPECT_EQ(length.syncIndex(), 9);
     EXPECT_NEAR(length.syncBeats[length.syncIndex()], 2.6666667f, 1e-6);
-    const KsParameter& engineDelay = *engine.parameter(engine.parameterIndex("DelayRRate"));
-    EXPECT_TRUE(engineDelay.interpolateFree && engineDelay.showMs);
-    EXPECT_EQ(engineDelay.syncCount, 21);
-    EXPECT_EQ(engine.parameter(engine.parameterIndex("CutoffModRate"))->syncCount, 33);
-    KsParameter& flangerRate = *engine.parameter(engine.parameterIndex("FlangerRate"));
-    EXPECT_EQ(flangerRate.syncCount, 0);
-    flangerRate.setValue(1.0f);
-    EXPECT_FLOAT_EQ(flangerRate.rateHz(120.0f), 8.0f);
+    e.param("FlangerRate").setValue(1.0f);
+    EXPECT_FLOAT_EQ(e.param("FlangerRate").rateHz(120.0f), 8.0f);
 }
 
 TEST(KsParameter, RampAndLimits)
 {
     KsParameter p(1, true, "Level", nullptr, "%", 0.0f, 1.0f);
-    // No sample rate yet: a set completes at the first advance.
-    p.setValue(0.5f);
+    p.setValue(0.5f); // no sample rate yet: a set completes at the first advance
     EXPECT_FLOAT_EQ(p.current(), 0.0f);
     p.advance(1);
     EXPECT_FLOAT_EQ(p.current(), 0.5f);
-
     p.setSampleRate(48000.0f);
     EXPECT_EQ(p.rampLength, 480);
     p.setValue(1.0f);
@@ -193,13 +145,11 @@ TEST(KsParameter, RampAndLimits)
     p.setValue(1.0f); // same target: the ramp goes on
     EXPECT_FLOAT_EQ(p.read(64), 0.5f + 0.5f * 128.0f / 480.0f);
     EXPECT_FLOAT_EQ(p.read(512), 1.0f);
-
-    p.setValue(2.0f); // limited to 1: unchanged
-    EXPECT_FLOAT_EQ(p.target(), 1.0f);
-    p.setValue(NAN);
-    EXPECT_FLOAT_EQ(p.target(), 1.0f);
-    p.setValue(-3.0f);
-    EXPECT_FLOAT_EQ(p.target(), 0.0f);
+    // Out of range is limited, NaN ignored.
+    for (const auto& [in, out] : {std::pair{2.0f, 1.0f}, {NAN, 1.0f}, {-3.0f, 0.0f}}) {
+        p.setValue(in);
+        EXPECT_FLOAT_EQ(p.target(), out) << in;
+    }
     p.resetSmoothing();
     EXPECT_FLOAT_EQ(p.current(), 0.0f);
 

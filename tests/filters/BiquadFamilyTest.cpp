@@ -7,19 +7,21 @@
 #include "filters/KsFilterBiquadLPFat.h"
 #include "filters/KsFilterBiquadPeaking.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <random>
+#include <array>
 
 using namespace filtertest;
 
 namespace
 {
-std::unique_ptr<KsFilter> make(const std::function<KsFilter*()>& build, int32_t mode, float res)
+using Build = KsFilter* (*)();
+template <class F> KsFilter* build()
 {
-    std::unique_ptr<KsFilter> f(build());
+    return new F;
+}
+
+std::unique_ptr<KsFilter> make(Build b, int32_t mode, float res)
+{
+    std::unique_ptr<KsFilter> f(b());
     f->setSampleRate(rate);
     f->setMode(mode);
     f->setCutoff(noteOf(1000.0));
@@ -32,21 +34,17 @@ std::unique_ptr<KsFilter> make(const std::function<KsFilter*()>& build, int32_t 
 // Responses at 1 kHz cutoff: {filter, mode, resonance, probe Hz, lowest gain, highest gain}.
 TEST(BiquadFamily, FrequencyResponses)
 {
-    const auto biquad = [] { return new KsFilterBiquad; };
-    const auto peakingType = [] { return new KsFilterBiquadPeaking; };
-    const auto bp = [] { return new KsFilterBiquadBP; };
-    const auto bpFat = [] { return new KsFilterBiquadBPFat; };
-    const auto fat = [] { return new KsFilterBiquadFat; };
-    const auto lpFat = [] { return new KsFilterBiquadLPFat; };
-    struct Case {
+    const Build biquad = build<KsFilterBiquad>, peaking = build<KsFilterBiquadPeaking>,
+                bp = build<KsFilterBiquadBP>, bpFat = build<KsFilterBiquadBPFat>,
+                fat = build<KsFilterBiquadFat>, lpFat = build<KsFilterBiquadLPFat>;
+    const double db3 = std::pow(10.0, 3.0 / 20.0), db21 = std::pow(10.0, 21.0 / 20.0);
+    const struct {
         const char* what;
-        std::function<KsFilter*()> build;
+        Build build;
         int32_t mode;
         float res;
         double hz, lo, hi;
-    };
-    const double db3 = std::pow(10.0, 3.0 / 20.0), db21 = std::pow(10.0, 21.0 / 20.0);
-    const Case cases[] = {
+    } cases[] = {
         {"LP passes DC", biquad, 0, 0.f, 0, 0.999, 1.001},
         {"LP Q 1 at cutoff", biquad, 0, 0.f, 1000, 0.97, 1.03},
         {"LP Q 7 at cutoff", biquad, 0, 1.f, 1000, 6.7, 7.3},
@@ -59,9 +57,9 @@ TEST(BiquadFamily, FrequencyResponses)
         {"notch 0.01 octave wide", biquad, 3, 0.f, 1059.5, 0.95, 1.01},
         {"all-pass", biquad, 5, 0.5f, 3000, 0.99, 1.01},
         {"formant silent at res 0", biquad, 6, 0.f, 1000, 0, 1e-6},
-        {"Peaking 3 dB at res 0", peakingType, 0, 0.f, 1000, db3 * 0.98, db3 * 1.02},
-        {"Peaking 21 dB at res 1", peakingType, 0, 1.f, 1000, db21 * 0.98, db21 * 1.02},
-        {"Peaking flat far away", peakingType, 0, 1.f, 20, 0.98, 1.05},
+        {"Peaking 3 dB at res 0", peaking, 0, 0.f, 1000, db3 * 0.98, db3 * 1.02},
+        {"Peaking 21 dB at res 1", peaking, 0, 1.f, 1000, db21 * 0.98, db21 * 1.02},
+        {"Peaking flat far away", peaking, 0, 1.f, 20, 0.98, 1.05},
         {"BP2 BQ peaks 3 dB at cutoff", bp, 0, 0.f, 1000, db3 * 0.97, db3 * 1.03},
         {"BP2 BQ cuts below", bp, 0, 0.f, 62.5, 0, 0.1},
         {"BP2 Fat cuts below", bpFat, 0, 0.f, 30, 0, 0.2},
@@ -73,9 +71,8 @@ TEST(BiquadFamily, FrequencyResponses)
         {"LP2 Fat 4 poles", lpFat, 0, 0.f, 8000, 0, 3e-4},
         {"LP2 Fat resonant", lpFat, 0, 1.f, 1000, 30, 40},
     };
-    for (const Case& c : cases) {
-        auto f = make(c.build, c.mode, c.res);
-        const double g = gainAt(*f, c.hz);
+    for (const auto& c : cases) {
+        const double g = gainAt(*make(c.build, c.mode, c.res), c.hz);
         EXPECT_GE(g, c.lo) << c.what;
         EXPECT_LE(g, c.hi) << c.what;
     }
@@ -86,21 +83,18 @@ TEST(BiquadFamily, RunawaySectionRestartsFromSilenceKeepingInputs)
     KsFilterBiquad f;
     f.setSampleRate(rate);
     f.setCutoff(noteOf(1000.0));
-    f.setResonance(0.f);
     f.reset();
-    float block[8] = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f};
+    float block[8] = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f}, loud[64];
     f.process(block, 8);
     // Force an unstable section: the output grows without bound.
     f.a1 = -2.5f;
     f.a2 = 1.5f;
-    float loud[64];
     std::fill(loud, loud + 64, 1.f);
     f.process(loud, 64);
     EXPECT_EQ(f.y1, 0.f);
     EXPECT_EQ(f.y2, 0.f);
     EXPECT_EQ(f.x1, 1.f);
     EXPECT_EQ(f.x2, 1.f);
-
     // A non-finite input does not leave the section poisoned.
     f.reset();
     f.process(block, 8);
@@ -109,91 +103,66 @@ TEST(BiquadFamily, RunawaySectionRestartsFromSilenceKeepingInputs)
     EXPECT_EQ(f.y1, 0.f);
 }
 
-// The stereo pass shares one design between the channels when their settings match; it
-// must give exactly what two mono passes give, whether they match or not, and for block
-// lengths shorter than the cascade's lag between its sections as well as longer ones.
+// The stereo pass (one design for both channels when their settings match) equals two mono
+// passes whether they match or not, for blocks shorter and longer than the cascade's lag.
 TEST(BiquadFamily, StereoPassEqualsTwoMonoPasses)
 {
-    const std::function<KsFilter*()> builders[] = {
-        [] { return new KsFilterBiquad; }, [] { return new KsFilterBiquadBP; },
-        [] { return new KsFilterBiquadBPFat; }, [] { return new KsFilterBiquadLPFat; },
-        [] { return new KsFilterBiquadPeaking; }};
     std::mt19937 gen(7);
-    std::uniform_real_distribution<float> d(-1.f, 1.f);
-    for (const auto& build : builders) {
+    for (Build b : {build<KsFilterBiquad>, build<KsFilterBiquadBP>, build<KsFilterBiquadBPFat>,
+                    build<KsFilterBiquadLPFat>, build<KsFilterBiquadPeaking>})
         for (float rightRes : {0.7f, 0.2f}) {
-            auto l = make(build, 0, 0.7f), r = make(build, 0, rightRes);
-            auto lm = make(build, 0, 0.7f), rm = make(build, 0, rightRes);
+            auto l = make(b, 0, 0.7f), r = make(b, 0, rightRes), lm = make(b, 0, 0.7f),
+                 rm = make(b, 0, rightRes);
             const int lengths[] = {64, 3, 1, 17, 4, 64};
             for (int block = 0; block < 6; ++block) {
-                const int n = lengths[block];
-                const float note = noteOf(500.0 * (block + 1));
                 for (KsFilter* f : {l.get(), r.get(), lm.get(), rm.get()})
-                    f->setCutoff(note);
-                float a[64], b[64], am[64], bm[64];
-                for (int i = 0; i < 64; ++i)
-                    am[i] = a[i] = d(gen), bm[i] = b[i] = d(gen);
-                l->processStereo(a, b, n, *r);
-                lm->process(am, n);
-                rm->process(bm, n);
-                for (int i = 0; i < 64; ++i) {
-                    ASSERT_EQ(a[i], am[i]);
-                    ASSERT_EQ(b[i], bm[i]);
-                }
+                    f->setCutoff(noteOf(500.0 * (block + 1)));
+                std::vector<float> x = noise(64, 1.f, gen()), y = noise(64, 1.f, gen());
+                ASSERT_TRUE(stereoEqualsMono(*l, *r, *lm, *rm, x.data(), y.data(), lengths[block])) << block;
             }
         }
-    }
 }
 
-// The band-pass pairs filter a chunk and take the next note in one call, designing for the
-// note while filtering; it must give exactly what processStereo followed by setCutoff on
-// both pairs gives, chunk after chunk, whether the channels' settings match or not, for
-// short and odd chunks and for notes above Nyquist (where the design takes other branches).
+// The band-pass pairs design for the next note while filtering a chunk: exactly processStereo then
+// setCutoff on both, for matching and differing channels, odd chunks and notes above Nyquist.
 TEST(BiquadFamily, PairRetunedWhileFilteringEqualsFilterThenSetCutoff)
 {
     std::mt19937 gen(11);
     std::uniform_real_distribution<float> d(-1.f, 1.f);
-    const auto run = [&](KsFilterBiquadPair& l, KsFilterBiquadPair& r, KsFilterBiquadPair& lm,
-                         KsFilterBiquadPair& rm) {
-        const int lengths[] = {16, 16, 3, 1, 16, 7, 16, 2, 16, 16};
-        for (int chunk = 0; chunk < 40; ++chunk) {
-            const int n = lengths[chunk % 10];
-            // Notes from 40 Hz to well above Nyquist at 22.05 kHz, a repeated one among them.
-            const float note = chunk % 9 == 8 ? 100.f : 30.f + 3.f * static_cast<float>(chunk);
-            float a[16], b[16], am[16], bm[16];
-            for (int i = 0; i < 16; ++i)
-                am[i] = a[i] = d(gen), bm[i] = b[i] = d(gen);
-            l.processStereoThenSetCutoff(a, b, n, r, note);
-            lm.processStereo(am, bm, n, rm);
-            lm.setCutoff(note);
-            rm.setCutoff(note);
-            for (int i = 0; i < 16; ++i) {
-                ASSERT_EQ(a[i], am[i]) << chunk << " " << i;
-                ASSERT_EQ(b[i], bm[i]) << chunk << " " << i;
-            }
-        }
-    };
-    for (float sr : {48000.f, 22050.f}) {
+    for (float sr : {48000.f, 22050.f})
         for (float rightRes : {0.6f, 0.1f}) {
-            KsFilterBiquadBP l, r, lm, rm;
-            KsFilterBiquadBPFat fl, fr, flm, frm;
-            for (KsFilter* f : {static_cast<KsFilter*>(&l), static_cast<KsFilter*>(&lm),
-                                static_cast<KsFilter*>(&fl), static_cast<KsFilter*>(&flm)}) {
-                f->setSampleRate(sr);
-                f->setResonance(0.6f);
+            KsFilterBiquadBP bp[4]; // left, right, left mono, right mono
+            KsFilterBiquadBPFat fat[4];
+            for (int k = 0; k < 4; ++k)
+                for (KsFilter* f : {static_cast<KsFilter*>(&bp[k]), static_cast<KsFilter*>(&fat[k])}) {
+                    f->setSampleRate(sr);
+                    f->setResonance(k % 2 ? rightRes : 0.6f);
+                }
+            const std::array<KsFilterBiquadPair*, 4> sets[] = {
+                {&bp[0].inner, &bp[1].inner, &bp[2].inner, &bp[3].inner},
+                {&fat[0].inner, &fat[1].inner, &fat[2].inner, &fat[3].inner}};
+            for (const auto& p : sets) {
+                const int lengths[] = {16, 16, 3, 1, 16, 7, 16, 2, 16, 16};
+                for (int chunk = 0; chunk < 40; ++chunk) {
+                    const int n = lengths[chunk % 10];
+                    // Notes from 40 Hz to well above Nyquist at 22.05 kHz, a repeated one among them.
+                    const float note = chunk % 9 == 8 ? 100.f : 30.f + 3.f * static_cast<float>(chunk);
+                    float a[16], b[16], am[16], bm[16];
+                    for (int i = 0; i < 16; ++i)
+                        am[i] = a[i] = d(gen), bm[i] = b[i] = d(gen);
+                    p[0]->processStereoThenSetCutoff(a, b, n, *p[1], note);
+                    p[2]->processStereo(am, bm, n, *p[3]);
+                    p[2]->setCutoff(note);
+                    p[3]->setCutoff(note);
+                    ASSERT_EQ(0, std::memcmp(a, am, sizeof a)) << chunk;
+                    ASSERT_EQ(0, std::memcmp(b, bm, sizeof b)) << chunk;
+                }
             }
-            for (KsFilter* f : {static_cast<KsFilter*>(&r), static_cast<KsFilter*>(&rm),
-                                static_cast<KsFilter*>(&fr), static_cast<KsFilter*>(&frm)}) {
-                f->setSampleRate(sr);
-                f->setResonance(rightRes);
-            }
-            run(l.inner, r.inner, lm.inner, rm.inner);
-            run(fl.inner, fr.inner, flm.inner, frm.inner);
         }
-    }
 }
 
-TEST(BiquadFamily, CompositesKeepTheirVariants)
+// The composites keep their own variants and modes, and "LP2 Fat" never goes below 40 Hz.
+TEST(BiquadFamily, CompositesKeepTheirVariantsAndLimits)
 {
     KsFilterBiquadBP bp;
     KsFilterBiquadFat fat;
@@ -207,16 +176,12 @@ TEST(BiquadFamily, CompositesKeepTheirVariants)
     EXPECT_EQ(fat.inner.variant, 3);
     EXPECT_EQ(peaking.inner.variant, 2);
     EXPECT_EQ(peaking.inner.mode, KsFilterBiquad::peaking);
-}
-
-TEST(BiquadFamily, LpFatNeverBelow40Hz)
-{
-    KsFilterBiquadLPFat f;
-    f.setCutoff(noteOf(10.0));
-    EXPECT_FLOAT_EQ(f.cutoffHz, 40.f);
-    f.setCutoff(noteOf(80.0));
-    EXPECT_NEAR(f.cutoffHz, 80.f, 0.01f);
+    KsFilterBiquadLPFat lpFat;
     KsFilterBiquad plain;
+    lpFat.setCutoff(noteOf(10.0));
     plain.setCutoff(noteOf(10.0));
+    EXPECT_FLOAT_EQ(lpFat.cutoffHz, 40.f);
     EXPECT_NEAR(plain.cutoffHz, 10.f, 0.01f);
+    lpFat.setCutoff(noteOf(80.0));
+    EXPECT_NEAR(lpFat.cutoffHz, 80.f, 0.01f);
 }

@@ -7,10 +7,6 @@
 #include "filters/KsFilterRingMod.h"
 #include "filters/KsFilterTube.h"
 
-#include <gtest/gtest.h>
-
-#include <vector>
-
 using namespace filtertest;
 
 namespace
@@ -30,38 +26,44 @@ std::vector<float> run(KsFilter& f, int n, int at)
 {
     std::vector<float> x(n, 0.f);
     if (at >= 0) x[at] = 1.f;
-    for (int i = 0; i < n; i += 64)
-        f.process(x.data() + i, std::min(64, n - i));
+    runMono(f, x, 64);
     return x;
 }
 
-int loudestIndex(const std::vector<float>& v)
+// The stereo pass moves both lines' taps once; through cutoff changes (crossfades, one gathered
+// while another runs) and different feedback per channel it gives exactly what two mono passes give.
+template <class Comb> void expectCombStereoEqualsMono()
 {
-    int best = 0;
-    for (int i = 1; i < static_cast<int>(v.size()); ++i)
-        if (std::fabs(v[i]) > std::fabs(v[best])) best = i;
-    return best;
+    Comb c[4]; // left, right, left mono, right mono
+    for (int k = 0; k < 4; ++k)
+        setUpComb(c[k], 800.0, k % 2 ? 0.3f : 0.9f);
+    std::vector<float> a(200), b(200);
+    for (int block = 0; block < 40; ++block) {
+        if (block % 3 == 0)
+            for (Comb& comb : c)
+                comb.setCutoff(noteOf(600.0 + 97.0 * block));
+        const int n = block % 5 == 4 ? 7 : 200;
+        for (int i = 0; i < n; ++i)
+            a[i] = std::sin(0.05f * (i + n * block)), b[i] = std::cos(0.07f * (i + n * block));
+        ASSERT_TRUE(stereoEqualsMono(c[0], c[1], c[2], c[3], a.data(), b.data(), n)) << block;
+    }
 }
 } // namespace
 
 TEST(CombFilter, DelayOfOneCutoffPeriodWithFeedback)
 {
-    KsFilterComb dry;
-    setUpComb(dry, 1000.0, 0.f); // 48 samples at 48 kHz
-    const auto once = run(dry, 200, 0);
-    EXPECT_NEAR(once[48], 1.f, 1e-3f);
-    EXPECT_NEAR(once[96], 0.f, 1e-3f); // no feedback: a single echo
-
-    KsFilterComb wet;
+    // 1 kHz: 48 samples at 48 kHz; no feedback gives a single echo, full feedback 0.99 per period.
+    KsFilterComb dry, wet;
+    KsFilterCombNeg neg;
+    setUpComb(dry, 1000.0, 0.f);
     setUpComb(wet, 1000.0, 1.f);
-    const auto echoes = run(wet, 200, 0);
+    setUpComb(neg, 1000.0, 1.f);
+    const auto once = run(dry, 200, 0), echoes = run(wet, 200, 0), inverted = run(neg, 200, 0);
+    EXPECT_NEAR(once[48], 1.f, 1e-3f);
+    EXPECT_NEAR(once[96], 0.f, 1e-3f);
     EXPECT_NEAR(echoes[48], 1.f, 1e-3f);
     EXPECT_NEAR(echoes[96], 0.99f, 0.01f);
     EXPECT_NEAR(echoes[144], 0.99f * 0.99f, 0.01f);
-
-    KsFilterCombNeg neg;
-    setUpComb(neg, 1000.0, 1.f);
-    const auto inverted = run(neg, 200, 0);
     EXPECT_NEAR(inverted[96], -0.99f, 0.01f);
 }
 
@@ -82,7 +84,10 @@ TEST(CombFilter, CrossfadesToNewDelayAndGathersChangesMadeDuringIt)
     run(c, 480, -1);
     EXPECT_FALSE(c.line.changing);
     const auto out = run(c, 128, 0);
-    EXPECT_EQ(loudestIndex(out), 24);
+    EXPECT_EQ(std::max_element(out.begin(), out.end(),
+                               [](float x, float y) { return std::fabs(x) < std::fabs(y); }) -
+                  out.begin(),
+              24);
     EXPECT_NEAR(out[24], 1.f, 1e-3f);
 
     // Midway through a crossfade the output blends both taps.
@@ -96,7 +101,7 @@ TEST(CombFilter, CrossfadesToNewDelayAndGathersChangesMadeDuringIt)
     EXPECT_LT(x[48], 1.f);
 }
 
-TEST(CombFilter, DcBlockerFollowsTheSampleRate)
+TEST(CombFilter, DcBlockerFollowsTheSampleRateAndLineStaysInItsRoom)
 {
     KsFilterComb pos;
     KsFilterCombNeg neg;
@@ -117,27 +122,31 @@ TEST(CombFilter, DcBlockerFollowsTheSampleRate)
     run(small, 256, 0);
 }
 
+TEST(CombFilter, StereoPassEqualsTwoMonoPasses)
+{
+    expectCombStereoEqualsMono<KsFilterComb>();
+    expectCombStereoEqualsMono<KsFilterCombNeg>();
+}
+
 TEST(ShaperFilters, TubeAndMechCurves)
 {
-    struct Case {
+    // {Tube (else Mech), cutoff Hz, in, out}
+    const struct {
         bool tube;
         double cutoffHz;
         float in, out;
-    };
-    const Case cases[] = {
-        {true, 80, 0.5f, 0.75f},
-        {true, 80, -0.6f, -0.9f},
-        {true, 80, 1.f, 1.5f},
-        {true, 80, -1.f, -1.5f},
-        {true, 16000, 0.1f, 0.375f},
-        {true, 16000, 1.f, 0.75f},
-        {false, 80, 0.5f, 0.75f},
-        {false, 80, 1.f, 1.5f},
-        {false, 80, -1.f, -1.5f},
-        {false, 16000, 1.f, 0.75f},
-        {false, 16000, 0.05f, 0.75f * 0.55f},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{true, 80, 0.5f, 0.75f},
+                 {true, 80, -0.6f, -0.9f},
+                 {true, 80, 1.f, 1.5f},
+                 {true, 80, -1.f, -1.5f},
+                 {true, 16000, 0.1f, 0.375f},
+                 {true, 16000, 1.f, 0.75f},
+                 {false, 80, 0.5f, 0.75f},
+                 {false, 80, 1.f, 1.5f},
+                 {false, 80, -1.f, -1.5f},
+                 {false, 16000, 1.f, 0.75f},
+                 {false, 16000, 0.05f, 0.75f * 0.55f}};
+    for (const auto& c : cases) {
         KsFilterTube tube;
         KsFilterMech mech;
         KsFilter& f = c.tube ? static_cast<KsFilter&>(tube) : mech;
@@ -157,46 +166,12 @@ TEST(BitRedFilter, OneBitGivesFiveLevelsAndBitsFollowCutoff)
     f.setResonance(0.f);
     f.setDrive(1.f);
     EXPECT_EQ(f.bits, 1);
-    float x[] = {-1.f, -0.6f, -0.3f, -0.1f, 0.f, 0.2f, 0.3f, 0.7f, 0.8f, 1.f};
-    const float expected[] = {-1.5f, -0.75f, -0.75f, 0.f, 0.f, 0.f, 0.75f, 0.75f, 1.5f, 1.5f};
-    f.process(x, 10);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(x[i], expected[i]) << i;
-
+    std::vector<float> x = {-1.f, -0.6f, -0.3f, -0.1f, 0.f, 0.2f, 0.3f, 0.7f, 0.8f, 1.f};
+    f.process(x.data(), 10);
+    EXPECT_EQ(x, (std::vector<float>{-1.5f, -0.75f, -0.75f, 0.f, 0.f, 0.f, 0.75f, 0.75f, 1.5f, 1.5f}));
     EXPECT_EQ(KsFilterBitRed::bitsForNote(noteOf(80.0)), 16);
     EXPECT_EQ(KsFilterBitRed::bitsForNote(noteOf(1278.5)), 8);
     EXPECT_EQ(KsFilterBitRed::bitsForNote(noteOf(20000.0)), 1);
-}
-
-// The stereo pass moves both lines' taps once; through cutoff changes (crossfades, one
-// gathered while another runs) and different feedback per channel it must give exactly
-// what two mono passes give.
-template <class Comb> void expectCombStereoEqualsMono()
-{
-    Comb l, r, lm, rm;
-    for (Comb* c : {&l, &r, &lm, &rm})
-        setUpComb(*c, 800.0, c == &r || c == &rm ? 0.3f : 0.9f);
-    std::vector<float> a(200), b(200);
-    for (int block = 0; block < 40; ++block) {
-        if (block % 3 == 0)
-            for (Comb* c : {&l, &r, &lm, &rm})
-                c->setCutoff(noteOf(600.0 + 97.0 * block));
-        const int n = block % 5 == 4 ? 7 : 200;
-        for (int i = 0; i < n; ++i)
-            a[i] = std::sin(0.05f * (i + n * block)), b[i] = std::cos(0.07f * (i + n * block));
-        std::vector<float> am(a.begin(), a.begin() + n), bm(b.begin(), b.begin() + n);
-        l.processStereo(a.data(), b.data(), n, r);
-        lm.process(am.data(), n);
-        rm.process(bm.data(), n);
-        ASSERT_EQ(std::vector<float>(a.begin(), a.begin() + n), am) << block;
-        ASSERT_EQ(std::vector<float>(b.begin(), b.begin() + n), bm) << block;
-    }
-}
-
-TEST(CombFilter, StereoPassEqualsTwoMonoPasses)
-{
-    expectCombStereoEqualsMono<KsFilterComb>();
-    expectCombStereoEqualsMono<KsFilterCombNeg>();
 }
 
 TEST(RingModFilter, MultipliesBySineAtCutoffAndRestartsAtReset)
@@ -208,34 +183,31 @@ TEST(RingModFilter, MultipliesBySineAtCutoffAndRestartsAtReset)
     std::vector<float> x(480, 0.5f);
     f.process(x.data(), 480);
     for (int i = 0; i < 480; ++i)
-        EXPECT_NEAR(x[i], 0.5 * std::sin(6.283185307179586 * 1000.0 * (i + 1) / rate), 2e-3) << i;
+        EXPECT_NEAR(x[i], 0.5 * std::sin(2 * std::numbers::pi * 1000.0 * (i + 1) / rate), 2e-3) << i;
     f.reset();
     float one = 1.f;
     f.process(&one, 1);
-    EXPECT_NEAR(one, std::sin(6.283185307179586 * 1000.0 / rate), 2e-3);
+    EXPECT_NEAR(one, std::sin(2 * std::numbers::pi * 1000.0 / rate), 2e-3);
 
     // The stereo pass (one sine for both channels) equals two mono passes.
-    KsFilterRingMod l, r, lm, rm;
-    for (KsFilterRingMod* g : {&l, &r, &lm, &rm}) {
-        g->setSampleRate(2 * rate);
-        g->setCutoff(noteOf(3100.0));
-        g->reset();
+    KsFilterRingMod g[4];
+    for (KsFilterRingMod& h : g) {
+        h.setSampleRate(2 * rate);
+        h.setCutoff(noteOf(3100.0));
+        h.reset();
     }
-    std::vector<float> a(300), b(300);
-    for (int i = 0; i < 300; ++i)
-        a[i] = std::sin(0.01f * i), b[i] = std::cos(0.03f * i);
-    auto am = a, bm = b;
-    l.processStereo(a.data(), b.data(), 300, r);
-    lm.process(am.data(), 300);
-    rm.process(bm.data(), 300);
-    EXPECT_EQ(a, am);
-    EXPECT_EQ(b, bm);
+    std::vector<float> a = sine(300, 0.01, 2 * std::numbers::pi, 1.f), b = noise(300, 1.f, 3);
+    EXPECT_TRUE(stereoEqualsMono(g[0], g[1], g[2], g[3], a.data(), b.data(), 300));
 }
 
 TEST(CharacterFilters, ResonanceHasNoEffect)
 {
+    KsFilterTube tube[2];
+    KsFilterMech mech[2];
+    KsFilterBitRed bitRed[2];
+    KsFilterRingMod ring[2];
     const auto same = [](KsFilter& a, KsFilter& b) {
-        std::vector<float> x(64), y(64);
+        std::vector<float> x = sine(64, 0.3, 2 * std::numbers::pi, 1.2f), y = x;
         for (KsFilter* f : {&a, &b}) {
             f->setSampleRate(rate);
             f->setCutoff(noteOf(3000.0));
@@ -243,16 +215,10 @@ TEST(CharacterFilters, ResonanceHasNoEffect)
             f->setDrive(1.f);
             f->reset();
         }
-        for (int i = 0; i < 64; ++i)
-            x[i] = y[i] = std::sin(0.3f * i) * 1.2f;
         a.process(x.data(), 64);
         b.process(y.data(), 64);
         return x == y;
     };
-    KsFilterTube tube[2];
-    KsFilterMech mech[2];
-    KsFilterBitRed bitRed[2];
-    KsFilterRingMod ring[2];
     EXPECT_TRUE(same(tube[0], tube[1]));
     EXPECT_TRUE(same(mech[0], mech[1]));
     EXPECT_TRUE(same(bitRed[0], bitRed[1]));

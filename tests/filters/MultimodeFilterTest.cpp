@@ -3,15 +3,8 @@
 #include "filters/FilterTypeInfo.h"
 #include "filters/MultimodeFilter.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstring>
 #include <limits>
-#include <memory>
 #include <string>
-#include <vector>
 
 using namespace filtertest;
 
@@ -30,21 +23,25 @@ int rowNamed(const char* name)
         if (std::strcmp(filterTypes[r].name, name) == 0) return r;
     return -1;
 }
+
+// A block through the unit without envelope: type, cutoff, resonance, mix.
+void run(MultimodeFilter& u, int type, float cutoff, float res, float mix, std::vector<float>& l,
+         std::vector<float>& r)
+{
+    u.process(type, cutoff, res, 0.f, mix, 0.f, 0.f, l.data(), r.data(), static_cast<int>(l.size()));
+}
 } // namespace
 
-TEST(FilterTypes, TableAndTypeMap)
+TEST(FilterTypes, TypeMap)
 {
-    EXPECT_STREQ(filterTypes[5].name, "HP2 Fat ");
-    EXPECT_STREQ(filterTypes[32].name, "HP4 MG HQ");
-    EXPECT_STREQ(filterTypes[50].name, "HP4 MG");
-    struct Case {
+    // Stored type values map to rows; values beyond the list and below it are limited.
+    const struct {
         float value;
         const char* name;
-    };
-    const Case cases[] = {{0, "LP2 BQ"},   {1, "BP2 BQ"},   {3, "LP2 Fat"},   {9, "RingMod"},
-                          {10, "CombM"},   {11, "RingMod"}, {14, "Bit Red"},  {32, "HP4 MG HQ"},
-                          {33, "Formant"}, {34, "Formant"}, {100, "Formant"}, {-5, "LP2 BQ"}};
-    for (const Case& c : cases)
+    } cases[] = {{0, "LP2 BQ"},   {1, "BP2 BQ"},   {3, "LP2 Fat"},   {9, "RingMod"},
+                 {10, "CombM"},   {11, "RingMod"}, {14, "Bit Red"},  {32, "HP4 MG HQ"},
+                 {33, "Formant"}, {34, "Formant"}, {100, "Formant"}, {-5, "LP2 BQ"}};
+    for (const auto& c : cases)
         EXPECT_STREQ(filterTypes[filterRowForTypeValue(c.value)].name, c.name) << c.value;
     // The menu writes the number that maps back to each row.
     for (int row = 0; row < filterMenuCount; ++row)
@@ -57,8 +54,8 @@ TEST(FilterTypes, TableAndTypeMap)
 TEST(MultimodeFilter, CutoffMapping)
 {
     auto u = makeUnit();
-    float l[16] = {}, r[16] = {};
-    u->process(0, 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l, r, 16); // envelope amount now 0
+    std::vector<float> l(16), r(16);
+    u->process(0, 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 16); // envelope amount now 0
     EXPECT_FLOAT_EQ(u->cutoffToHz(0.f), 80.f);
     EXPECT_NEAR(u->cutoffToHz(0.5f), 1278.5f, 0.5f);
     EXPECT_FLOAT_EQ(u->cutoffToHz(1.f), 16000.f);
@@ -71,21 +68,18 @@ TEST(MultimodeFilter, CutoffMapping)
 
 TEST(MultimodeFilter, CutoffRampsInSixteenFrameChunks)
 {
-    // "Bit Red" is memoryless, so each chunk's bit depth shows in the output directly.
+    // "Bit Red" is memoryless, so each chunk's bit depth shows in the output directly. The first
+    // chunk still runs at the old cutoff; the new one is reached at frame 64.
     auto u = makeUnit();
-    const int bitRed = rowNamed("Bit Red");
     std::vector<float> l(64, 0.3f), r(64, 0.3f);
-    u->process(bitRed, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 64);
-    std::fill(l.begin(), l.end(), 0.3f);
-    std::fill(r.begin(), r.end(), 0.3f);
-    u->process(bitRed, 1.f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 64);
-    // The first chunk still runs at the old cutoff; the new one is reached at frame 64.
+    run(*u, rowNamed("Bit Red"), 0.f, 0.f, 1.f, l, r);
+    l.assign(64, 0.3f);
+    r.assign(64, 0.3f);
+    run(*u, rowNamed("Bit Red"), 1.f, 0.f, 1.f, l, r);
     const int bitsPerChunk[] = {16, 10, 8, 6};
-    for (int chunk = 0; chunk < 4; ++chunk) {
-        const float levels = std::ldexp(1.f, bitsPerChunk[chunk]);
-        const float expected = std::floor(0.3f * levels + 0.5f) / levels * 1.5f;
-        for (int i = chunk * 16; i < chunk * 16 + 16; ++i)
-            EXPECT_FLOAT_EQ(l[i], expected) << i;
+    for (int i = 0; i < 64; ++i) {
+        const float levels = std::ldexp(1.f, bitsPerChunk[i / 16]);
+        EXPECT_FLOAT_EQ(l[i], std::floor(0.3f * levels + 0.5f) / levels * 1.5f) << i;
     }
     EXPECT_EQ(u->bitRedL.bits, 1);
     EXPECT_EQ(u->lastCutoff, 1.f);
@@ -93,35 +87,32 @@ TEST(MultimodeFilter, CutoffRampsInSixteenFrameChunks)
 
 TEST(MultimodeFilter, TypeSetUpRatesAndNyquistLimit)
 {
-    struct Case {
+    auto u = makeUnit();
+    const struct {
         const char* name;
         float filterRate;
-    };
-    auto u = makeUnit();
-    const Case cases[] = {{"RingMod", 2 * rate}, {"LP2 K20 HQ", rate}, {"LP2 MG HQ", 2 * rate},
-                          {"LP2 MG", rate},      {"LP2 BQ", rate},     {"CombP", rate}};
-    for (const Case& c : cases) {
-        float l[64] = {}, r[64] = {};
-        u->process(rowNamed(c.name), 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l, r, 64);
+    } cases[] = {{"RingMod", 2 * rate}, {"LP2 K20 HQ", rate}, {"LP2 MG HQ", 2 * rate},
+                 {"LP2 MG", rate},      {"LP2 BQ", rate},     {"CombP", rate}};
+    for (const auto& c : cases) {
+        std::vector<float> l(64), r(64);
+        run(*u, rowNamed(c.name), 0.5f, 0.f, 1.f, l, r);
         EXPECT_EQ(u->left->sampleRate, c.filterRate) << c.name;
         EXPECT_EQ(u->right->sampleRate, c.filterRate) << c.name;
     }
-
-    // At 22.05 kHz the note handed over at a type change stays below Nyquist: the first
-    // chunk is designed with it (the ramp updates after the chunk are not limited here; the
-    // designs hold them below Nyquist, see EveryTypeStaysFiniteAndBoundedAtEveryRate).
+    // At 22.05 kHz the note handed over at a type change, with which the first chunk is
+    // designed, stays below Nyquist.
     auto low = makeUnit(22050.f);
-    float l[16] = {}, r[16] = {};
-    low->process(rowNamed("HP2 BQ"), 1.f, 0.f, 0.f, 1.f, 0.f, 0.f, l, r, 16);
-    low->process(rowNamed("LP2 BQ"), 1.f, 0.f, 0.f, 1.f, 0.f, 0.f, l, r, 16);
+    std::vector<float> l(16), r(16);
+    run(*low, rowNamed("HP2 BQ"), 1.f, 0.f, 1.f, l, r);
+    run(*low, rowNamed("LP2 BQ"), 1.f, 0.f, 1.f, l, r);
     EXPECT_LT(low->biquadL.designedCutoff, 11025.f);
     EXPECT_GT(low->biquadL.designedCutoff, 10900.f);
 }
 
-TEST(MultimodeFilter, MixZeroPassesTheInputExactlyForEveryType)
+TEST(MultimodeFilter, MixZeroPassesTheInputExactlyAndMixRamps)
 {
     auto u = makeUnit();
-    for (int type = 0; type < filterTypeCount; ++type) {
+    for (int type = 0; type < filterTypeCount; ++type)
         for (int block = 0; block < 3; ++block) {
             auto l = noise(64, 0.9f, 10 * type + block), r = noise(64, 0.9f, 10 * type + block + 5000);
             const auto dl = l, dr = r;
@@ -129,31 +120,22 @@ TEST(MultimodeFilter, MixZeroPassesTheInputExactlyForEveryType)
             EXPECT_EQ(l, dl) << filterTypes[type].name;
             EXPECT_EQ(r, dr) << filterTypes[type].name;
         }
+    // "Formant" at resonance 0 has no wet signal: the output shows the dry share alone. The mix
+    // starts at its value after a rate change, then glides linearly over a block (0.5 to 1).
+    auto f = makeUnit();
+    const struct {
+        float mix;
+        float (*dryShare)(int);
+    } blocks[] = {{0.5f, [](int) { return 0.5f; }},
+                  {1.f, [](int i) { return 0.5f - 0.5f * i / 64.f; }},
+                  {1.f, [](int) { return 0.f; }}};
+    for (unsigned b = 0; b < 3; ++b) {
+        auto l = noise(64, 0.9f, 2 * b + 1), r = noise(64, 0.9f, 2 * b + 2);
+        const auto dl = l;
+        run(*f, rowNamed("Formant"), 0.5f, 0.f, blocks[b].mix, l, r);
+        for (int i = 0; i < 64; ++i)
+            EXPECT_NEAR(l[i], blocks[b].dryShare(i) * dl[i], b == 1 ? 1e-6f : 0.f) << b << " " << i;
     }
-}
-
-TEST(MultimodeFilter, FormantSilentAtZeroResonanceAndMixRamps)
-{
-    // "Formant" at resonance 0 has no wet signal, so the output shows the dry share alone.
-    auto u = makeUnit();
-    const int formant = rowNamed("Formant");
-    auto l = noise(64, 0.9f, 1), r = noise(64, 0.9f, 2);
-    auto dl = l;
-    // First block after a rate change: the mix starts at its own value.
-    u->process(formant, 0.5f, 0.f, 0.f, 0.5f, 0.f, 0.f, l.data(), r.data(), 64);
-    for (int i = 0; i < 64; ++i)
-        EXPECT_FLOAT_EQ(l[i], 0.5f * dl[i]) << i;
-
-    l = noise(64, 0.9f, 3), r = noise(64, 0.9f, 4), dl = l;
-    u->process(formant, 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 64);
-    // Linear from the previous mix (0.5) towards 1 over the block.
-    for (int i = 0; i < 64; ++i)
-        EXPECT_NEAR(l[i], (0.5f - 0.5f * i / 64.f) * dl[i], 1e-6f) << i;
-
-    l = noise(64, 0.9f, 5), r = noise(64, 0.9f, 6);
-    u->process(formant, 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 64);
-    for (int i = 0; i < 64; ++i)
-        EXPECT_EQ(l[i], 0.f) << i;
 }
 
 TEST(MultimodeFilter, LimiterHalvesAtOnceAndRecoversLinearly)
@@ -164,8 +146,7 @@ TEST(MultimodeFilter, LimiterHalvesAtOnceAndRecoversLinearly)
     EXPECT_NEAR(u->limiterGain, 0.5f, 0.01f);
     EXPECT_NEAR(l.back(), 1.f, 0.02f);
     EXPECT_NEAR(r.back(), -1.f, 0.02f);
-    const float gain = u->limiterGain;
-    const float slope = (1.f - 0.5f) / (7.5f * rate);
+    const float gain = u->limiterGain, slope = (1.f - 0.5f) / (7.5f * rate);
     EXPECT_NEAR(u->limiterStep, slope, slope * 0.05f);
     std::vector<float> z(4800, 0.f), z2(4800, 0.f);
     u->limit(z.data(), z2.data(), 4800);
@@ -178,8 +159,8 @@ TEST(MultimodeFilter, LimiterHalvesAtOnceAndRecoversLinearly)
     EXPECT_EQ(quiet->limiterGain, 1.f);
     EXPECT_EQ(q.back(), 0.9f);
 
-    // A sample that is not a number does not disable the limiter: loud audio after it is
-    // still halved.
+    // A sample that is not a number does not disable the limiter: loud audio after it is still
+    // halved.
     auto afterNan = makeUnit();
     std::vector<float> n(4000, 2.f), n2(4000, 2.f);
     n[0] = std::numeric_limits<float>::quiet_NaN();
@@ -191,61 +172,53 @@ TEST(MultimodeFilter, LimiterHalvesAtOnceAndRecoversLinearly)
 
 TEST(MultimodeFilter, SoftClipperKnee)
 {
-    struct Case {
-        float x, ceiling, y;
-    };
-    const Case cases[] = {{0.5f, 1.f, 0.5f}, {0.7f, 1.f, 0.7f}, {-0.69f, 1.f, -0.69f},
-                          {1.f, 1.f, 1.f},   {-1.f, 1.f, -1.f}, {7.f, 7.f, 1.f},
-                          {0.7f, 7.f, 0.7f}, {-7.f, 7.f, -1.f}, {0.85f, 1.f, 0.925f}};
-    for (const Case& c : cases)
-        EXPECT_NEAR(MultimodeFilter::softClip(c.x, 0.7f, c.ceiling), c.y, 1e-5f) << c.x << " " << c.ceiling;
+    // {x, ceiling, y} with the knee at 0.7.
+    const float cases[][3] = {{0.5f, 1.f, 0.5f}, {0.7f, 1.f, 0.7f}, {-0.69f, 1.f, -0.69f},
+                              {1.f, 1.f, 1.f},   {-1.f, 1.f, -1.f}, {7.f, 7.f, 1.f},
+                              {0.7f, 7.f, 0.7f}, {-7.f, 7.f, -1.f}, {0.85f, 1.f, 0.925f}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(MultimodeFilter::softClip(c[0], 0.7f, c[1]), c[2], 1e-5f) << c[0] << " " << c[1];
 }
 
 TEST(MultimodeFilter, HostileArgumentsStayFinite)
 {
     auto u = makeUnit();
-    const float bad[] = {NAN, -1.f, 2.f, INFINITY};
-    for (int type : {-1, 0, 9, 11, 21, 50, 51, 1000}) {
-        for (float v : bad) {
-            float l[64], r[64];
-            for (int i = 0; i < 64; ++i)
-                l[i] = r[i] = 0.5f * std::sin(0.1f * i);
-            u->process(type, v, v, v, v, v, v, l, r, 64);
-            u->process(type, 0.5f, 0.5f, 0.f, 1.f, 0.f, 0.f, l, r, 0);
-            for (int i = 0; i < 64; ++i)
-                ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i])) << type << " " << v;
+    for (int type : {-1, 0, 9, 11, 21, 50, 51, 1000})
+        for (float v : {NAN, -1.f, 2.f, INFINITY}) {
+            std::vector<float> l = sine(64, 0.1, 2 * std::numbers::pi, 0.5f), r = l;
+            u->process(type, v, v, v, v, v, v, l.data(), r.data(), 64);
+            u->process(type, 0.5f, 0.5f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 0);
+            EXPECT_TRUE(std::all_of(l.begin(), l.end(), [](float x) { return std::isfinite(x); }) &&
+                        std::all_of(r.begin(), r.end(), [](float x) { return std::isfinite(x); }))
+                << type << " " << v;
         }
-    }
 }
 
 TEST(MultimodeFilter, EveryTypeStaysFiniteAndBoundedAtEveryRate)
 {
-    // White noise at half scale, fully wet, through every type the parameter selects, at host
-    // rates from 8 to 384 kHz, with cutoff and resonance at both ends and in the middle. Each
-    // case starts as after a rate change, so its first block also glides the cutoff up from
-    // the bottom through the ramp path. At 32 kHz and below the 16 kHz top of the cutoff lies
-    // at or beyond Nyquist, where unlimited designs put out NaN or grow without bound.
+    // Half-scale noise, fully wet, through every type at host rates of 8 to 384 kHz, cutoff and
+    // resonance at both ends and in the middle, each case starting after a rate change (so the
+    // cutoff also glides up). At 32 kHz and below the 16 kHz top lies at or beyond Nyquist.
     const float rates[] = {8000.f, 11025.f, 22050.f, 32000.f, 44100.f, 48000.f, 96000.f, 192000.f, 384000.f};
-    const float settings[] = {0.f, 0.5f, 1.f};
     constexpr int frames = 1024;
     constexpr float bound = 20.f; // the loudest case (a resonant "HP2 XP HQ") peaks near 10
     const std::vector<float> inL = noise(frames, 0.5f, 11), inR = noise(frames, 0.5f, 12);
     for (float sr : rates) {
         auto u = makeUnit(sr);
         for (int row = 0; row < filterMenuCount; ++row)
-            for (float cutoff : settings)
-                for (float resonance : settings) {
+            for (float cutoff : {0.f, 0.5f, 1.f})
+                for (float resonance : {0.f, 0.5f, 1.f}) {
                     u->setSampleRate(sr);
                     std::vector<float> l = inL, r = inR;
                     for (int start = 0; start < frames; start += MultimodeFilter::maxFrames)
                         u->process(row, cutoff, resonance, 0.f, 1.f, 0.f, 0.f, l.data() + start,
                                    r.data() + start, MultimodeFilter::maxFrames);
                     float peak = 0.f;
-                    for (int i = 0; i < frames; ++i)
+                    bool finite = true;
+                    for (int i = 0; i < frames; ++i) {
+                        finite = finite && std::isfinite(l[i]) && std::isfinite(r[i]);
                         peak = std::max({peak, std::fabs(l[i]), std::fabs(r[i])}); // NaN never wins
-                    const bool finite =
-                        std::all_of(l.begin(), l.end(), [](float x) { return std::isfinite(x); }) &&
-                        std::all_of(r.begin(), r.end(), [](float x) { return std::isfinite(x); });
+                    }
                     EXPECT_TRUE(finite && peak < bound)
                         << filterTypes[row].name << " at " << sr << " Hz, cutoff " << cutoff << ", resonance "
                         << resonance << ": " << (finite ? "" : "not finite, ") << "peak " << peak;

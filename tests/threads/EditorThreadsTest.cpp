@@ -6,9 +6,9 @@
 #include "editor/OrvaneEditor.h"
 #include "engine/KsPlugin.h"
 
-#include <cmath>
-
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -24,8 +24,7 @@ TEST_F(EditorThreads, AudioAndAutomationAgainstIdle)
     rig.shell.setSampleRate(48000.0f);
     rig.shell.resume();
     KsPlugin& engine = *rig.shell.getEngine();
-    const int xcita = engine.parameterIndex("DistXcita");
-    const int volume = engine.parameterIndex("MasterVolume");
+    const int xcita = engine.parameterIndex("DistXcita"), volume = engine.parameterIndex("MasterVolume");
     std::atomic<bool> done{false};
     std::thread audio([&] {
         std::vector<float> l(256, 0.1f), r(256, 0.1f), ol(256), orr(256);
@@ -57,7 +56,6 @@ TEST_F(EditorThreads, RandomizeWhileAudioRuns)
     KsPlugin& engine = *rig.shell.getEngine();
     for (const char* on : {"DelayOn", "ReverbOn", "FlangerOn", "DistOn"})
         rig.shell.setParameter(engine.parameterIndex(on), 1.0f);
-    const int randomize = engine.parameterIndex("Randomize");
     std::atomic<bool> done{false}, finite{true};
     std::thread audio([&] {
         std::vector<float> l(256, 0.3f), r(256, -0.3f), ol(256), orr(256);
@@ -65,15 +63,14 @@ TEST_F(EditorThreads, RandomizeWhileAudioRuns)
         float* out[2] = {ol.data(), orr.data()};
         while (!done.load()) {
             rig.shell.processReplacing(in, out, 256);
-            for (int i = 0; i < 256; ++i)
-                if (!std::isfinite(ol[static_cast<std::size_t>(i)]) ||
-                    !std::isfinite(orr[static_cast<std::size_t>(i)]))
+            for (const std::vector<float>* o : {&ol, &orr})
+                if (!std::all_of(o->begin(), o->end(), [](float x) { return std::isfinite(x); }))
                     finite.store(false);
         }
     });
     for (int press = 0; press < 8; ++press)
         for (float v : {1.0f, 0.0f})
-            rig.editor->onControlChanged(randomize, v);
+            rig.editor->onControlChanged(engine.parameterIndex("Randomize"), v);
     done.store(true);
     audio.join();
     EXPECT_TRUE(finite.load());
