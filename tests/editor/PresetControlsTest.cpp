@@ -3,7 +3,6 @@
 #include "EditorTestSupport.h"
 
 #include "engine/KsPlugin.h"
-#include "platform/gui/COptionMenu.h"
 
 namespace
 {
@@ -16,21 +15,6 @@ constexpr CPoint kMiddle{50, 32}, kNext{85, 32}, kPrevious{15, 32}, kMenu{50, 31
 // Preset-menu entries counted after the bank submenus; "Read Manual" in the selector's menu.
 constexpr int kLoadBank = 1, kSaveBank = 2, kLoadPreset = 3, kSavePreset = 4, kClearPreset = 5,
               kReadManual = 7, kSelectorManual = 6;
-
-// A menu as "text" entries, "[x]text" when checked, "text>{...}" for a submenu.
-std::vector<std::string> shownEntries(const COptionMenu& menu)
-{
-    std::vector<std::string> entries;
-    for (int i = 0; i < menu.getNbEntries(); ++i) {
-        std::string e =
-            (menu.isEntryChecked(i) ? "[x]" : "") + (menu.isSeparator(i) ? "-" : menu.getEntryText(i));
-        if (const COptionMenu* sub = menu.getSubMenu(i))
-            for (const std::string& s : shownEntries(*sub))
-                e += ">" + s;
-        entries.push_back(e);
-    }
-    return entries;
-}
 
 class PresetControlsTest : public EditorTest
 {
@@ -62,8 +46,7 @@ class PresetControlsTest : public EditorTest
         std::vector<std::string> shown;
         rig.backend.onMenuOpened = [&](const COptionMenu& menu, CPoint) { shown = shownEntries(menu); };
         rig.backend.queueMenuAnswer(std::move(path));
-        rig.frame()->handleMouseDown(at, buttons);
-        rig.frame()->handleMouseUp(at, buttons);
+        edtest::click(*rig.frame(), at, buttons);
         return shown;
     }
 
@@ -108,7 +91,8 @@ TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
     ASSERT_TRUE(rig.open());
     const std::vector<std::string> shown = click(rig, kMiddle);
     ASSERT_GT(shown.size(), 28u);
-    const char* const expected[] = {"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB", "Load Bank"};
+    const char* const expected[] = {"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB",
+                                    "Load Bank"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(shown[24 + i], expected[i]) << i;
 }
@@ -267,8 +251,7 @@ TEST_F(PresetControlsTest, ReadManualOpensTheInstalledManualElseTheWebPage)
               (std::vector<std::string>{web, web, manual.string(), manual.string()}));
 
     // The build writes the manual beside its factory content.
-    std::ifstream in(fs::path(ORVANE_BINARY_DIR) / "data" / KsEditor::kManualFile);
-    const std::string html((std::istreambuf_iterator<char>(in)), {});
+    const std::string html = readAll(fs::path(ORVANE_BINARY_DIR) / "data" / KsEditor::kManualFile);
     EXPECT_NE(html.find("<title>Orvane user manual</title>"), std::string::npos);
     EXPECT_NE(html.find("<h2>Programs, banks and presets</h2>"), std::string::npos);
 }

@@ -8,7 +8,6 @@
 #include "engine/ParamStream.h"
 #include "engine/ParameterTable.h"
 #include "engine/Random.h"
-#include "platform/gui/COptionMenu.h"
 
 #include <cstring>
 #include <limits>
@@ -68,8 +67,7 @@ class StepEditor : public EditorTest
     void choose(int entry)
     {
         rig->backend.queueMenuAnswer({entry});
-        rig->frame()->handleMouseDown(CPoint(310, 210), kRButton);
-        rig->frame()->handleMouseUp(CPoint(310, 210), kRButton);
+        click(*rig->frame(), {310, 210}, kRButton);
     }
 
     std::unique_ptr<Rig> rig;
@@ -158,22 +156,15 @@ TEST_F(StepEditor, MenuEntriesRewriteTheCurrentPattern)
 
     // The entries in order; the check mark follows "SeqMidiNoteTrigger".
     const int trigger = engine->parameterIndex("SeqMidiNoteTrigger");
-    std::string texts;
-    std::vector<bool> marks;
-    rig->backend.onMenuOpened = [&](const COptionMenu& m, CPoint) {
-        texts.clear();
-        for (int i = 0; i < m.getNbEntries(); ++i)
-            texts += m.getEntryText(i) + "|";
-        marks = {m.isEntryChecked(StepSeqMenu::kMidiTriggerOn),
-                 m.isEntryChecked(StepSeqMenu::kMidiTriggerOff)};
-    };
+    std::string shown;
+    rig->backend.onMenuOpened = [&](const COptionMenu& m, CPoint) { shown = joined(shownEntries(m)); };
+    const std::string entries = "Load Preset|Save Preset|-|Clear|Vol All|Vol Every 2|Vol Every 4|Tie All|"
+                                "Randomize|-|Move Left|Move Right|-|";
     choose(StepSeqMenu::kMidiTriggerOn);
-    EXPECT_EQ(texts, "Load Preset|Save Preset|-|Clear|Vol All|Vol Every 2|Vol Every 4|Tie All|Randomize|-|"
-                     "Move Left|Move Right|-|Midi Trigger On|Midi Trigger Off|");
-    EXPECT_EQ(marks, (std::vector<bool>{false, true}));
+    EXPECT_EQ(shown, entries + "Midi Trigger On|[x]Midi Trigger Off");
     EXPECT_FLOAT_EQ(engine->getParameter(trigger), 1.0f);
     choose(StepSeqMenu::kMidiTriggerOff);
-    EXPECT_EQ(marks, (std::vector<bool>{true, false}));
+    EXPECT_EQ(shown, entries + "[x]Midi Trigger On|Midi Trigger Off");
     EXPECT_FLOAT_EQ(engine->getParameter(trigger), 0.0f);
 
     // "Randomize" repeats with the generator's seed; ties are 0 or 1.
