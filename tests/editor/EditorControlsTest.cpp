@@ -33,7 +33,6 @@ struct ReadoutEditor : KsEditor {
 
 struct ReadoutRig : EditorRig<ReadoutEditor> {
     ReadoutRig() { EXPECT_TRUE(open()); }
-    int index(const char* name) { return shell.getEngine()->parameterIndex(name); }
     void drag(CPoint at, int buttons, CPoint by = {})
     {
         frame()->handleMouseDown(at, buttons);
@@ -342,7 +341,7 @@ TEST_F(EditorTest, ClickOnAnyMeterSwitchesEveryMeter)
     Rig rig;
     ASSERT_TRUE(rig.open());
     for (const char* name : {"LevelMeterL", "LevelMeterR"})
-        rig.editor->setParameter(rig.shell.getEngine()->parameterIndex(name), 1.0f);
+        rig.editor->setParameter(rig.index(name), 1.0f);
     for (const auto& [x, shown] : {std::pair{405, kOff}, {425, kOn}, {425, kOff}, {405, kOn}}) {
         click(*rig.frame(), {x, 50});
         rig.frame()->redrawDirty();

@@ -186,6 +186,8 @@ template <class Editor> struct EditorRig {
     ~EditorRig() { editor->close(); }
     bool open() { return editor->open(&parent); }
     CFrame* frame() const { return editor->getFrame(); }
+    int index(const char* name) const { return shell.getEngine()->parameterIndex(name); }
+    CControl* control(const char* name) const { return editor->getControl(index(name)); }
 
     gui::HeadlessBackend backend;
     gui::HeadlessParent parent;

@@ -14,11 +14,6 @@ namespace
 
 using namespace edtest;
 
-int indexOf(KsEditor& editor, const char* name)
-{
-    return editor.getEngine()->parameterIndex(name);
-}
-
 TEST_F(EditorTest, OpensTheSkinAndReadsItsTables)
 {
     Rig rig;
@@ -51,21 +46,17 @@ TEST_F(EditorTest, OpensTheSkinAndReadsItsTables)
     EXPECT_EQ(rig.editor->getSkinBitmap("background"), nullptr);
 
     // An unknown kind and "None" leave their slots empty; the rest are bound.
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "MorphSquare")), nullptr);
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "Dummy")), nullptr);
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "PanOn")), nullptr);
-    EXPECT_NE(rig.editor->getControl(indexOf(*rig.editor, "DistXcita")), nullptr);
+    EXPECT_EQ(rig.control("MorphSquare"), nullptr);
+    EXPECT_EQ(rig.control("Dummy"), nullptr);
+    EXPECT_EQ(rig.control("PanOn"), nullptr);
+    EXPECT_NE(rig.control("DistXcita"), nullptr);
 }
 
 TEST_F(EditorTest, ControlRectanglesPerKind)
 {
     Rig rig;
     ASSERT_TRUE(rig.open());
-    struct Case {
-        const char* parameter;
-        CRect rect;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, CRect> cases[] = {
         {"DistXcita", {80, 80, 120, 120}},     // knob 40 x 2400: 40 x 40 centred
         {"DistOn", {35, 50, 65, 70}},          // on/off 30 x 40: one state, centred
         {"Randomize", {120, 48, 180, 72}},     // kick 60 x 48, as on/off
@@ -76,24 +67,23 @@ TEST_F(EditorTest, ControlRectanglesPerKind)
         {"UpDownPreset", {310, 338, 390, 362}}, {"InfoLink", {420, 300, 480, 320}},
         {"SeqAttack", {20, 10, 60, 50}}, // on page "Seq" at (100, 200): page coordinates
     };
-    for (const Case& c : cases) {
-        const CControl* control = rig.editor->getControl(indexOf(*rig.editor, c.parameter));
-        ASSERT_NE(control, nullptr) << c.parameter;
-        EXPECT_EQ(control->getViewSize(), c.rect) << c.parameter;
+    for (const auto& [parameter, rect] : cases) {
+        const CControl* control = rig.control(parameter);
+        ASSERT_NE(control, nullptr) << parameter;
+        EXPECT_EQ(control->getViewSize(), rect) << parameter;
     }
-    auto* knob = dynamic_cast<CAnimKnob*>(rig.editor->getControl(indexOf(*rig.editor, "DistXcita")));
+    auto* knob = dynamic_cast<CAnimKnob*>(rig.control("DistXcita"));
     ASSERT_NE(knob, nullptr);
     EXPECT_EQ(knob->getFrameCount(), 60);
     EXPECT_EQ(knob->getFrameHeight(), 40);
-    auto* slider =
-        dynamic_cast<CVerticalSlider*>(rig.editor->getControl(indexOf(*rig.editor, "MasterVolume")));
+    auto* slider = dynamic_cast<CVerticalSlider*>(rig.control("MasterVolume"));
     ASSERT_NE(slider, nullptr);
     EXPECT_EQ(slider->getTravel(), 80);
     // Tags are the parameter index, except the meter's; values start at the engine's.
-    const int xcita = indexOf(*rig.editor, "DistXcita");
+    const int xcita = rig.index("DistXcita");
     EXPECT_EQ(knob->getTag(), xcita);
     EXPECT_FLOAT_EQ(knob->getValue(), rig.shell.getParameter(xcita));
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "LevelMeterL"))->getTag(), -1);
+    EXPECT_EQ(rig.control("LevelMeterL")->getTag(), -1);
 }
 
 TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
@@ -106,11 +96,7 @@ TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
             writeText(s / "SkinParameters.txt", text.replace(text.find(from), from.size(), to));
         };
     };
-    struct Case {
-        const char* what;
-        Spoil spoil;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, Spoil> cases[] = {
         {"no description", [](const fs::path& s) { fs::remove(s / "SkinParameters.txt"); }},
         {"no Background among the bitmaps", edit("Background ", "")},
         {"a bitmap file missing", [](const fs::path& s) { fs::remove(s / "Kick.png"); }},
@@ -123,11 +109,11 @@ TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
         {"a control of an unknown parameter", edit("DistXcita", "DistXcitb")},
         {"the PAGES header missing", edit("PAGES", "PAGE")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, spoil] : cases) {
+        SCOPED_TRACE(what);
         fs::remove_all(skin);
         writeSkin(skin);
-        c.spoil(skin);
+        spoil(skin);
         Rig rig;
         EXPECT_FALSE(rig.open());
         EXPECT_FALSE(rig.editor->isEditorOpen());
@@ -203,7 +189,7 @@ TEST_F(EditorTest, HostChangesReachTheControlInTheNextIdle)
 {
     Rig rig;
     ASSERT_TRUE(rig.open());
-    const int xcita = indexOf(*rig.editor, "DistXcita");
+    const int xcita = rig.index("DistXcita");
     CControl* knob = rig.editor->getControl(xcita);
     const float before = knob->getValue();
     rig.shell.setParameter(xcita, 0.25f);
@@ -222,7 +208,7 @@ TEST_F(EditorTest, ControlChangesWriteTheParameterAndTellTheHost)
     Rig rig(&recordingHost);
     ASSERT_TRUE(rig.open());
     hostCalls.clear();
-    const int xcita = indexOf(*rig.editor, "DistXcita");
+    const int xcita = rig.index("DistXcita");
     CControl* knob = rig.editor->getControl(xcita);
     knob->setValue(0.4f);
     rig.editor->valueChanged(knob);
@@ -235,12 +221,12 @@ TEST_F(EditorTest, ControlChangesWriteTheParameterAndTellTheHost)
     // Internal parameters (above the stored ones) do not count as a user change; a meter tells the
     // host nothing.
     rig.editor->refreshControls(false);
-    CControl* kick = rig.editor->getControl(indexOf(*rig.editor, "Randomize"));
+    CControl* kick = rig.control("Randomize");
     kick->setValue(1.0f);
     rig.editor->valueChanged(kick);
     EXPECT_FALSE(rig.editor->hasUserChanged());
     hostCalls.clear();
-    CControl* meter = rig.editor->getControl(indexOf(*rig.editor, "LevelMeterL"));
+    CControl* meter = rig.control("LevelMeterL");
     ASSERT_NE(meter, nullptr);
     meter->setValue(0.5f);
     rig.editor->valueChanged(meter);
@@ -259,7 +245,7 @@ TEST_F(EditorTest, EveryPathToleratesParametersWithoutControls)
     ASSERT_TRUE(rig.open());
     for (int i = -1000; i < 1000; ++i)
         rig.editor->setParameter(i, 0.3f);
-    EXPECT_FLOAT_EQ(rig.editor->getControl(indexOf(*rig.editor, "DistXcita"))->getValue(), 0.3f);
+    EXPECT_FLOAT_EQ(rig.control("DistXcita")->getValue(), 0.3f);
     for (int i = 0; i < rig.shell.getEngine()->parameterCount; ++i)
         rig.shell.setParameter(i, 0.5f);
     rig.shell.setProgram(3);

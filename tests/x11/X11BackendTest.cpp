@@ -427,13 +427,8 @@ TEST_F(X11Backend, PopupMenuChosenOrCancelled)
         XTestFakeMotionEvent(d, -1, more.x, more.y, 0);
         XSync(d, False);
     };
-    struct Case {
-        const char* how;
-        std::vector<Act> users; // user i waits for i + 1 menu levels
-        int chosenIndex;        // -1: cancelled
-        bool inSubmenu;
-    };
-    const Case cases[] = {
+    // How, the users (user i waits for i + 1 menu levels), the entry chosen (-1: cancelled), in the submenu.
+    const std::tuple<const char*, std::vector<Act>, int, bool> cases[] = {
         {"Beta", {clickOn(top, 2)}, 2, false},
         {"Inner 1", {restOnMore, clickOn(*sub, 1)}, 1, true},
         {"Escape", {escape}, -1, false},
@@ -451,20 +446,20 @@ TEST_F(X11Backend, PopupMenuChosenOrCancelled)
          -1,
          false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.how);
+    for (const auto& [how, acts, chosenIndex, inSubmenu] : cases) {
+        SCOPED_TRACE(how);
         MenuScene s(parent);
         {
             std::vector<std::jthread> users;
-            for (size_t i = 0; i < c.users.size(); ++i)
-                users.push_back(menuUser(c.users[i], i + 1));
+            for (size_t i = 0; i < acts.size(); ++i)
+                users.push_back(menuUser(acts[i], i + 1));
             ASSERT_TRUE(openMenu(s));
         }
-        EXPECT_EQ(s.opener->chosen, c.chosenIndex >= 0);
-        EXPECT_EQ(s.opener->chosenIndex, c.chosenIndex);
-        EXPECT_EQ(s.opener->inSubmenu, c.inSubmenu);
+        EXPECT_EQ(s.opener->chosen, chosenIndex >= 0);
+        EXPECT_EQ(s.opener->chosenIndex, chosenIndex);
+        EXPECT_EQ(s.opener->inSubmenu, inSubmenu);
         EXPECT_TRUE(menuWindows(display).empty()) << "the menu's windows are gone";
-        if (c.chosenIndex == 2) {
+        if (chosenIndex == 2) {
             // The press that opened the menu was released inside it: the view gets that release.
             EXPECT_EQ(s.opener->releases, 1);
             EXPECT_FALSE(s.frame.isMouseCaptured());
