@@ -33,12 +33,6 @@ struct ReadoutEditor : KsEditor {
 
 struct ReadoutRig : EditorRig<ReadoutEditor> {
     ReadoutRig() { EXPECT_TRUE(open()); }
-    void drag(CPoint at, int buttons, CPoint by = {})
-    {
-        frame()->handleMouseDown(at, buttons);
-        frame()->handleMouseMoved(at.offset(by.x, by.y), buttons);
-        frame()->handleMouseUp(at.offset(by.x, by.y), buttons);
-    }
 };
 
 TEST_F(EditorTest, KnobAndSliderMenusAndFineDrag)
@@ -71,7 +65,9 @@ TEST_F(EditorTest, KnobAndSliderMenusAndFineDrag)
     EXPECT_FLOAT_EQ(rig.shell.getParameter(knob), before);
     // Shift drags 4000 pixels over the range: 40 to the right and 20 down move it by 0.005.
     rig.editor->getControl(knob)->setValue(0.5f);
-    rig.drag(kKnob, kLButton | kShift, {40, 20});
+    rig.frame()->handleMouseDown(kKnob, kLButton | kShift);
+    rig.frame()->handleMouseMoved({140, 120}, kLButton | kShift);
+    rig.frame()->handleMouseUp({140, 120}, kLButton | kShift);
     EXPECT_NEAR(rig.shell.getParameter(knob), 0.505f, 1e-6f);
 }
 

@@ -194,7 +194,7 @@ std::jthread menuUser(Act act, size_t levels = 1, int screen = -1, size_t* found
 // Screen point of entry `entry` of a menu window (entry heights do not depend on texts).
 CPoint entryOnScreen(const XWindowAttributes& window, const COptionMenu& menu, int entry)
 {
-    const CRect& r = gui::x11::menuLayout(menu, [](const std::string&) { return 10; }).entries[entry];
+    const CRect r = gui::x11::menuLayout(menu, [](const std::string&) { return 10; }).entries[entry];
     return {window.x + r.left + 30, window.y + (r.top + r.bottom) / 2};
 }
 

@@ -168,7 +168,7 @@ TEST(CVerticalSlider, HandleFollowsTheValueAndTheDrag)
     }
 }
 
-TEST(COnOffButton, DrawsItsStateAndTogglesOnALeftPress)
+TEST(Buttons, AnOnOffButtonTogglesOnALeftPressAKickButtonIsOnOnlyWhileHeldOverIt)
 {
     HeadlessFrame h;
     RecordingListener listener;
@@ -177,7 +177,6 @@ TEST(COnOffButton, DrawsItsStateAndTogglesOnALeftPress)
     h.frame->addView(button);
     h.frame->redrawDirty();
     EXPECT_EQ(h.at(54, 54), (CColor{0, 0, 0, 255}));
-
     h.frame->handleMouseDown({54, 54}, kLButton);
     h.frame->handleMouseUp({54, 54}, 0);
     EXPECT_FLOAT_EQ(button->getValue(), 1.0f);
@@ -185,21 +184,16 @@ TEST(COnOffButton, DrawsItsStateAndTogglesOnALeftPress)
     h.frame->redrawDirty();
     EXPECT_EQ(h.at(54, 54), (CColor{255, 255, 255, 255}));
     EXPECT_EQ(h.at(57, 57), (CColor{255, 255, 255, 255}));
-
     h.frame->handleMouseDown({54, 54}, kRButton); // not handled: no change
     EXPECT_FLOAT_EQ(button->getValue(), 1.0f);
     h.frame->handleMouseDown({54, 54}, kLButton);
     h.frame->handleMouseUp({54, 54}, 0);
     EXPECT_FLOAT_EQ(button->getValue(), 0.0f);
-}
 
-TEST(CKickButton, IsOnOnlyWhileHeldOverIt)
-{
-    HeadlessFrame h;
-    RecordingListener listener;
-    const auto bitmap = twoStateBitmap();
-    auto* button = new CKickButton(CRect(50, 50, 58, 58), &listener, 4, bitmap.get());
-    h.frame->addView(button);
+    h.frame->removeView(button);
+    listener.events.clear();
+    listener.values.clear();
+    h.frame->addView(new CKickButton(CRect(50, 50, 58, 58), &listener, 4, bitmap.get()));
     h.frame->handleMouseDown({52, 52}, kLButton);
     h.frame->redrawDirty();
     EXPECT_EQ(h.at(54, 54), (CColor{255, 255, 255, 255}));

@@ -67,22 +67,22 @@ TEST(COptionMenu, AnswersFromTheQueueNameTheEntryAndTheMenuItWasChosenIn)
     }
 }
 
-TEST(COptionMenu, ObserversSeeTheEntriesAsTheyOpen)
+TEST(COptionMenu, ObserversSeeTheEntriesAndTheirMarksAsTheyOpen)
 {
     HeadlessFrame h;
-    std::vector<std::string> seen;
+    std::string seen;
     h.backend.onMenuOpened = [&](const COptionMenu& menu, CPoint where) {
-        seen.push_back("at " + std::to_string(where.x) + " " + std::to_string(where.y));
+        seen = std::to_string(where.x) + "," + std::to_string(where.y);
         for (int i = 0; i < menu.getNbEntries(); ++i) {
-            const COptionMenu* sub = menu.getSubMenu(i);
-            seen.push_back(menu.getEntryText(i) + (menu.isEntryChecked(i) ? " checked" : "") +
-                           (sub ? " [" + std::to_string(sub->getNbEntries()) + "]" : ""));
+            (seen += '|') += menu.getEntryText(i); // in steps: g++ 12 warns falsely (-Wrestrict) otherwise
+            if (menu.isEntryChecked(i)) seen += '*';
+            if (menu.getSubMenu(i)) (seen += '>') += std::to_string(menu.getSubMenu(i)->getNbEntries());
         }
     };
     auto menu = sampleMenu(nullptr);
     menu->setCurrent(0);
     menu->popup(*h.frame, {3, 4});
-    EXPECT_EQ(seen, (std::vector<std::string>{"at 3 4", "Open checked", "-", "Banks [2]", "Save checked"}));
+    EXPECT_EQ(seen, "3,4|Open*|-|Banks>2|Save*");
     menu->setStyle(COptionMenu::kNoStyle); // without check style the current entry carries no mark
     EXPECT_FALSE(menu->isEntryChecked(0));
     EXPECT_TRUE(menu->isSeparator(1));
