@@ -2,11 +2,14 @@
 #pragma once
 
 #include "editor/KsEditor.h"
+#include "platform/gui/COptionMenu.h"
 #include "platform/gui/HeadlessBackend.h"
 #include "platform/gui/PngImage.h"
 #include "shell/OrvaneVST.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +32,68 @@ inline gui::RgbaImage solid(int w, int h, std::uint8_t r, std::uint8_t g, std::u
     for (std::size_t i = 0; i < image.pixels.size(); i += 4)
         image.pixels[i] = r, image.pixels[i + 1] = g, image.pixels[i + 2] = b, image.pixels[i + 3] = 255;
     return image;
+}
+
+inline std::string shellQuoted(const fs::path& p)
+{
+    std::string text(1, '\''); // built in steps: g++ 12 warns falsely (-Wrestrict) otherwise
+    return (text += p.string()) += '\'';
+}
+
+inline std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The exit status of a shell command, -1 when it did not exit.
+inline int exitStatus(const std::string& command)
+{
+    const int raw = std::system(command.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+// A menu as "text" entries, "[x]text" when checked, "-" for a separator, "text>a>b" with a submenu.
+inline std::vector<std::string> shownEntries(const COptionMenu& menu)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < menu.getNbEntries(); ++i) {
+        std::string e =
+            (menu.isEntryChecked(i) ? "[x]" : "") + (menu.isSeparator(i) ? "-" : menu.getEntryText(i));
+        if (const COptionMenu* sub = menu.getSubMenu(i))
+            for (const std::string& s : shownEntries(*sub))
+                e += ">" + s;
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+inline std::string joined(const std::vector<std::string>& words, const char* separator = "|")
+{
+    std::string out;
+    for (const std::string& w : words)
+        out += (out.empty() ? "" : separator) + w;
+    return out;
+}
+
+// Presses and releases at a frame pixel.
+inline void click(CFrame& frame, CPoint at, int buttons = kLButton)
+{
+    frame.handleMouseDown(at, buttons);
+    frame.handleMouseUp(at, buttons);
+}
+
+// What a recording host was told: automation, begin and end of edits.
+struct HostCall {
+    VstInt32 opcode, index;
+    float value;
+};
+inline std::vector<HostCall> hostCalls;
+inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float value)
+{
+    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)
+        hostCalls.push_back({opcode, index, value});
+    return 0;
 }
 
 // Every section, a font whose run holds a space, a page, and controls of several kinds.
@@ -70,7 +135,11 @@ class EditorTest : public ::testing::Test
         skin = root / "home" / "Tirsk Audio" / "OrvaneData" / "Skins" / "default";
         writeSkin(skin);
     }
-    void TearDown() override { unsetenv("ORVANE_FACTORY_DIR"); }
+    void TearDown() override
+    {
+        unsetenv("ORVANE_FACTORY_DIR");
+        hostCalls.clear();
+    }
 
     static void writeSkin(const fs::path& folder, const std::string& description = kDescription)
     {
@@ -100,8 +169,7 @@ class TestShell : public OrvaneVST
 {
   public:
     explicit TestShell(audioMasterCallback host = nullptr) : OrvaneVST(host) {}
-    template <class Editor = KsEditor>
-    Editor* makeEditor()
+    template <class Editor = KsEditor> Editor* makeEditor()
     {
         auto* made = new Editor(this, getEngine());
         attachEditor(made);
@@ -110,8 +178,7 @@ class TestShell : public OrvaneVST
 };
 
 // A shell with its editor (the base editor, or the product's) and a headless window to open it in.
-template <class Editor>
-struct EditorRig {
+template <class Editor> struct EditorRig {
     explicit EditorRig(audioMasterCallback host = nullptr) : shell(host), editor(shell.makeEditor<Editor>())
     {
         editor->setBackend(&backend);
@@ -119,6 +186,8 @@ struct EditorRig {
     ~EditorRig() { editor->close(); }
     bool open() { return editor->open(&parent); }
     CFrame* frame() const { return editor->getFrame(); }
+    int index(const char* name) const { return shell.getEngine()->parameterIndex(name); }
+    CControl* control(const char* name) const { return editor->getControl(index(name)); }
 
     gui::HeadlessBackend backend;
     gui::HeadlessParent parent;

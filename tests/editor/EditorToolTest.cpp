@@ -1,22 +1,13 @@
 // orvane-editor run as a user runs it: options, script commands, JSON lines and exit codes, with
 // the built-in skin seeded from the build tree into a private data folder.
-#include "platform/gui/PngImage.h"
+#include "EditorTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace
 {
 
-namespace fs = std::filesystem;
+using namespace edtest;
 
 const std::string kTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-editor";
 
@@ -28,18 +19,6 @@ struct Result {
     std::vector<std::string> lines;
     std::string err;
 };
-
-std::string quoted(const fs::path& p)
-{
-    std::string text(1, '\''); // built in steps: g++ 12 warns falsely (-Wrestrict) otherwise
-    return (text += p.string()) += '\'';
-}
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class EditorTool : public ::testing::Test
 {
@@ -59,10 +38,9 @@ class EditorTool : public ::testing::Test
     {
         std::ofstream(dir / "script.txt", std::ios::binary) << script;
         const fs::path out = dir / "out.txt", err = dir / "err.txt";
-        const std::string command = kTool + " " + options + " < " + quoted(dir / "script.txt") + " > " +
-                                    quoted(out) + " 2> " + quoted(err);
-        const int raw = std::system(command.c_str());
-        Result result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, readAll(err)};
+        const std::string command = kTool + " " + options + " < " + shellQuoted(dir / "script.txt") + " > " +
+                                    shellQuoted(out) + " 2> " + shellQuoted(err);
+        Result result{exitStatus(command), {}, readAll(err)};
         std::istringstream lines(readAll(out));
         for (std::string line; std::getline(lines, line);)
             result.lines.push_back(line);
@@ -74,13 +52,8 @@ class EditorTool : public ::testing::Test
 
 TEST_F(EditorTool, ExitStatusAndErrors)
 {
-    struct Case {
-        const char* what;
-        std::string options, script;
-        int status;
-        const char* errorHas;
-    };
-    const Case cases[] = {
+    // What, options, script, exit status, what the one line of error names.
+    const std::tuple<const char*, std::string, std::string, int, const char*> cases[] = {
         {"empty script", "", "", 0, ""},
         {"comments and blank lines", "", "# nothing\n\n   # more\nidle 3 # three calls\n", 0, ""},
         {"tempo out of range", "--tempo 0", "", 2, "--tempo"},
@@ -94,13 +67,13 @@ TEST_F(EditorTool, ExitStatusAndErrors)
         {"snapshot without a path", "", "snapshot\n", 2, "line 1"},
         {"missing script file", "/nonexistent/script.txt", "", 2, "cannot read script"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const Result r = run(c.script, c.options);
-        EXPECT_EQ(r.status, c.status) << r.err;
-        if (c.status == 2) {
+    for (const auto& [what, options, script, status, errorHas] : cases) {
+        SCOPED_TRACE(what);
+        const Result r = run(script, options);
+        EXPECT_EQ(r.status, status) << r.err;
+        if (status == 2) {
             EXPECT_TRUE(r.lines.empty());
-            EXPECT_NE(r.err.find(c.errorHas), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(errorHas), std::string::npos) << r.err;
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         } else {
             ASSERT_FALSE(r.lines.empty());

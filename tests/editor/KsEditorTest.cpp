@@ -1,5 +1,8 @@
+// The base editor with the small test skin: loading, control placement, the parameter paths between
+// host, engine and controls, and the seeding of the user's skin.
 #include "EditorTestSupport.h"
 
+#include "editor/OrvaneEditor.h"
 #include "engine/KsPlugin.h"
 #include "platform/gui/CAnimKnob.h"
 #include "platform/gui/CVerticalSlider.h"
@@ -10,11 +13,6 @@ namespace
 {
 
 using namespace edtest;
-
-int indexOf(KsEditor& editor, const char* name)
-{
-    return editor.getEngine()->parameterIndex(name);
-}
 
 TEST_F(EditorTest, OpensTheSkinAndReadsItsTables)
 {
@@ -48,21 +46,17 @@ TEST_F(EditorTest, OpensTheSkinAndReadsItsTables)
     EXPECT_EQ(rig.editor->getSkinBitmap("background"), nullptr);
 
     // An unknown kind and "None" leave their slots empty; the rest are bound.
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "MorphSquare")), nullptr);
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "Dummy")), nullptr);
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "PanOn")), nullptr);
-    EXPECT_NE(rig.editor->getControl(indexOf(*rig.editor, "DistXcita")), nullptr);
+    EXPECT_EQ(rig.control("MorphSquare"), nullptr);
+    EXPECT_EQ(rig.control("Dummy"), nullptr);
+    EXPECT_EQ(rig.control("PanOn"), nullptr);
+    EXPECT_NE(rig.control("DistXcita"), nullptr);
 }
 
 TEST_F(EditorTest, ControlRectanglesPerKind)
 {
     Rig rig;
     ASSERT_TRUE(rig.open());
-    struct Case {
-        const char* parameter;
-        CRect rect;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, CRect> cases[] = {
         {"DistXcita", {80, 80, 120, 120}},     // knob 40 x 2400: 40 x 40 centred
         {"DistOn", {35, 50, 65, 70}},          // on/off 30 x 40: one state, centred
         {"Randomize", {120, 48, 180, 72}},     // kick 60 x 48, as on/off
@@ -73,24 +67,23 @@ TEST_F(EditorTest, ControlRectanglesPerKind)
         {"UpDownPreset", {310, 338, 390, 362}}, {"InfoLink", {420, 300, 480, 320}},
         {"SeqAttack", {20, 10, 60, 50}}, // on page "Seq" at (100, 200): page coordinates
     };
-    for (const Case& c : cases) {
-        const CControl* control = rig.editor->getControl(indexOf(*rig.editor, c.parameter));
-        ASSERT_NE(control, nullptr) << c.parameter;
-        EXPECT_EQ(control->getViewSize(), c.rect) << c.parameter;
+    for (const auto& [parameter, rect] : cases) {
+        const CControl* control = rig.control(parameter);
+        ASSERT_NE(control, nullptr) << parameter;
+        EXPECT_EQ(control->getViewSize(), rect) << parameter;
     }
-    auto* knob = dynamic_cast<CAnimKnob*>(rig.editor->getControl(indexOf(*rig.editor, "DistXcita")));
+    auto* knob = dynamic_cast<CAnimKnob*>(rig.control("DistXcita"));
     ASSERT_NE(knob, nullptr);
     EXPECT_EQ(knob->getFrameCount(), 60);
     EXPECT_EQ(knob->getFrameHeight(), 40);
-    auto* slider =
-        dynamic_cast<CVerticalSlider*>(rig.editor->getControl(indexOf(*rig.editor, "MasterVolume")));
+    auto* slider = dynamic_cast<CVerticalSlider*>(rig.control("MasterVolume"));
     ASSERT_NE(slider, nullptr);
     EXPECT_EQ(slider->getTravel(), 80);
     // Tags are the parameter index, except the meter's; values start at the engine's.
-    const int xcita = indexOf(*rig.editor, "DistXcita");
+    const int xcita = rig.index("DistXcita");
     EXPECT_EQ(knob->getTag(), xcita);
     EXPECT_FLOAT_EQ(knob->getValue(), rig.shell.getParameter(xcita));
-    EXPECT_EQ(rig.editor->getControl(indexOf(*rig.editor, "LevelMeterL"))->getTag(), -1);
+    EXPECT_EQ(rig.control("LevelMeterL")->getTag(), -1);
 }
 
 TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
@@ -103,11 +96,7 @@ TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
             writeText(s / "SkinParameters.txt", text.replace(text.find(from), from.size(), to));
         };
     };
-    struct Case {
-        const char* what;
-        Spoil spoil;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, Spoil> cases[] = {
         {"no description", [](const fs::path& s) { fs::remove(s / "SkinParameters.txt"); }},
         {"no Background among the bitmaps", edit("Background ", "")},
         {"a bitmap file missing", [](const fs::path& s) { fs::remove(s / "Kick.png"); }},
@@ -120,11 +109,11 @@ TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
         {"a control of an unknown parameter", edit("DistXcita", "DistXcitb")},
         {"the PAGES header missing", edit("PAGES", "PAGE")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, spoil] : cases) {
+        SCOPED_TRACE(what);
         fs::remove_all(skin);
         writeSkin(skin);
-        c.spoil(skin);
+        spoil(skin);
         Rig rig;
         EXPECT_FALSE(rig.open());
         EXPECT_FALSE(rig.editor->isEditorOpen());
@@ -137,7 +126,7 @@ TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
     }
 }
 
-TEST_F(EditorTest, CloseAndReopenReloadsTheBitmapsFromDisk)
+TEST_F(EditorTest, EachOpenReloadsTheBitmapsFromDisk)
 {
     Rig rig;
     ASSERT_TRUE(rig.open());
@@ -150,12 +139,8 @@ TEST_F(EditorTest, CloseAndReopenReloadsTheBitmapsFromDisk)
     ASSERT_TRUE(rig.open());
     EXPECT_EQ(rig.editor->getSkinBitmap("Background")->getPixel(5, 5), (CColor{200, 10, 10, 255}));
     EXPECT_EQ(rig.parent.pixel(5, 5), (CColor{200, 10, 10, 255}));
-}
-
-TEST_F(EditorTest, OpenAndCloseManyTimes)
-{
-    Rig rig;
-    for (int i = 0; i < 1000; ++i) {
+    rig.editor->close();
+    for (int i = 0; i < 1000; ++i) { // nothing piles up
         ASSERT_TRUE(rig.open()) << i;
         ASSERT_EQ(rig.editor->getBitmapCount(), 8);
         rig.editor->close();
@@ -198,6 +183,104 @@ TEST_F(EditorTest, DefaultSkinIsSeededWhenMissingAndRefreshedOnlyWhileUnchanged)
     fs::remove(skin / "Seeded.txt");
     writeText(skin / "SkinParameters.txt", "The built-in skin of an earlier version.\n" + changed);
     EXPECT_EQ(gapShown(), 66);
+}
+
+TEST_F(EditorTest, HostChangesReachTheControlInTheNextIdle)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.open());
+    const int xcita = rig.index("DistXcita");
+    CControl* knob = rig.editor->getControl(xcita);
+    const float before = knob->getValue();
+    rig.shell.setParameter(xcita, 0.25f);
+    EXPECT_FLOAT_EQ(knob->getValue(), before); // nothing touches the control on the thread of the change
+    rig.editor->idle();
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.25f);
+    // A program change refreshes every control in the next idle.
+    rig.shell.currentProgram()->values[xcita] = 0.75f;
+    rig.shell.setProgram(rig.shell.getProgram());
+    rig.editor->idle();
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.75f);
+}
+
+TEST_F(EditorTest, ControlChangesWriteTheParameterAndTellTheHost)
+{
+    Rig rig(&recordingHost);
+    ASSERT_TRUE(rig.open());
+    hostCalls.clear();
+    const int xcita = rig.index("DistXcita");
+    CControl* knob = rig.editor->getControl(xcita);
+    knob->setValue(0.4f);
+    rig.editor->valueChanged(knob);
+    EXPECT_FLOAT_EQ(rig.shell.getParameter(xcita), 0.4f);
+    EXPECT_TRUE(rig.editor->hasUserChanged());
+    ASSERT_EQ(hostCalls.size(), 1u);
+    EXPECT_EQ(hostCalls[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(hostCalls[0].index, xcita);
+
+    // Internal parameters (above the stored ones) do not count as a user change; a meter tells the
+    // host nothing.
+    rig.editor->refreshControls(false);
+    CControl* kick = rig.control("Randomize");
+    kick->setValue(1.0f);
+    rig.editor->valueChanged(kick);
+    EXPECT_FALSE(rig.editor->hasUserChanged());
+    hostCalls.clear();
+    CControl* meter = rig.control("LevelMeterL");
+    ASSERT_NE(meter, nullptr);
+    meter->setValue(0.5f);
+    rig.editor->valueChanged(meter);
+    EXPECT_TRUE(hostCalls.empty());
+}
+
+TEST_F(EditorTest, EveryPathToleratesParametersWithoutControls)
+{
+    writeSkin(skin, "BITMAPS Background Knob -- FONTS -- PARAMETERS -- PAGES -- CONTROLS "
+                    "DistXcita Knob Knob Main 100 100 0 0"); // one parameter bound
+    Rig rig(&recordingHost);
+    for (int i = -1; i < 600; ++i) // closed: everything is ignored
+        rig.editor->setParameter(i, 0.5f);
+    rig.editor->refreshControls(true);
+    rig.editor->idle();
+    ASSERT_TRUE(rig.open());
+    for (int i = -1000; i < 1000; ++i)
+        rig.editor->setParameter(i, 0.3f);
+    EXPECT_FLOAT_EQ(rig.control("DistXcita")->getValue(), 0.3f);
+    for (int i = 0; i < rig.shell.getEngine()->parameterCount; ++i)
+        rig.shell.setParameter(i, 0.5f);
+    rig.shell.setProgram(3);
+    rig.editor->idle();
+    rig.editor->refreshControls(true);
+    rig.editor->valueChanged(nullptr);
+    rig.editor->beginEdit(-1);
+    rig.editor->endEdit(100000);
+    EXPECT_EQ(rig.editor->getControl(-1), nullptr);
+    EXPECT_EQ(rig.editor->getControl(100000), nullptr);
+    for (const HostCall& call : hostCalls)
+        EXPECT_NE(call.opcode, audioMasterBeginEdit);
+}
+
+TEST_F(EditorTest, ProductShellsCreateTheRegisteredEditor)
+{
+    {
+        OrvaneVST bare(nullptr);
+        EXPECT_EQ(bare.getEditor(), nullptr);
+        EXPECT_EQ(bare.getAeffect()->flags & effFlagsHasEditor, 0);
+    }
+    OrvaneEditor::useForShells();
+    OrvaneVST shell(nullptr);
+    KsPluginVST::setEditorFactory(nullptr);
+    auto* editor = dynamic_cast<OrvaneEditor*>(shell.getEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_NE(shell.getAeffect()->flags & effFlagsHasEditor, 0);
+    EXPECT_EQ(shell.getEngine()->editor.load(), editor);
+    gui::HeadlessBackend backend;
+    gui::HeadlessParent parent;
+    editor->setBackend(&backend);
+    ASSERT_TRUE(editor->open(&parent));
+    editor->idle();
+    editor->close();
+    EXPECT_FALSE(editor->isOpen());
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "EditorTestSupport.h"
 
 #include "engine/KsPlugin.h"
-#include "platform/gui/COptionMenu.h"
 
 namespace
 {
@@ -16,21 +15,6 @@ constexpr CPoint kMiddle{50, 32}, kNext{85, 32}, kPrevious{15, 32}, kMenu{50, 31
 // Preset-menu entries counted after the bank submenus; "Read Manual" in the selector's menu.
 constexpr int kLoadBank = 1, kSaveBank = 2, kLoadPreset = 3, kSavePreset = 4, kClearPreset = 5,
               kReadManual = 7, kSelectorManual = 6;
-
-// A menu as "text" entries, "[x]text" when checked, "text>{...}" for a submenu.
-std::vector<std::string> shownEntries(const COptionMenu& menu)
-{
-    std::vector<std::string> entries;
-    for (int i = 0; i < menu.getNbEntries(); ++i) {
-        std::string e =
-            (menu.isEntryChecked(i) ? "[x]" : "") + (menu.isSeparator(i) ? "-" : menu.getEntryText(i));
-        if (const COptionMenu* sub = menu.getSubMenu(i))
-            for (const std::string& s : shownEntries(*sub))
-                e += ">" + s;
-        entries.push_back(e);
-    }
-    return entries;
-}
 
 class PresetControlsTest : public EditorTest
 {
@@ -62,8 +46,7 @@ class PresetControlsTest : public EditorTest
         std::vector<std::string> shown;
         rig.backend.onMenuOpened = [&](const COptionMenu& menu, CPoint) { shown = shownEntries(menu); };
         rig.backend.queueMenuAnswer(std::move(path));
-        rig.frame()->handleMouseDown(at, buttons);
-        rig.frame()->handleMouseUp(at, buttons);
+        edtest::click(*rig.frame(), at, buttons);
         return shown;
     }
 
@@ -108,7 +91,8 @@ TEST_F(PresetControlsTest, SelectorMenuListsBanksThenCommandsThenPrograms)
     ASSERT_TRUE(rig.open());
     const std::vector<std::string> shown = click(rig, kMiddle);
     ASSERT_GT(shown.size(), 28u);
-    const char* const expected[] = {"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB", "Load Bank"};
+    const char* const expected[] = {"Load Bank Y", "Load Bank Z", "Load Bank AA", "Load Bank AB",
+                                    "Load Bank"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(shown[24 + i], expected[i]) << i;
 }
@@ -123,23 +107,19 @@ TEST_F(PresetControlsTest, ArrowsStepOneProgramStopAtTheEndsAndShowThePressedHal
     Rig rig;
     ASSERT_TRUE(rig.open());
     const CColor red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
-    struct Case {
-        CPoint at;
-        int start, expected;
-        CColor buttonWhilePressed;
-    };
-    const Case cases[] = {
+    // Where, the program before and after, the up/down button's colour while pressed.
+    const std::tuple<CPoint, int, int, CColor> cases[] = {
         {kNext, 5, 6, red}, {kPrevious, 5, 4, red}, {kNext, 63, 63, red}, {kPrevious, 0, 0, red},
         {kUp, 5, 4, green}, {kDown, 5, 6, blue},    {kUp, 0, 0, green},   {kDown, 63, 63, blue},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.start);
-        rig.shell.setProgram(c.start);
-        rig.frame()->handleMouseDown(c.at, kLButton);
+    for (const auto& [at, start, expected, buttonWhilePressed] : cases) {
+        SCOPED_TRACE(start);
+        rig.shell.setProgram(start);
+        rig.frame()->handleMouseDown(at, kLButton);
         rig.frame()->redrawDirty();
-        EXPECT_EQ(rig.shell.getProgram(), c.expected);
-        EXPECT_EQ(rig.parent.pixel(kDown.x, kDown.y), c.buttonWhilePressed);
-        rig.frame()->handleMouseUp(c.at, kLButton);
+        EXPECT_EQ(rig.shell.getProgram(), expected);
+        EXPECT_EQ(rig.parent.pixel(kDown.x, kDown.y), buttonWhilePressed);
+        rig.frame()->handleMouseUp(at, kLButton);
         rig.frame()->redrawDirty();
         EXPECT_EQ(rig.parent.pixel(kDown.x, kDown.y), red);
         EXPECT_EQ(rig.parent.pixel(kMiddle.x, kMiddle.y), red);
@@ -157,32 +137,28 @@ TEST_F(PresetControlsTest, SelectorChoicesLoadBanksAndSelectPrograms)
     writeBanks({"A", "B", "C"});
     Rig rig;
     ASSERT_TRUE(rig.open());
-    struct Case {
-        const char* what;
-        std::vector<int> path;
-        std::optional<std::string> file;
-        std::string expected;
-        float xcita; // an edit of 0.9 made before the choice stays only when nothing was loaded
-    };
-    const Case cases[] = {
-        {"Load Bank B", {1}, {}, "1:B 0", 0.2f},
-        {"a program", {3 + 8 + 10}, {}, "1:B 10", 0.0f},
-        {"the loaded bank again reads it again", {1}, {}, "1:B 0", 0.2f},
-        {"a bank from a file, cancelled", {3 + 0}, std::nullopt, "1:B 0", 0.9f},
-        {"a bank from a file: no listed bank is loaded",
-         {3 + 0},
-         (data() / "C.fxb").string(),
-         "-1:C 0",
-         0.3f},
-        {"a listed bank after it", {1}, {}, "1:B 0", 0.2f},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    // What, the menu path, the file dialog's answer, the program after, and "DistXcita": an edit of 0.9
+    // made before the choice stays only when nothing was loaded.
+    const std::tuple<const char*, std::vector<int>, std::optional<std::string>, std::string, float> cases[] =
+        {
+            {"Load Bank B", {1}, {}, "1:B 0", 0.2f},
+            {"a program", {3 + 8 + 10}, {}, "1:B 10", 0.0f},
+            {"the loaded bank again reads it again", {1}, {}, "1:B 0", 0.2f},
+            {"a bank from a file, cancelled", {3 + 0}, std::nullopt, "1:B 0", 0.9f},
+            {"a bank from a file: no listed bank is loaded",
+             {3 + 0},
+             (data() / "C.fxb").string(),
+             "-1:C 0",
+             0.3f},
+            {"a listed bank after it", {1}, {}, "1:B 0", 0.2f},
+        };
+    for (const auto& [what, path, file, expected, xcita] : cases) {
+        SCOPED_TRACE(what);
         rig.shell.setParameter(xcitaIndex(rig.shell), 0.9f);
-        if (c.path[0] == 3) rig.backend.queueFileAnswer(c.file);
-        click(rig, kMiddle, c.path);
-        EXPECT_EQ(program(rig), c.expected);
-        EXPECT_NEAR(rig.shell.getParameter(xcitaIndex(rig.shell)), c.xcita, 1e-6);
+        if (path[0] == 3) rig.backend.queueFileAnswer(file);
+        click(rig, kMiddle, path);
+        EXPECT_EQ(program(rig), expected);
+        EXPECT_NEAR(rig.shell.getParameter(xcitaIndex(rig.shell)), xcita, 1e-6);
     }
 }
 
@@ -224,13 +200,8 @@ TEST_F(PresetControlsTest, FileCommandsUseTheirDialogs)
     };
     const std::string fxb("|fxb files (*.fxb)\0*.fxb\0\0", 26), fxp("|fxp files (*.fxp)\0*.fxp\0\0", 26);
     const std::string lead = (root / "Lead Pad.fxp").string();
-    struct Case {
-        const char* what;
-        int entry;
-        std::optional<std::string> answer;
-        std::string dialog, expected;
-    };
-    const Case cases[] = {
+    // what, entry, answer, the dialog shown, the program after
+    const std::tuple<const char*, int, std::optional<std::string>, std::string, std::string> cases[] = {
         {"save preset", kSavePreset, lead, "Save fxp File|fxp" + fxp, "0:Lead Pad"},
         {"clear preset", kClearPreset, {}, "", "0:blank"},
         {"load preset", kLoadPreset, lead, "Load fxp File|" + fxp, "0:Lead Pad"},
@@ -241,13 +212,13 @@ TEST_F(PresetControlsTest, FileCommandsUseTheirDialogs)
         {"load bank refuses a preset", kLoadBank, lead, "Load fxb File|" + fxb, "-1:Lead Pad"},
         {"load bank", kLoadBank, (data() / "A.fxb").string(), "Load fxb File|" + fxb, "-1:A 0"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, entry, answer, expectedDialog, expected] : cases) {
+        SCOPED_TRACE(what);
         dialog.clear();
-        if (!c.dialog.empty()) rig.backend.queueFileAnswer(c.answer);
-        click(rig, kMenu, {1 + c.entry});
-        EXPECT_EQ(dialog, c.dialog);
-        EXPECT_EQ(program(rig), c.expected);
+        if (!expectedDialog.empty()) rig.backend.queueFileAnswer(answer);
+        click(rig, kMenu, {1 + entry});
+        EXPECT_EQ(dialog, expectedDialog);
+        EXPECT_EQ(program(rig), expected);
     }
     EXPECT_TRUE(fs::exists(root / "Saved.fxb"));
 }
@@ -267,8 +238,7 @@ TEST_F(PresetControlsTest, ReadManualOpensTheInstalledManualElseTheWebPage)
               (std::vector<std::string>{web, web, manual.string(), manual.string()}));
 
     // The build writes the manual beside its factory content.
-    std::ifstream in(fs::path(ORVANE_BINARY_DIR) / "data" / KsEditor::kManualFile);
-    const std::string html((std::istreambuf_iterator<char>(in)), {});
+    const std::string html = readAll(fs::path(ORVANE_BINARY_DIR) / "data" / KsEditor::kManualFile);
     EXPECT_NE(html.find("<title>Orvane user manual</title>"), std::string::npos);
     EXPECT_NE(html.find("<h2>Programs, banks and presets</h2>"), std::string::npos);
 }

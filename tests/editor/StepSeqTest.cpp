@@ -8,7 +8,6 @@
 #include "engine/ParamStream.h"
 #include "engine/ParameterTable.h"
 #include "engine/Random.h"
-#include "platform/gui/COptionMenu.h"
 
 #include <cstring>
 #include <limits>
@@ -68,8 +67,7 @@ class StepEditor : public EditorTest
     void choose(int entry)
     {
         rig->backend.queueMenuAnswer({entry});
-        rig->frame()->handleMouseDown(CPoint(310, 210), kRButton);
-        rig->frame()->handleMouseUp(CPoint(310, 210), kRButton);
+        click(*rig->frame(), {310, 210}, kRButton);
     }
 
     std::unique_ptr<Rig> rig;
@@ -81,16 +79,10 @@ class StepEditor : public EditorTest
 
 TEST_F(StepEditor, PaintingWritesTheStepsUnderThePointerWithinTheirRange)
 {
-    struct Case {
-        const char* what;
-        bool volumeMode;
-        float initial; // every step
-        int buttons;
-        std::vector<CPoint> path;    // press, then moves
-        std::vector<float> expected; // steps 0 to 3, then 15 when it changes
-    };
     const int y = 230, L = kLButton;
-    const Case cases[] = {
+    // What, volume mode, every step's value before, buttons, the press then moves, steps 0 to 3 after
+    // (then step 15 when it changes).
+    const std::tuple<const char*, bool, float, int, std::vector<CPoint>, std::vector<float>> cases[] = {
         {"half step fills", false, 0.5f, L, {{125, y}}, {0.5f, 0.5f, 1.0f, 0.5f}},
         {"full step empties", false, 1.0f, L, {{125, y}}, {1.0f, 1.0f, 0.0f, 1.0f}},
         {"drag paints the press's value", false, 0.0f, L, {{105, y}, {135, y}}, {1.0f, 0.0f, 0.0f, 1.0f}},
@@ -104,17 +96,17 @@ TEST_F(StepEditor, PaintingWritesTheStepsUnderThePointerWithinTheirRange)
         {"left of the control is step 0", true, 0.0f, L, {{115, 245}, {-300, y}}, {0.5f, 0.25f, 0.0f, 0.0f}},
         {"right of it is step 15", false, 0.0f, L, {{135, y}, {5000, y}}, {0.0f, 0.0f, 0.0f, 1.0f, 1.0f}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        setRow({c.initial});
-        steps->setVolumeMode(c.volumeMode);
-        for (std::size_t i = 0; i < c.path.size(); ++i)
-            i ? rig->frame()->handleMouseMoved(c.path[i], c.buttons)
-              : rig->frame()->handleMouseDown(c.path[i], c.buttons);
-        rig->frame()->handleMouseUp(c.path.back(), c.buttons);
+    for (const auto& [what, volumeMode, initial, buttons, path, expected] : cases) {
+        SCOPED_TRACE(what);
+        setRow({initial});
+        steps->setVolumeMode(volumeMode);
+        for (std::size_t i = 0; i < path.size(); ++i)
+            i ? rig->frame()->handleMouseMoved(path[i], buttons)
+              : rig->frame()->handleMouseDown(path[i], buttons);
+        rig->frame()->handleMouseUp(path.back(), buttons);
         for (std::size_t s = 0; s < 4; ++s)
-            EXPECT_FLOAT_EQ(vol(int(s)), c.expected[s]) << "step " << s;
-        EXPECT_FLOAT_EQ(vol(15), c.expected.size() > 4 ? c.expected[4] : c.initial);
+            EXPECT_FLOAT_EQ(vol(int(s)), expected[s]) << "step " << s;
+        EXPECT_FLOAT_EQ(vol(15), expected.size() > 4 ? expected[4] : initial);
     }
 }
 
@@ -136,44 +128,36 @@ TEST_F(StepEditor, BarsShowTheLowerPartOfTheirImageWithAGap)
 TEST_F(StepEditor, MenuEntriesRewriteTheCurrentPattern)
 {
     const std::vector<float> ramp{0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, ties{1.0f, 0.0f, 0.0f};
-    struct Case {
-        int entry;
-        std::vector<float> vols, ties; // expected, repeated over the 16 steps; empty: as before
-    };
-    const Case cases[] = {{StepSeqMenu::kVolEvery4, {1, 0, 0, 0}, {}},
-                          {StepSeqMenu::kVolEvery2, {1, 0}, {}},
-                          {StepSeqMenu::kVolAll, {1}, {}},
-                          {StepSeqMenu::kTieAll, {}, {1}},
-                          {StepSeqMenu::kClear, {0}, {0}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry);
+    // The entry, then the volumes and ties expected, repeated over the 16 steps (empty: as before).
+    const std::tuple<int, std::vector<float>, std::vector<float>> cases[] = {
+        {StepSeqMenu::kVolEvery4, {1, 0, 0, 0}, {}},
+        {StepSeqMenu::kVolEvery2, {1, 0}, {}},
+        {StepSeqMenu::kVolAll, {1}, {}},
+        {StepSeqMenu::kTieAll, {}, {1}},
+        {StepSeqMenu::kClear, {0}, {0}}};
+    for (const auto& [entry, vols, tieValues] : cases) {
+        SCOPED_TRACE(entry);
         setRow(ramp, ties);
         const std::vector<float> before = row();
-        choose(c.entry);
+        choose(entry);
         for (std::size_t s = 0; s < 16; ++s) {
-            EXPECT_FLOAT_EQ(vol(int(s)), c.vols.empty() ? before[s] : c.vols[s % c.vols.size()]);
-            EXPECT_FLOAT_EQ(tie(int(s)), c.ties.empty() ? before[16 + s] : c.ties[s % c.ties.size()]);
+            EXPECT_FLOAT_EQ(vol(int(s)), vols.empty() ? before[s] : vols[s % vols.size()]);
+            EXPECT_FLOAT_EQ(tie(int(s)),
+                            tieValues.empty() ? before[16 + s] : tieValues[s % tieValues.size()]);
         }
     }
 
     // The entries in order; the check mark follows "SeqMidiNoteTrigger".
     const int trigger = engine->parameterIndex("SeqMidiNoteTrigger");
-    std::string texts;
-    std::vector<bool> marks;
-    rig->backend.onMenuOpened = [&](const COptionMenu& m, CPoint) {
-        texts.clear();
-        for (int i = 0; i < m.getNbEntries(); ++i)
-            texts += m.getEntryText(i) + "|";
-        marks = {m.isEntryChecked(StepSeqMenu::kMidiTriggerOn),
-                 m.isEntryChecked(StepSeqMenu::kMidiTriggerOff)};
-    };
+    std::string shown;
+    rig->backend.onMenuOpened = [&](const COptionMenu& m, CPoint) { shown = joined(shownEntries(m)); };
+    const std::string entries = "Load Preset|Save Preset|-|Clear|Vol All|Vol Every 2|Vol Every 4|Tie All|"
+                                "Randomize|-|Move Left|Move Right|-|";
     choose(StepSeqMenu::kMidiTriggerOn);
-    EXPECT_EQ(texts, "Load Preset|Save Preset|-|Clear|Vol All|Vol Every 2|Vol Every 4|Tie All|Randomize|-|"
-                     "Move Left|Move Right|-|Midi Trigger On|Midi Trigger Off|");
-    EXPECT_EQ(marks, (std::vector<bool>{false, true}));
+    EXPECT_EQ(shown, entries + "Midi Trigger On|[x]Midi Trigger Off");
     EXPECT_FLOAT_EQ(engine->getParameter(trigger), 1.0f);
     choose(StepSeqMenu::kMidiTriggerOff);
-    EXPECT_EQ(marks, (std::vector<bool>{true, false}));
+    EXPECT_EQ(shown, entries + "[x]Midi Trigger On|Midi Trigger Off");
     EXPECT_FLOAT_EQ(engine->getParameter(trigger), 0.0f);
 
     // "Randomize" repeats with the generator's seed; ties are 0 or 1.
@@ -198,12 +182,8 @@ TEST_F(StepEditor, PatternFilesLoadAtMostSixteenStepsAndRefuseDamagedOnes)
             std::memcpy(bytes.data() + 8 + 4 * i, &v, 4);
         return bytes;
     };
-    struct Case {
-        const char* what;
-        std::vector<std::uint8_t> bytes;
-        int loadedSteps; // 0: refused
-    };
-    const Case cases[] = {
+    // What, the file, the steps loaded (0: refused).
+    const std::tuple<const char*, std::vector<std::uint8_t>, int> cases[] = {
         {"eight steps", image(8, 16, 0.75f), 8},
         {"twenty steps", image(20, 40, 0.75f), 16},
         {"cut short", image(16, 31, 0.75f), 0},
@@ -214,16 +194,16 @@ TEST_F(StepEditor, PatternFilesLoadAtMostSixteenStepsAndRefuseDamagedOnes)
         {"one buffer long", image(16, ParamStream::kBufferSize / 4 - 2, 0.75f), 0},
     };
     const fs::path file = root / "pattern.osq";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, bytes, loadedSteps] : cases) {
+        SCOPED_TRACE(what);
         std::ofstream(file, std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(c.bytes.data()), std::streamsize(c.bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         setRow({0.5f}, {0.5f});
         rig->backend.queueFileAnswer(file.string());
         choose(StepSeqMenu::kLoadPreset);
         for (int s = 0; s < 16; ++s) {
-            EXPECT_FLOAT_EQ(vol(s), s < c.loadedSteps ? 0.75f : 0.5f) << "step " << s;
-            EXPECT_FLOAT_EQ(tie(s), s < c.loadedSteps ? 0.75f : 0.5f) << "tie " << s;
+            EXPECT_FLOAT_EQ(vol(s), s < loadedSteps ? 0.75f : 0.5f) << "step " << s;
+            EXPECT_FLOAT_EQ(tie(s), s < loadedSteps ? 0.75f : 0.5f) << "tie " << s;
         }
     }
     // The ties of a longer file come from behind all of its volumes.

@@ -68,12 +68,9 @@ FileDialogRequest saveRequest()
 
 TEST(DesktopDialogs, FilterEntriesAreSafeForTheToolsSyntax)
 {
-    struct Case {
-        std::string filter;
-        std::vector<std::pair<std::string, std::vector<std::string>>> expected;
-    };
     using namespace std::string_literals;
-    const Case cases[] = {
+    using Entries = std::vector<std::pair<std::string, std::vector<std::string>>>;
+    const std::pair<std::string, Entries> cases[] = {
         {"Presets\0*.fxp; *.FXP\0All\0*.*\0\0"s, {{"Presets", {"*.fxp", "*.FXP"}}, {"All", {"*"}}}},
         // '|' and line ends are field separators of the tools; bad patterns drop, and empty entries
         {"A|B\nC\0*.x\0\0"s, {{"A/B/C", {"*.x"}}}},
@@ -81,44 +78,32 @@ TEST(DesktopDialogs, FilterEntriesAreSafeForTheToolsSyntax)
         {""s, {}},
         {"Unpaired\0"s, {}},
     };
-    for (const auto& c : cases) {
-        auto entries = dialogFilters(c.filter);
-        ASSERT_EQ(entries.size(), c.expected.size()) << c.filter;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            EXPECT_EQ(entries[i].description, c.expected[i].first);
-            EXPECT_EQ(entries[i].patterns, c.expected[i].second);
-        }
+    for (const auto& [filter, expected] : cases) {
+        Entries entries;
+        for (const auto& e : dialogFilters(filter))
+            entries.emplace_back(e.description, e.patterns);
+        EXPECT_EQ(entries, expected) << filter;
     }
 }
 
-TEST(DesktopDialogs, ArgumentsForEachTool)
+TEST(DesktopDialogs, ArgumentsForEachToolAndThePathChosen)
 {
-    FileDialogRequest load;
+    FileDialogRequest load, save = saveRequest();
     load.title = "Load Preset";
     load.filter = std::string("Presets\0*.fxp\0\0", 16);
     load.initialFolder = "/home/u/My Presets";
-    FileDialogRequest save = saveRequest();
-    struct Case {
-        DialogTool tool;
-        const FileDialogRequest* request;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
-        {DialogTool::zenity, &load, {"--file-selection", "--title=Load Preset", "--filename=/home/u/My Presets/",
-          "--file-filter=Presets | *.fxp"}},
-        {DialogTool::zenity, &save, {"--file-selection", "--title=Save Bank", "--save", "--confirm-overwrite",
-          "--file-filter=Bank files (*.fxb) | *.fxb", "--file-filter=All files | *"}},
-        {DialogTool::kdialog, &save, {"--title", "Save Bank", "--getsavefilename", ".", "*.fxb|Bank files (*.fxb)\n*|All files"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(dialogArguments(c.tool, *c.request), c.expected);
-}
-
-TEST(DesktopDialogs, ChosenPathFromTheToolsOutput)
-{
-    FileDialogRequest load;
     load.defaultExtension = "fxp";
-    FileDialogRequest save = saveRequest();
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(dialogArguments(DialogTool::zenity, load),
+              (Args{"--file-selection", "--title=Load Preset", "--filename=/home/u/My Presets/",
+                    "--file-filter=Presets | *.fxp"}));
+    EXPECT_EQ(dialogArguments(DialogTool::zenity, save),
+              (Args{"--file-selection", "--title=Save Bank", "--save", "--confirm-overwrite",
+                    "--file-filter=Bank files (*.fxb) | *.fxb", "--file-filter=All files | *"}));
+    EXPECT_EQ(
+        dialogArguments(DialogTool::kdialog, save),
+        (Args{"--title", "Save Bank", "--getsavefilename", ".", "*.fxb|Bank files (*.fxb)\n*|All files"}));
+
     const std::tuple<const FileDialogRequest*, std::string, std::string> cases[] = {
         {&load, "/a/b\n", "/a/b"}, // loading never invents an extension
         {&load, "", ""},
@@ -134,7 +119,41 @@ TEST(DesktopDialogs, ChosenPathFromTheToolsOutput)
         EXPECT_EQ(chosenPath(*request, output), expected) << output;
 }
 
-TEST(DesktopDialogs, RunsTheDialogWithoutAShell)
+// Which tool runs, and which of its answers count as a choice.
+TEST(DesktopDialogs, ToolChoiceAndFailuresCountAsCancelled)
+{
+    using Tool = std::tuple<const char*, std::string, int>; // name, output, exit status
+    const std::pair<std::vector<Tool>, std::string> cases[] = {
+        {{{"zenity", "/x/chosen.fxb\n", 0}}, "/x/chosen.fxb"},
+        {{{"zenity", "", 1}}, ""},
+        {{{"zenity", "/x/partial\n", 1}}, ""},   // cancelled, whatever was printed
+        {{{"zenity", "/x/crashed\n", 134}}, ""}, // the tool failed
+        {{{"kdialog", "/k/chosen.fxb\n", 0}}, "/k/chosen.fxb"},
+        {{{"zenity", "/z.fxb\n", 0}, {"kdialog", "/k.fxb\n", 0}}, "/z.fxb"},
+    };
+    // A host that ignores SIGCHLD has its children reaped by the system: their exit status is lost,
+    // yet the answer (or its absence) still arrives.
+    for (auto disposition : {SIG_DFL, SIG_IGN})
+        for (const auto& [tools, expected] : cases) {
+            if (disposition == SIG_IGN && std::get<2>(tools[0]) != 0 && !std::get<1>(tools[0]).empty())
+                continue;
+            std::signal(SIGCHLD, disposition);
+            FakePath path;
+            for (const auto& [name, output, status] : tools)
+                path.addProgram(name, output, status);
+            EXPECT_EQ(runFileDialog(saveRequest()), expected) << std::get<1>(tools[0]) << " " << tools.size();
+            std::signal(SIGCHLD, SIG_DFL);
+        }
+    FakePath none;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runFileDialog(saveRequest()), "");
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("zenity"), std::string::npos);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+// Arguments reach the tool as they are, never through a shell; a loaded file must exist when asked.
+TEST(DesktopDialogs, RunsTheDialogWithoutAShellAndChecksLoadedFiles)
 {
     FakePath path;
     path.addProgram("zenity", "/home/u/new bank\n", 0);
@@ -146,45 +165,7 @@ TEST(DesktopDialogs, RunsTheDialogWithoutAShell)
     EXPECT_EQ(args[1], "--title=" + request.title);
     EXPECT_FALSE(fs::exists(path.folder + "/pwned"));
     EXPECT_FALSE(fs::exists("pwned"));
-}
 
-// Which tool runs, and which of its answers count as a choice.
-TEST(DesktopDialogs, ToolChoiceAndFailuresCountAsCancelled)
-{
-    struct Tool {
-        const char* name;
-        std::string output;
-        int status;
-    };
-    struct Case {
-        std::vector<Tool> tools;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {{{"zenity", "/x/chosen.fxb\n", 0}}, "/x/chosen.fxb"},
-        {{{"zenity", "", 1}}, ""},
-        {{{"zenity", "/x/partial\n", 1}}, ""},   // cancelled, whatever was printed
-        {{{"zenity", "/x/crashed\n", 134}}, ""}, // the tool failed
-        {{{"kdialog", "/k/chosen.fxb\n", 0}}, "/k/chosen.fxb"},
-        {{{"zenity", "/z.fxb\n", 0}, {"kdialog", "/k.fxb\n", 0}}, "/z.fxb"},
-    };
-    for (const auto& c : cases) {
-        FakePath path;
-        for (const auto& t : c.tools)
-            path.addProgram(t.name, t.output, t.status);
-        EXPECT_EQ(runFileDialog(saveRequest()), c.expected) << c.tools[0].name << " " << c.tools.size();
-    }
-    FakePath none;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(runFileDialog(saveRequest()), "");
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("zenity"), std::string::npos);
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-}
-
-TEST(DesktopDialogs, ALoadedFileMustExist)
-{
-    FakePath path;
     std::string existing = path.folder + "/there.fxp", missing = path.folder + "/missing.fxp";
     std::ofstream(existing) << "x";
     FileDialogRequest load;
@@ -197,26 +178,6 @@ TEST(DesktopDialogs, ALoadedFileMustExist)
     }
 }
 
-TEST(DesktopDialogs, HostsThatIgnoreChildSignalsStillGetTheAnswer)
-{
-    // Such a host has its children reaped by the system: their exit status is lost.
-    struct sigaction ignore {
-    }, before{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGCHLD, &ignore, &before);
-    FakePath path;
-    path.addProgram("zenity", "/chosen.fxb\n", 0);
-    path.addProgram("xdg-open", "", 0);
-    std::string chosen = runFileDialog(saveRequest());
-    bool opened = openDocument("https://example.org");
-    path.addProgram("zenity", "", 1);
-    std::string cancelled = runFileDialog(saveRequest());
-    sigaction(SIGCHLD, &before, nullptr);
-    EXPECT_EQ(chosen, "/chosen.fxb");
-    EXPECT_TRUE(opened);
-    EXPECT_EQ(cancelled, "");
-}
-
 TEST(DesktopDialogs, OpenDocumentHandsTheTextToXdgOpen)
 {
     const std::pair<std::string, std::string> cases[] = {
@@ -224,9 +185,12 @@ TEST(DesktopDialogs, OpenDocumentHandsTheTextToXdgOpen)
         {"-v", "./-v"}, // never read as one of xdg-open's options
     };
     for (const auto& [text, expected] : cases) {
+        std::signal(SIGCHLD, text == "-v" ? SIG_IGN : SIG_DFL); // as in a host that ignores SIGCHLD
         FakePath path;
         path.addProgram("xdg-open", "", 0);
-        ASSERT_TRUE(openDocument(text));
+        const bool opened = openDocument(text);
+        std::signal(SIGCHLD, SIG_DFL);
+        ASSERT_TRUE(opened);
         // Detached: wait (bounded) for what it recorded.
         for (int i = 0; i < 1000 && !fs::exists(path.argsFile("xdg-open")); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

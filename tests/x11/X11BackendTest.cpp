@@ -1,5 +1,7 @@
 // The X11 back end on a real X server (run under xvfb-run): frames in parent windows, pixels, XTest
 // clicks on controls and popup menus, and windows that come and go without leaking.
+#include "../platform/gui/GuiTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/gui/CFrame.h"
@@ -21,6 +23,10 @@
 namespace
 {
 
+constexpr int maxPolls = 2000;
+using Windows = std::vector<XWindowAttributes>;
+using Act = std::function<void(Display*, const Windows&)>;
+
 void waitABit()
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -37,8 +43,6 @@ Display* openDisplay()
     return d;
 }
 
-constexpr int maxPolls = 2000;
-
 void pressEscape(Display* d)
 {
     KeyCode escape = XKeysymToKeycode(d, XK_Escape);
@@ -47,79 +51,89 @@ void pressEscape(Display* d)
     XSync(d, False);
 }
 
-struct Recorder : CControlListener {
-    int changes = 0, begins = 0, ends = 0;
-    void valueChanged(CControl*) override { ++changes; }
-    void controlBeginEdit(CControl*) override { ++begins; }
-    void controlEndEdit(CControl*) override { ++ends; }
-};
+void click(Display* d, CPoint rootPoint, unsigned int button = Button1)
+{
+    XTestFakeMotionEvent(d, -1, rootPoint.x, rootPoint.y, 0);
+    XTestFakeButtonEvent(d, button, True, 0);
+    XTestFakeButtonEvent(d, button, False, 0);
+    XSync(d, False);
+}
+
+// The children of a window, and its parent.
+std::vector<Window> childrenOf(Display* d, Window window, Window* parent = nullptr)
+{
+    Window root, up, *children = nullptr;
+    unsigned int count = 0;
+    XSync(d, False);
+    std::vector<Window> out;
+    if (XQueryTree(d, window, &root, &up, &children, &count)) out.assign(children, children + count);
+    if (children) XFree(children);
+    if (parent) *parent = up;
+    return out;
+}
+
+// The mapped override-redirect windows (open menu levels), bottom to top.
+Windows menuWindows(Display* d, int screen = -1)
+{
+    Windows found;
+    for (Window w : childrenOf(d, RootWindow(d, screen < 0 ? DefaultScreen(d) : screen))) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, w, &a) && a.override_redirect && a.map_state == IsViewable)
+            found.push_back(a);
+    }
+    return found;
+}
 
 // A 40 x 80 strip: the off image on top (reds), the on image below (blues), every pixel different.
 std::unique_ptr<CBitmap> buttonBitmap()
 {
-    gui::RgbaImage image;
-    image.width = 40;
-    image.height = 80;
-    for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 40; ++x) {
-            bool on = y >= 40;
-            uint8_t a = uint8_t(x * 6), b = uint8_t((y % 40) * 6);
-            uint8_t px[4] = {on ? uint8_t(20) : uint8_t(200 + x / 2), a, on ? uint8_t(150 + b / 3) : b, 255};
-            image.pixels.insert(image.pixels.end(), px, px + 4);
-        }
-    return std::make_unique<CBitmap>(image);
+    return std::make_unique<CBitmap>(guitest::makeImage(40, 80, [](int x, int y) {
+        const uint8_t a = uint8_t(x * 6), b = uint8_t((y % 40) * 6);
+        return y >= 40 ? CColor{20, a, uint8_t(150 + b / 3), 255} : CColor{uint8_t(200 + x / 2), a, b, 255};
+    }));
 }
 
-COnOffButton* buildScene(CFrame& frame, const CBitmap& bitmap, CControlListener* listener)
-{
-    frame.setBackgroundColor(CColor{30, 60, 90, 255});
-    auto* button = new COnOffButton(CRect(20, 30, 60, 70), listener, 7, &bitmap);
-    frame.addView(button);
-    return button;
-}
+// A 120 x 100 frame: a background and an on/off button at (20, 30)-(60, 70).
+struct Editor {
+    CFrame frame;
+    COnOffButton* button;
+    Editor(gui::Backend& backend, void* parent, const CBitmap& bitmap, CControlListener* listener = nullptr)
+        : frame(CRect(0, 0, 120, 100), parent, backend),
+          button(new COnOffButton(CRect(20, 30, 60, 70), listener, 7, &bitmap))
+    {
+        frame.setBackgroundColor(CColor{30, 60, 90, 255});
+        frame.addView(button);
+        frame.redraw();
+    }
+};
 
 // The scene painted by the headless back end.
 gui::RgbaImage headlessPixels(const CBitmap& bitmap, bool on)
 {
     gui::HeadlessBackend headless;
-    gui::HeadlessParent headlessParent;
-    CFrame reference(CRect(0, 0, 120, 100), &headlessParent, headless);
-    buildScene(reference, bitmap, nullptr)->setValue(on ? 1.0f : 0.0f);
-    reference.redraw();
-    return headlessParent.image;
+    gui::HeadlessParent parent;
+    Editor reference(headless, &parent, bitmap);
+    reference.button->setValue(on ? 1.0f : 0.0f);
+    reference.frame.redraw();
+    return parent.image;
 }
-
-// A 120 x 100 frame showing the scene in an X11 parent window.
-struct Editor {
-    CFrame frame;
-    COnOffButton* button;
-    Editor(gui::X11Backend& backend, Window parent, const CBitmap& bitmap, CControlListener* listener = nullptr)
-        : frame(CRect(0, 0, 120, 100), gui::X11Backend::parentHandle(parent), backend),
-          button(buildScene(frame, bitmap, listener))
-    {
-        frame.redraw();
-    }
-};
 
 // The menu a MenuOpener shows: Alpha, a separator, Beta, and More (Inner 0, Inner 1). Returns More.
 COptionMenu* fillMenu(COptionMenu& menu)
 {
-    menu.addEntry("Alpha");
-    menu.addSeparator();
-    menu.addEntry("Beta");
     auto* sub = new COptionMenu;
     sub->addEntry("Inner 0");
     sub->addEntry("Inner 1");
+    menu.addEntry("Alpha");
+    menu.addSeparator();
+    menu.addEntry("Beta");
     menu.addEntry(sub, "More");
     return sub;
 }
 
 // A view that opens a popup menu when pressed and keeps what was chosen.
-class MenuOpener : public CView
-{
-  public:
+struct MenuOpener : CView {
     explicit MenuOpener(const CRect& r) : CView(r) {}
-
     CMouseEventResult onMouseDown(CPoint& where, int) override
     {
         COptionMenu menu(CRect(), nullptr, 364, COptionMenu::kCheckStyle);
@@ -127,18 +141,10 @@ class MenuOpener : public CView
         menu.setCurrent(0);
         opened = true;
         chosen = menu.popup(*getFrame(), localToFrame(where));
-        int index = -1;
-        COptionMenu* in = menu.getLastItemMenu(index);
-        chosenIndex = index;
-        inSubmenu = in == sub;
+        inSubmenu = menu.getLastItemMenu(chosenIndex) == sub;
         return kMouseEventHandled;
     }
-    CMouseEventResult onMouseUp(CPoint&, int) override
-    {
-        ++releases;
-        return kMouseEventHandled;
-    }
-
+    CMouseEventResult onMouseUp(CPoint&, int) override { return ++releases, kMouseEventHandled; }
     bool opened = false, chosen = false, inSubmenu = false;
     int chosenIndex = -2, releases = 0;
 };
@@ -148,12 +154,49 @@ struct MenuScene {
     gui::X11Backend backend;
     CFrame frame;
     MenuOpener* opener = new MenuOpener(CRect(10, 10, 60, 40));
-    explicit MenuScene(Window parent) : frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(parent), backend)
+    explicit MenuScene(Window parent)
+        : frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(parent), backend)
     {
         frame.addView(opener);
         frame.redraw();
     }
 };
+
+// The user of an open menu, on a connection of its own while the tested thread sits in the menu's
+// loop: waits for `levels` menu windows and the menu's grab, then acts. Joined when it goes.
+std::jthread menuUser(Act act, size_t levels = 1, int screen = -1, size_t* found = nullptr)
+{
+    return std::jthread([=] {
+        Display* d = openDisplay();
+        if (!d) return;
+        Windows windows;
+        for (int i = 0; i < maxPolls && (windows = menuWindows(d, screen)).size() < levels; ++i)
+            waitABit();
+        for (int i = 0; i < maxPolls; ++i, waitABit()) {
+            int pointer = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync,
+                                       GrabModeAsync, None, None, CurrentTime);
+            int keyboard =
+                XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+            XUngrabPointer(d, CurrentTime);
+            XUngrabKeyboard(d, CurrentTime);
+            XSync(d, False);
+            if (pointer == AlreadyGrabbed && keyboard == AlreadyGrabbed) break;
+        }
+        if (found) *found = windows.size();
+        if (windows.size() >= levels)
+            act(d, windows);
+        else
+            pressEscape(d); // a menu elsewhere must not keep the tested thread waiting
+        XCloseDisplay(d);
+    });
+}
+
+// Screen point of entry `entry` of a menu window (entry heights do not depend on texts).
+CPoint entryOnScreen(const XWindowAttributes& window, const COptionMenu& menu, int entry)
+{
+    const CRect r = gui::x11::menuLayout(menu, [](const std::string&) { return 10; }).entries[entry];
+    return {window.x + r.left + 30, window.y + (r.top + r.bottom) / 2};
+}
 
 class X11Backend : public testing::Test
 {
@@ -186,31 +229,20 @@ class X11Backend : public testing::Test
         return window;
     }
 
-    // A window point on the screen of that window.
+    // A point of a window on the default screen, in root coordinates.
     CPoint onScreen(Window window, CPoint p)
     {
         int x, y;
         Window child;
-        XWindowAttributes a;
-        XGetWindowAttributes(display, window, &a);
-        XTranslateCoordinates(display, window, a.root, p.x, p.y, &x, &y, &child);
+        XTranslateCoordinates(display, window, DefaultRootWindow(display), p.x, p.y, &x, &y, &child);
         return {x, y};
-    }
-
-    static void click(Display* d, CPoint rootPoint, unsigned int button = Button1, int screen = -1)
-    {
-        XTestFakeMotionEvent(d, screen, rootPoint.x, rootPoint.y, 0);
-        XTestFakeButtonEvent(d, button, True, 0);
-        XTestFakeButtonEvent(d, button, False, 0);
-        XSync(d, False);
     }
 
     static bool idleUntil(CFrame& frame, const std::function<bool()>& done)
     {
-        for (int i = 0; i < maxPolls; ++i) {
+        for (int i = 0; i < maxPolls; ++i, waitABit()) {
             frame.idle();
             if (done()) return true;
-            waitABit();
         }
         return false;
     }
@@ -226,8 +258,7 @@ class X11Backend : public testing::Test
         out.height = h;
         auto channel = [](unsigned long pixel, unsigned long mask) {
             int shift = __builtin_ctzl(mask);
-            unsigned long max = mask >> shift;
-            return uint8_t(((pixel & mask) >> shift) * 255 / max);
+            return uint8_t(((pixel & mask) >> shift) * 255 / (mask >> shift));
         };
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -240,13 +271,17 @@ class X11Backend : public testing::Test
         return out;
     }
 
+    static bool samePixel(const gui::RgbaImage& a, const gui::RgbaImage& b, int x, int y)
+    {
+        return std::equal(a.pixel(x, y), a.pixel(x, y) + 3, b.pixel(x, y));
+    }
     static int differingPixels(const gui::RgbaImage& a, const gui::RgbaImage& b)
     {
         if (a.width != b.width || a.height != b.height) return -1;
         int count = 0;
         for (int y = 0; y < a.height; ++y)
             for (int x = 0; x < a.width; ++x)
-                count += !std::equal(a.pixel(x, y), a.pixel(x, y) + 3, b.pixel(x, y));
+                count += !samePixel(a, b, x, y);
         return count;
     }
 
@@ -261,71 +296,6 @@ class X11Backend : public testing::Test
     Window parent = 0;
 };
 
-// The mapped override-redirect windows (open menu levels), bottom to top.
-std::vector<XWindowAttributes> menuWindows(Display* d, int screen = -1)
-{
-    if (screen < 0) screen = DefaultScreen(d);
-    Window root, parentOfRoot, *children = nullptr;
-    unsigned int count = 0;
-    std::vector<XWindowAttributes> found;
-    if (!XQueryTree(d, RootWindow(d, screen), &root, &parentOfRoot, &children, &count)) return found;
-    for (unsigned int i = 0; i < count; ++i) {
-        XWindowAttributes a;
-        if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
-            found.push_back(a);
-    }
-    if (children) XFree(children);
-    return found;
-}
-
-// The user of an open menu, on a connection of its own while the tested thread sits in the menu's
-// loop: waits for `levels` menu windows and the menu's grab, then acts.
-class MenuUser
-{
-  public:
-    explicit MenuUser(std::function<void(Display*, const std::vector<XWindowAttributes>&)> act,
-                      size_t levels = 1, int screen = -1)
-        : thread([this, act, levels, screen] {
-              Display* d = openDisplay();
-              if (!d) return;
-              std::vector<XWindowAttributes> windows;
-              for (int i = 0; i < maxPolls && (windows = menuWindows(d, screen)).size() < levels; ++i)
-                  waitABit();
-              for (int i = 0; i < maxPolls; ++i) {
-                  int pointer = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync,
-                                             GrabModeAsync, None, None, CurrentTime);
-                  int keyboard = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync,
-                                               CurrentTime);
-                  XUngrabPointer(d, CurrentTime);
-                  XUngrabKeyboard(d, CurrentTime);
-                  XSync(d, False);
-                  if (pointer == AlreadyGrabbed && keyboard == AlreadyGrabbed) break;
-                  waitABit();
-              }
-              found = windows.size();
-              if (windows.size() >= levels)
-                  act(d, windows);
-              else
-                  pressEscape(d); // a menu elsewhere must not keep the tested thread waiting
-              XCloseDisplay(d);
-          })
-    {
-    }
-    ~MenuUser() { thread.join(); }
-    size_t found = 0;
-
-  private:
-    std::thread thread;
-};
-
-// Screen point of entry `entry` of a menu window (entry heights do not depend on texts).
-CPoint entryOnScreen(const XWindowAttributes& window, const COptionMenu& menu, int entry)
-{
-    gui::x11::MenuLayout layout = gui::x11::menuLayout(menu, [](const std::string&) { return 10; });
-    const CRect& r = layout.entries[entry];
-    return {window.x + r.left + 30, window.y + (r.top + r.bottom) / 2};
-}
-
 } // namespace
 
 TEST_F(X11Backend, FrameOpensAsAChildOfTheParentWindow)
@@ -333,13 +303,9 @@ TEST_F(X11Backend, FrameOpensAsAChildOfTheParentWindow)
     gui::X11Backend backend;
     CFrame frame(CRect(0, 0, 200, 150), gui::X11Backend::parentHandle(parent), backend);
     ASSERT_TRUE(frame.isOpen());
-    Window child = backend.windowOf(frame);
+    Window child = backend.windowOf(frame), parentOfChild = 0;
     ASSERT_NE(child, 0u);
-    Window root, parentOfChild, *children = nullptr;
-    unsigned int count = 0;
-    XSync(display, False);
-    ASSERT_TRUE(XQueryTree(display, child, &root, &parentOfChild, &children, &count));
-    if (children) XFree(children);
+    childrenOf(display, child, &parentOfChild);
     EXPECT_EQ(parentOfChild, parent);
     XWindowAttributes a;
     ASSERT_TRUE(XGetWindowAttributes(display, child, &a));
@@ -364,15 +330,14 @@ TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
     auto bitmap = buttonBitmap();
     gui::RgbaImage expected = headlessPixels(*bitmap, true);
     gui::X11Backend backend;
-    Editor editor(backend, parent, *bitmap);
+    Editor editor(backend, gui::X11Backend::parentHandle(parent), *bitmap);
     ASSERT_TRUE(editor.frame.isOpen());
     editor.button->setValue(1.0f);
-    CFrame& frame = editor.frame;
-    frame.redraw();
-    Window child = backend.windowOf(frame);
+    editor.frame.redraw();
+    Window child = backend.windowOf(editor.frame);
     EXPECT_EQ(differingPixels(readWindow(child, 120, 100), expected), 0);
 
-    backend.processEvents(frame); // the expose of the first mapping
+    backend.processEvents(editor.frame); // the expose of the first mapping
     // Painted over, then exposed in part: the back end alone (no frame redraw) repaints that part only.
     GC gc = XCreateGC(display, child, 0, nullptr);
     XSetForeground(display, gc, WhitePixel(display, DefaultScreen(display)));
@@ -381,18 +346,16 @@ TEST_F(X11Backend, ExposeShowsTheSamePixelsAsTheHeadlessBackEnd)
     XClearArea(display, child, 10, 20, 60, 50, True);
     XSync(display, False);
     EXPECT_GT(differingPixels(readWindow(child, 120, 100), expected), 0);
-    for (int i = 0; i < maxPolls; ++i) {
-        backend.processEvents(frame);
-        if (differingPixels(readWindow(child, 120, 100), expected) <= 120 * 100 - 60 * 50) break;
+    const int outside = 120 * 100 - 60 * 50;
+    for (int i = 0; i < maxPolls && differingPixels(readWindow(child, 120, 100), expected) > outside; ++i) {
+        backend.processEvents(editor.frame);
         waitABit();
     }
     gui::RgbaImage shown = readWindow(child, 120, 100);
-    EXPECT_EQ(differingPixels(shown, expected), 120 * 100 - 60 * 50);
+    EXPECT_EQ(differingPixels(shown, expected), outside);
     for (int y = 20; y < 70; ++y)
         for (int x = 10; x < 70; ++x)
-            ASSERT_TRUE(
-                std::equal(shown.pixel(x, y), shown.pixel(x, y) + 3, expected.pixel(x, y)))
-                << x << "," << y;
+            ASSERT_TRUE(samePixel(shown, expected, x, y)) << x << "," << y;
 }
 
 TEST_F(X11Backend, OtherPixelFormatsAreConverted)
@@ -404,7 +367,7 @@ TEST_F(X11Backend, OtherPixelFormatsAreConverted)
     gui::RgbaImage expected = headlessPixels(*bitmap, false);
     Window sixteenBit = makeParent(0, 0, 200, 200, screen);
     gui::X11Backend backend;
-    Editor editor(backend, sixteenBit, *bitmap);
+    Editor editor(backend, gui::X11Backend::parentHandle(sixteenBit), *bitmap);
     ASSERT_TRUE(editor.frame.isOpen());
     gui::RgbaImage shown = readWindow(backend.windowOf(editor.frame), 120, 100);
     ASSERT_EQ(shown.width, 120);
@@ -412,103 +375,95 @@ TEST_F(X11Backend, OtherPixelFormatsAreConverted)
     int worst = 0;
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 120; ++x)
-            for (int c = 0; c < 3; ++c) {
-                int step = c == 1 ? 4 : 8;
-                int d = std::abs(shown.pixel(x, y)[c] - expected.pixel(x, y)[c]);
-                worst = std::max(worst, d * 8 / step);
-            }
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(shown.pixel(x, y)[c] - expected.pixel(x, y)[c]) * 8 /
+                                            (c == 1 ? 4 : 8));
     EXPECT_LT(worst, 8 * 2) << "a channel is off by two steps or more";
     XDestroyWindow(display, sixteenBit);
 }
 
-TEST_F(X11Backend, ASyntheticClickReachesAControl)
+// A click reaches the control under it, in its own editor only; other buttons and places do nothing.
+TEST_F(X11Backend, ASyntheticClickReachesOnlyTheControlUnderIt)
 {
     auto bitmap = buttonBitmap();
-    Recorder listener;
+    Window secondParent = makeParent(500, 10, 300, 200);
+    guitest::RecordingListener first, second;
     gui::X11Backend backend;
-    Editor editor(backend, parent, *bitmap, &listener);
-    ASSERT_TRUE(editor.frame.isOpen());
-    CFrame& frame = editor.frame;
-    Window child = backend.windowOf(frame);
+    Editor a(backend, gui::X11Backend::parentHandle(parent), *bitmap, &first),
+        b(backend, gui::X11Backend::parentHandle(secondParent), *bitmap, &second);
+    ASSERT_TRUE(a.frame.isOpen() && b.frame.isOpen());
+    Window child = backend.windowOf(b.frame);
+    EXPECT_NE(backend.windowOf(a.frame), child);
 
     click(display, onScreen(child, {40, 50}));
-    ASSERT_TRUE(idleUntil(frame, [&] { return listener.changes > 0; }));
-    EXPECT_EQ(editor.button->getValue(), 1.0f);
-    EXPECT_EQ(listener.begins, 1);
-    EXPECT_EQ(listener.ends, 1);
+    ASSERT_TRUE(idleUntil(b.frame, [&] { return !second.values.empty(); }));
+    EXPECT_EQ(b.button->getValue(), 1.0f);
+    EXPECT_EQ(second.events, (std::vector<std::string>{"begin", "change", "end"}));
     EXPECT_EQ(readWindow(child, 120, 100).pixel(25, 35)[0], 20); // the idle redraw shows the "on" image
-    // A right-button press, and a press outside, change nothing.
     click(display, onScreen(child, {40, 50}), Button3);
     click(display, onScreen(child, {100, 90}));
-    for (int i = 0; i < 20; ++i)
-        frame.idle();
-    EXPECT_EQ(listener.changes, 1);
+    for (int i = 0; i < 20; ++i) {
+        a.frame.idle();
+        b.frame.idle();
+    }
+    EXPECT_EQ(second.values.size(), 1u);
+    EXPECT_EQ(a.button->getValue(), 0.0f);
+    EXPECT_TRUE(first.events.empty());
+    XDestroyWindow(display, secondParent);
 }
 
-TEST_F(X11Backend, PopupMenuEntryChosenByAClick)
+// Entries chosen by a click (in the submenu "More" opens when the pointer rests on it), and menus
+// cancelled; either way the menu's windows are gone afterwards.
+TEST_F(X11Backend, PopupMenuChosenOrCancelled)
 {
     COptionMenu top;
     COptionMenu* sub = fillMenu(top);
-    {
-        MenuScene s(parent);
-        {
-            MenuUser user([&](Display* d, const std::vector<XWindowAttributes>& windows) {
-                click(d, entryOnScreen(windows.back(), top, 2)); // "Beta"
-            });
-            ASSERT_TRUE(openMenu(s));
-        }
-        EXPECT_TRUE(s.opener->chosen);
-        EXPECT_EQ(s.opener->chosenIndex, 2);
-        EXPECT_FALSE(s.opener->inSubmenu);
-        EXPECT_TRUE(menuWindows(display).empty()) << "the menu's windows are gone";
-        // The press that opened the menu was released inside it: the view gets that release.
-        EXPECT_EQ(s.opener->releases, 1);
-        EXPECT_FALSE(s.frame.isMouseCaptured());
-    }
-
-    // Resting on "More" opens its submenu; a second user clicks in it.
-    MenuScene s2(parent);
-    {
-        MenuUser first([&](Display* d, const std::vector<XWindowAttributes>& windows) {
-            CPoint more = entryOnScreen(windows.back(), top, 3);
-            XTestFakeMotionEvent(d, -1, more.x, more.y, 0);
-            XSync(d, False);
-        });
-        MenuUser second(
-            [&](Display* d, const std::vector<XWindowAttributes>& windows) {
-                click(d, entryOnScreen(windows.back(), *sub, 1));
-            },
-            2);
-        ASSERT_TRUE(openMenu(s2));
-    }
-    EXPECT_TRUE(s2.opener->chosen);
-    EXPECT_TRUE(s2.opener->inSubmenu);
-    EXPECT_EQ(s2.opener->chosenIndex, 1);
-}
-
-TEST_F(X11Backend, PopupMenuCancelled)
-{
-    using Act = std::function<void(Display*, const std::vector<XWindowAttributes>&)>;
-    COptionMenu top;
-    fillMenu(top);
-    const std::pair<const char*, Act> cases[] = {
-        {"Escape", [](Display* d, const auto&) { pressEscape(d); }},
-        {"click outside", [](Display* d, const auto&) { click(d, {1000, 900}); }},
+    const Act escape = [](Display* d, const Windows&) { pressEscape(d); };
+    const auto clickOn = [](const COptionMenu& m, int entry) -> Act {
+        return [&m, entry](Display* d, const Windows& w) { click(d, entryOnScreen(w.back(), m, entry)); };
+    };
+    const Act restOnMore = [&](Display* d, const Windows& w) {
+        CPoint more = entryOnScreen(w.back(), top, 3);
+        XTestFakeMotionEvent(d, -1, more.x, more.y, 0);
+        XSync(d, False);
+    };
+    // How, the users (user i waits for i + 1 menu levels), the entry chosen (-1: cancelled), in the submenu.
+    const std::tuple<const char*, std::vector<Act>, int, bool> cases[] = {
+        {"Beta", {clickOn(top, 2)}, 2, false},
+        {"Inner 1", {restOnMore, clickOn(*sub, 1)}, 1, true},
+        {"Escape", {escape}, -1, false},
+        {"click outside",
+         {[](Display* d, const Windows&) {
+             click(d, {1000, 900});
+         }},
+         -1,
+         false},
         {"click on a separator, then Escape",
-         [&](Display* d, const auto& windows) {
-             click(d, entryOnScreen(windows.back(), top, 1));
+         {[&](Display* d, const Windows& w) {
+             clickOn(top, 1)(d, w);
              pressEscape(d);
          }},
+         -1,
+         false},
     };
-    for (const auto& [how, act] : cases) {
+    for (const auto& [how, acts, chosenIndex, inSubmenu] : cases) {
+        SCOPED_TRACE(how);
         MenuScene s(parent);
         {
-            MenuUser user(act);
-            ASSERT_TRUE(openMenu(s)) << how;
+            std::vector<std::jthread> users;
+            for (size_t i = 0; i < acts.size(); ++i)
+                users.push_back(menuUser(acts[i], i + 1));
+            ASSERT_TRUE(openMenu(s));
         }
-        EXPECT_FALSE(s.opener->chosen) << how;
-        EXPECT_EQ(s.opener->chosenIndex, -1) << how;
-        EXPECT_TRUE(menuWindows(display).empty()) << how;
+        EXPECT_EQ(s.opener->chosen, chosenIndex >= 0);
+        EXPECT_EQ(s.opener->chosenIndex, chosenIndex);
+        EXPECT_EQ(s.opener->inSubmenu, inSubmenu);
+        EXPECT_TRUE(menuWindows(display).empty()) << "the menu's windows are gone";
+        if (chosenIndex == 2) {
+            // The press that opened the menu was released inside it: the view gets that release.
+            EXPECT_EQ(s.opener->releases, 1);
+            EXPECT_FALSE(s.frame.isMouseCaptured());
+        }
     }
 }
 
@@ -522,68 +477,40 @@ TEST_F(X11Backend, PopupMenuOpensOnTheEditorsScreen)
     ASSERT_TRUE(frame.isOpen());
     COptionMenu menu;
     fillMenu(menu);
-    MenuUser user([](Display* d, const auto&) { pressEscape(d); }, 1, screen);
-    EXPECT_TRUE(backend.popupMenu(frame, menu, {20, 20}).empty());
-    EXPECT_EQ(user.found, 1u) << "no menu window on the editor's screen";
+    size_t found = 0;
+    {
+        std::jthread user = menuUser([](Display* d, const Windows&) { pressEscape(d); }, 1, screen, &found);
+        EXPECT_TRUE(backend.popupMenu(frame, menu, {20, 20}).empty());
+    }
+    EXPECT_EQ(found, 1u) << "no menu window on the editor's screen";
     XDestroyWindow(display, other);
 }
 
-TEST_F(X11Backend, TwoEditorsKeepApart)
-{
-    auto bitmap = buttonBitmap();
-    Window secondParent = makeParent(500, 10, 300, 200);
-    Recorder first, second;
-    gui::X11Backend backend;
-    Editor a(backend, parent, *bitmap, &first), b(backend, secondParent, *bitmap, &second);
-    ASSERT_TRUE(a.frame.isOpen() && b.frame.isOpen());
-    EXPECT_NE(backend.windowOf(a.frame), backend.windowOf(b.frame));
-
-    click(display, onScreen(backend.windowOf(b.frame), {40, 50}));
-    ASSERT_TRUE(idleUntil(b.frame, [&] { return second.changes > 0; }));
-    for (int i = 0; i < 20; ++i)
-        a.frame.idle();
-    EXPECT_EQ(b.button->getValue(), 1.0f);
-    EXPECT_EQ(a.button->getValue(), 0.0f);
-    EXPECT_EQ(first.changes, 0);
-    XDestroyWindow(display, secondParent);
-}
-
-TEST_F(X11Backend, ParentDestroyedByTheHostWhileOpen)
-{
-    auto bitmap = buttonBitmap();
-    gui::X11Backend backend;
-    Window doomed = makeParent(0, 0, 150, 120);
-    Editor editor(backend, doomed, *bitmap);
-    ASSERT_TRUE(editor.frame.isOpen());
-    XDestroyWindow(display, doomed);
-    XSync(display, False);
-    // Drawing before and after the destruction is noticed must not reach Xlib's fatal handler.
-    editor.frame.redraw();
-    for (int i = 0; i < 10; ++i) {
-        editor.frame.idle();
-        editor.frame.redraw();
-    }
-}
-
-TEST_F(X11Backend, OpeningAndClosingLeaksNoWindowsOrConnections)
+TEST_F(X11Backend, WindowsComeAndGoWithoutLeaksOrFatalErrors)
 {
     auto bitmap = buttonBitmap();
     auto openDescriptors = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                             std::filesystem::directory_iterator{});
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
     };
     gui::X11Backend backend;
     auto descriptorsBefore = openDescriptors();
     for (int i = 0; i < 200; ++i) {
-        Editor editor(backend, parent, *bitmap);
+        Editor editor(backend, gui::X11Backend::parentHandle(parent), *bitmap);
         ASSERT_TRUE(editor.frame.isOpen());
         editor.frame.idle();
     }
-    XSync(display, False);
-    Window root, up, *children = nullptr;
-    unsigned int count = 0;
-    XQueryTree(display, parent, &root, &up, &children, &count);
-    if (children) XFree(children);
-    EXPECT_EQ(count, 0u);
+    EXPECT_TRUE(childrenOf(display, parent).empty());
     EXPECT_EQ(openDescriptors(), descriptorsBefore);
+
+    // A parent the host destroys while the editor is open: drawing before and after the back end
+    // notices must not reach Xlib's fatal handler.
+    Window doomed = makeParent(0, 0, 150, 120);
+    Editor editor(backend, gui::X11Backend::parentHandle(doomed), *bitmap);
+    ASSERT_TRUE(editor.frame.isOpen());
+    XDestroyWindow(display, doomed);
+    XSync(display, False);
+    for (int i = 0; i < 10; ++i) {
+        editor.frame.redraw();
+        editor.frame.idle();
+    }
 }

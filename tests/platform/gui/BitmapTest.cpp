@@ -58,22 +58,6 @@ std::vector<uint8_t> withDeclaredSize(std::vector<uint8_t> png, uint32_t width, 
 
 } // namespace
 
-TEST(PngImage, WrittenImageReadsBackExactly)
-{
-    const auto path = tempDir() / "pattern.png";
-    gui::RgbaImage image = makeImage(7, 5, [](int x, int y) {
-        CColor c = patternColor(x, y);
-        c.alpha = uint8_t(x * 40);
-        return c;
-    });
-    ASSERT_TRUE(gui::writePng(path.string(), image));
-    gui::RgbaImage back;
-    ASSERT_TRUE(gui::readPngFile(path.string(), back));
-    EXPECT_EQ(back.width, 7);
-    EXPECT_EQ(back.height, 5);
-    EXPECT_EQ(back.pixels, image.pixels);
-}
-
 TEST(PngImage, HostileFilesAreRefusedAndLeaveTheImageAlone)
 {
     const auto dir = tempDir();
@@ -85,11 +69,7 @@ TEST(PngImage, HostileFilesAreRefusedAndLeaveTheImageAlone)
     for (size_t i = 45; i < corrupt.size() - 20; i += 3)
         corrupt[i] ^= 0x5a;
 
-    struct Case {
-        const char* name;
-        std::vector<uint8_t> bytes;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
         {"empty", {}},
         {"not a PNG", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"signature only", std::vector<uint8_t>(good.begin(), good.begin() + 8)},
@@ -103,16 +83,16 @@ TEST(PngImage, HostileFilesAreRefusedAndLeaveTheImageAlone)
         {"the largest size in a small file", withDeclaredSize(good, 16384, 16384)},
         {"zero width", withDeclaredSize(good, 0, 30)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
         gui::RgbaImage image = makeImage(2, 2, patternColor);
         const gui::RgbaImage before = image;
-        EXPECT_FALSE(gui::decodePng(c.bytes.data(), c.bytes.size(), image));
+        EXPECT_FALSE(gui::decodePng(bytes.data(), bytes.size(), image));
         EXPECT_EQ(image.width, before.width);
         EXPECT_EQ(image.pixels, before.pixels);
 
         const auto path = dir / "hostile.png";
-        writeBytes(path, c.bytes);
+        writeBytes(path, bytes);
         CBitmapEx bitmap(path.string());
         EXPECT_FALSE(bitmap.isLoaded());
         EXPECT_EQ(bitmap.getWidth(), 0);
@@ -122,9 +102,21 @@ TEST(PngImage, HostileFilesAreRefusedAndLeaveTheImageAlone)
     EXPECT_FALSE(CBitmapEx(dir.string()).isLoaded()); // a folder, not a file
 }
 
-TEST(PngImage, TheSideLimitItselfIsAllowed)
+TEST(PngImage, WrittenImagesReadBackExactlyUpToTheSideLimit)
 {
     const auto path = tempDir() / "wide.png";
+    gui::RgbaImage image = makeImage(7, 5, [](int x, int y) {
+        CColor c = patternColor(x, y);
+        c.alpha = uint8_t(x * 40);
+        return c;
+    });
+    ASSERT_TRUE(gui::writePng(path.string(), image));
+    gui::RgbaImage back;
+    ASSERT_TRUE(gui::readPngFile(path.string(), back));
+    EXPECT_EQ(back.width, 7);
+    EXPECT_EQ(back.height, 5);
+    EXPECT_EQ(back.pixels, image.pixels);
+
     ASSERT_TRUE(gui::writePng(path.string(), makeImage(gui::kMaxImageSide, 1, patternColor)));
     CBitmapEx bitmap(path.string());
     ASSERT_TRUE(bitmap.isLoaded());
@@ -238,18 +230,14 @@ TEST(CDrawContext, RectanglesOriginAndClipLandOnWholePixels)
     context.resetClipRect();
     cairo_surface_flush(target.getSurface());
 
-    struct Case {
-        int x, y;
-        CColor expected;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<int, int, CColor> cases[] = {
         {5, 5, red},     {8, 5, red},    {8, 8, red},     {6, 6, white}, {9, 5, white},
         {3, 5, white},   {4, 5, white},  {13, 13, red},   {14, 14, red}, {15, 15, white},
         {12, 13, white}, {6, 12, white}, {11, 13, white}, // the text stays inside its rectangle
                                                           // (columns 7..10, rows 11..14)
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(target.getPixel(c.x, c.y), c.expected) << c.x << "," << c.y;
+    for (const auto& [x, y, expected] : cases)
+        EXPECT_EQ(target.getPixel(x, y), expected) << x << "," << y;
     bool textDrawn = false;
     for (int y = 11; y < 15; ++y)
         for (int x = 7; x < 11; ++x)

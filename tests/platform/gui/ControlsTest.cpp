@@ -59,14 +59,8 @@ TEST(CAnimKnob, DrawsTheFrameForItsValue)
 
 TEST(CAnimKnob, DragsLinearlyFinelyAndCircularly)
 {
-    struct Case {
-        const char* name;
-        int pressButtons;
-        CPoint to; // from the press at the centre (50, 50)
-        CKnobMode frameMode;
-        float expected;
-    };
-    const std::vector<Case> cases = {
+    // What, buttons held, where the drag from the centre (50, 50) ends, the frame's knob mode, value after.
+    const std::tuple<const char*, int, CPoint, CKnobMode, float> cases[] = {
         {"up 20", kLButton, {50, 30}, kLinearMode, 0.6f},
         {"up 20 and right 20", kLButton, {70, 30}, kLinearMode, 0.7f},
         {"down 40 and right 10", kLButton, {60, 90}, kLinearMode, 0.35f},
@@ -80,19 +74,19 @@ TEST(CAnimKnob, DragsLinearlyFinelyAndCircularly)
         {"alt makes a circular knob linear", kLButton | kAlt, {50, 30}, kCircularMode, 0.6f},
     };
     const auto strip = knobStrip(5);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, buttons, to, mode, expected] : cases) {
+        SCOPED_TRACE(name);
         HeadlessFrame h;
         RecordingListener listener;
         auto* knob = new CAnimKnob(CRect(40, 40, 61, 61), &listener, 7, 5, 10, strip.get());
         knob->setFineFactor(20);
         knob->setValue(0.5f);
         h.frame->addView(knob);
-        h.frame->setKnobMode(c.frameMode);
-        h.frame->handleMouseDown({50, 50}, c.pressButtons);
-        h.frame->handleMouseMoved(c.to, c.pressButtons);
-        h.frame->handleMouseUp(c.to, 0);
-        EXPECT_NEAR(knob->getValue(), c.expected, 1e-5);
+        h.frame->setKnobMode(mode);
+        h.frame->handleMouseDown({50, 50}, buttons);
+        h.frame->handleMouseMoved(to, buttons);
+        h.frame->handleMouseUp(to, 0);
+        EXPECT_NEAR(knob->getValue(), expected, 1e-5);
         ASSERT_GE(listener.events.size(), 2u);
         EXPECT_EQ(listener.events.front(), "begin");
         EXPECT_EQ(listener.events.back(), "end");
@@ -144,8 +138,7 @@ TEST(CVerticalSlider, HandleFollowsTheValueAndTheDrag)
     auto* slider = new CVerticalSlider(CRect(10, 5, 30, 115), &listener, 3, 100, handle.get(), nullptr);
     h.frame->addView(slider);
 
-    const std::vector<std::pair<float, int>> tops = {{0.0f, 105}, {1.0f, 5}, {0.5f, 55}, {0.333f, 72}};
-    for (const auto& [value, top] : tops) {
+    for (const auto& [value, top] : {std::pair{0.0f, 105}, {1.0f, 5}, {0.5f, 55}, {0.333f, 72}}) {
         slider->setValue(value);
         EXPECT_EQ(slider->handleRect(), CRect(10, top, 30, top + 10)) << value;
     }
@@ -154,32 +147,28 @@ TEST(CVerticalSlider, HandleFollowsTheValueAndTheDrag)
     EXPECT_EQ(h.at(15, 55), (CColor{250, 250, 0, 255}));
     EXPECT_EQ(h.at(15, 54), HeadlessFrame::kGrey);
 
-    struct Drag {
-        const char* name;
-        int y0, y1, buttons;
-        float expected;
-    };
-    const std::vector<Drag> drags = {
+    // What, pressed at y0, released at y1, buttons, value after.
+    const std::tuple<const char*, int, int, int, float> drags[] = {
         {"grab the handle and move up 10", 58, 48, kLButton, 0.6f},
         {"press above the handle centres it there", 20, 20, kLButton, 0.9f},
         {"press then drag past the end", 60, 400, kLButton, 0.0f},
         {"fine: 10 pixels count as one", 58, 48, kLButton | kShift, 0.51f},
     };
-    for (const Drag& d : drags) {
-        SCOPED_TRACE(d.name);
+    slider->setFineFactor(10);
+    for (const auto& [name, y0, y1, buttons, expected] : drags) {
+        SCOPED_TRACE(name);
         slider->setValue(0.5f);
         listener.events.clear();
-        slider->setFineFactor(10);
-        h.frame->handleMouseDown({20, d.y0}, d.buttons);
-        h.frame->handleMouseMoved({20, d.y1}, d.buttons);
-        h.frame->handleMouseUp({20, d.y1}, 0);
-        EXPECT_NEAR(slider->getValue(), d.expected, 1e-5);
+        h.frame->handleMouseDown({20, y0}, buttons);
+        h.frame->handleMouseMoved({20, y1}, buttons);
+        h.frame->handleMouseUp({20, y1}, 0);
+        EXPECT_NEAR(slider->getValue(), expected, 1e-5);
         EXPECT_EQ(listener.events.front(), "begin");
         EXPECT_EQ(listener.events.back(), "end");
     }
 }
 
-TEST(COnOffButton, DrawsItsStateAndTogglesOnALeftPress)
+TEST(Buttons, AnOnOffButtonTogglesOnALeftPressAKickButtonIsOnOnlyWhileHeldOverIt)
 {
     HeadlessFrame h;
     RecordingListener listener;
@@ -188,7 +177,6 @@ TEST(COnOffButton, DrawsItsStateAndTogglesOnALeftPress)
     h.frame->addView(button);
     h.frame->redrawDirty();
     EXPECT_EQ(h.at(54, 54), (CColor{0, 0, 0, 255}));
-
     h.frame->handleMouseDown({54, 54}, kLButton);
     h.frame->handleMouseUp({54, 54}, 0);
     EXPECT_FLOAT_EQ(button->getValue(), 1.0f);
@@ -196,21 +184,16 @@ TEST(COnOffButton, DrawsItsStateAndTogglesOnALeftPress)
     h.frame->redrawDirty();
     EXPECT_EQ(h.at(54, 54), (CColor{255, 255, 255, 255}));
     EXPECT_EQ(h.at(57, 57), (CColor{255, 255, 255, 255}));
-
     h.frame->handleMouseDown({54, 54}, kRButton); // not handled: no change
     EXPECT_FLOAT_EQ(button->getValue(), 1.0f);
     h.frame->handleMouseDown({54, 54}, kLButton);
     h.frame->handleMouseUp({54, 54}, 0);
     EXPECT_FLOAT_EQ(button->getValue(), 0.0f);
-}
 
-TEST(CKickButton, IsOnOnlyWhileHeldOverIt)
-{
-    HeadlessFrame h;
-    RecordingListener listener;
-    const auto bitmap = twoStateBitmap();
-    auto* button = new CKickButton(CRect(50, 50, 58, 58), &listener, 4, bitmap.get());
-    h.frame->addView(button);
+    h.frame->removeView(button);
+    listener.events.clear();
+    listener.values.clear();
+    h.frame->addView(new CKickButton(CRect(50, 50, 58, 58), &listener, 4, bitmap.get()));
     h.frame->handleMouseDown({52, 52}, kLButton);
     h.frame->redrawDirty();
     EXPECT_EQ(h.at(54, 54), (CColor{255, 255, 255, 255}));

@@ -60,12 +60,9 @@ TEST(CFrame, TheViewThatTookAPressGetsTheMovesAndTheReleaseWherever)
     h.frame->addView(page);
     page->addView(b);
 
-    struct Step {
-        const char* action;
-        CPoint where;
-        std::vector<std::string> expected;
-    };
-    const std::vector<Step> steps = {
+    using Log = std::vector<std::string>;
+    // The action, where, what the views logged.
+    const std::tuple<std::string, CPoint, Log> steps[] = {
         {"down", {15, 15}, {"a entered 15 15", "a down 15 15"}},
         {"move", {110, 20}, {"a moved 110 20"}},   // over b: still a's, in a's coordinates
         {"move", {-40, 300}, {"a moved -40 300"}}, // outside the frame
@@ -77,17 +74,15 @@ TEST(CFrame, TheViewThatTookAPressGetsTheMovesAndTheReleaseWherever)
         {"leave", {}, {"a exited -1 -1"}},
         {"up", {15, 15}, {}}, // a release with no press is dropped
     };
-    for (const Step& s : steps) {
-        SCOPED_TRACE(std::string(s.action) + " " + std::to_string(s.where.x) + " " +
-                     std::to_string(s.where.y));
+    for (auto [act, where, expected] : steps) {
+        SCOPED_TRACE(act + " " + std::to_string(where.x) + " " + std::to_string(where.y));
         log.clear();
-        const std::string act = s.action;
-        if (act == "down") h.frame->handleMouseDown(s.where, kLButton);
-        if (act == "move") h.frame->handleMouseMoved(s.where, kLButton);
-        if (act == "hover") h.frame->handleMouseMoved(s.where, 0);
-        if (act == "up") h.frame->handleMouseUp(s.where, 0);
+        if (act == "down") h.frame->handleMouseDown(where, kLButton);
+        if (act == "move") h.frame->handleMouseMoved(where, kLButton);
+        if (act == "hover") h.frame->handleMouseMoved(where, 0);
+        if (act == "up") h.frame->handleMouseUp(where, 0);
         if (act == "leave") h.frame->handleMouseLeft();
-        EXPECT_EQ(log, s.expected);
+        EXPECT_EQ(log, expected);
     }
 }
 
