@@ -104,6 +104,8 @@ class Lv2TestHost
     Lv2TestHost& operator=(const Lv2TestHost&) = delete;
 
     bool ok() const { return instance != nullptr; }
+    // The host's urid:map, for a user interface too.
+    const LV2_Feature* uridMap() const { return &mapF; }
     // The plug-in instance, as the host's instance-access feature hands it to a user interface.
     LV2_Handle handle() const { return lilv_instance_get_handle(instance); }
     // The host's pause: deactivate, then activate again (the constructor activates once).

@@ -127,7 +127,7 @@ class UiTestHost
         if (with.resize) list.push_back(&resizeF);
         if (with.touch) list.push_back(&touchF);
         list.push_back(&idleF);
-        list.push_back(&mapF);
+        list.push_back(plugin->uridMap());
         list.push_back(nullptr);
         LV2UI_Widget w = nullptr;
         ui = d->instantiate(d, "urn:tirsk-audio:orvane", UiModule::get().binaryPath.c_str(), writeFunction,
@@ -241,12 +241,9 @@ class UiTestHost
     const LV2UI_Idle_Interface* idleInterface = nullptr;
     LV2UI_Resize resizeFeature{this, resize};
     LV2UI_Touch touchFeature{this, touch};
-    LV2_URID_Map mapFeature{this, [](LV2_URID_Map_Handle h, const char* uri) {
-                                return static_cast<UiTestHost*>(h)->plugin->map(uri);
-                            }};
     LV2_Feature parentF{LV2_UI__parent, nullptr}, accessF{LV2_INSTANCE_ACCESS_URI, nullptr},
         resizeF{LV2_UI__resize, &resizeFeature}, touchF{LV2_UI__touch, &touchFeature},
-        idleF{LV2_UI__idleInterface, nullptr}, mapF{LV2_URID__map, &mapFeature};
+        idleF{LV2_UI__idleInterface, nullptr};
 };
 
 // The controls of the bundle's skin on its main page, by parameter name.
