@@ -69,8 +69,6 @@ AAX_CMidiPacket packet(uint32_t timestamp, uint8_t status, uint8_t data1, uint8_
     return p;
 }
 
-// The simulator: running it, test audio files, its JSON output.
-
 // The simulator on the built module.
 RunResult host(const std::string& args)
 {
@@ -96,12 +94,13 @@ std::string testInput(const std::string& name, int rate, int channels, double se
     return quoted(workDir() / name);
 }
 
+// A file of the test's work folder, quoted for the command line.
 std::string scratch(const std::string& name)
 {
     return quoted(workDir() / name);
 }
 
-// The string or plain value of key in one JSON object line.
+// The string or plain value of key in one JSON object line of the simulator's output.
 std::string field(const std::string& line, const std::string& key)
 {
     std::smatch m;

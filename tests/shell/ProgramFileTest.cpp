@@ -44,14 +44,10 @@ TEST_F(ShellTest, PresetFileHeaderAndRenaming)
     const std::size_t record = 4 + std::strlen("Lead Pad") + 1 + 4 + 344 * 4;
     ASSERT_EQ(bytes.size(), 60 + record);
     // "CcnK", size, "FPCh", version, "KsO1", version, value count, name, record size.
-    for (const auto& [at, value] : {std::pair<std::size_t, std::size_t>{0, 0x43636E4B},
-                                    {4, bytes.size() - 8},
-                                    {8, 0x46504368},
-                                    {12, 1},
-                                    {16, 0x4B734F31},
-                                    {20, 1},
-                                    {24, 344},
-                                    {56, record}})
+    const std::size_t presetFields[][2] = {{0, 0x43636E4B}, {4, bytes.size() - 8}, {8, 0x46504368},
+                                           {12, 1},         {16, 0x4B734F31},      {20, 1},
+                                           {24, 344},       {56, record}};
+    for (const auto& [at, value] : presetFields)
         EXPECT_EQ(be32(bytes, at), value) << at;
     EXPECT_EQ(std::string(bytes.begin() + 28, bytes.begin() + 56), "Lead Pad" + std::string(20, '\0'));
 
@@ -106,11 +102,9 @@ TEST_F(ShellTest, BankRoundTripOfAllPrograms)
 
     const auto bytes = readBytes(path);
     // "CcnK", size, "FBCh", program count, 128 bytes of zeros, the bank's size.
-    for (const auto& [at, value] : {std::pair<std::size_t, std::size_t>{0, 0x43636E4B},
-                                    {4, bytes.size() - 8},
-                                    {8, 0x46424368},
-                                    {24, 64},
-                                    {156, bytes.size() - 160}})
+    const std::size_t bankFields[][2] = {
+        {0, 0x43636E4B}, {4, bytes.size() - 8}, {8, 0x46424368}, {24, 64}, {156, bytes.size() - 160}};
+    for (const auto& [at, value] : bankFields)
         EXPECT_EQ(be32(bytes, at), value) << at;
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 28, bytes.begin() + 156),
               std::vector<std::uint8_t>(128));
