@@ -130,13 +130,9 @@ TEST_F(OrvaneRender, ListAndShow)
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 366 + 2);
     for (
         const char* fragment : {
-            R"({"index": 0, "name": "TranceGateOn", "altName": "TranceGateOn", "kind": 0, "unit": "", )",
             R"("name": "MasterVolume", "altName": "MasterVolume", "kind": 9, "unit": "dB", "minimum": 0, )"
             R"("maximum": 1, "default": 0.77, "announces": true, "automatable": true, "display": " 0 dB"})",
-            R"("name": "SeqVolMode", "altName": "SeqVolMode", "kind": 0, "unit": null)",
             R"("name": "FlangerDelay", "altName": "FlangerDelay", "kind": 4, "unit": "ms", "minimum": 0.1, )",
-            R"("name": "Unused5", "altName": "Unused5", "kind": 0, "unit": null, "minimum": 0, "maximum": 1, )"
-            R"("default": 0, "announces": false, "automatable": true)",
             R"({"index": 344, "name": "Unused", "altName": "", "kind": 1, "unit": null, )",
             R"("default": 0, "announces": false, "automatable": false, "display": "0"})",
             R"("name": "SeqLength", "altName": "SeqLength", "kind": 2, "unit": "", "minimum": 0, "maximum": 1, )"
