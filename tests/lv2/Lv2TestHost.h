@@ -1,10 +1,12 @@
-// Lv2TestHost: a small LV2 host on liblilv for the plug-in's tests. It loads the build-tree
-// bundle, instantiates the plug-in with URID map and the worker (each optional; the worker is run
-// by hand: runWorker), owns every port buffer, builds the atom input from MIDI and time:Position
-// calls, and saves and restores state directly (as a map of properties) or through lilv's own
-// serialisation, as a host session does. run() adds the heap allocations the plug-in makes
-// inside its run() to allocationsInRun.
+// Lv2TestHost: a small LV2 host on liblilv for the plug-in's tests and benchmarks. It loads the
+// build-tree bundle, instantiates the plug-in with URID map and the worker (each optional; the
+// worker is run by hand: runWorker), owns every port buffer, builds the atom input from MIDI and
+// time:Position calls, and saves and restores state directly (as a map of properties) or through
+// lilv's own serialisation, as a host session does. run() counts the heap allocations the
+// plug-in makes inside its run() in allocationsInRun.
 #pragma once
+
+#include "lv2/OrvaneLv2Ports.h"
 
 #include <lilv/lilv.h>
 #include <lv2/atom/forge.h>
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -101,11 +104,16 @@ class Lv2TestHost
     Lv2TestHost& operator=(const Lv2TestHost&) = delete;
 
     bool ok() const { return instance != nullptr; }
+    // The host's urid:map, for a user interface too.
+    const LV2_Feature* uridMap() const { return &mapF; }
     // The plug-in instance, as the host's instance-access feature hands it to a user interface.
     LV2_Handle handle() const { return lilv_instance_get_handle(instance); }
     // The host's pause: deactivate, then activate again (the constructor activates once).
-    void deactivate() { lilv_instance_deactivate(instance); }
-    void activate() { lilv_instance_activate(instance); }
+    void pause()
+    {
+        lilv_instance_deactivate(instance);
+        lilv_instance_activate(instance);
+    }
     uint32_t portIndex(const char* symbol) const
     {
         LilvNode* s = lilv_new_string(world(), symbol);
@@ -115,7 +123,17 @@ class Lv2TestHost
         return lilv_port_get_index(plugin(), port);
     }
     float& control(const char* symbol) { return controls[portIndex(symbol)]; }
-    void setControl(const char* symbol, float value) { control(symbol) = value; }
+    // Sets ports from normalised parameter values, "NAME=VALUE NAME=VALUE ...".
+    void setNormalised(const std::string& settings)
+    {
+        std::istringstream in(settings);
+        for (std::string word; in >> word;) {
+            const std::string symbol = word.substr(0, word.find('='));
+            const uint32_t port = portIndex(symbol.c_str());
+            controls[port] = OrvaneLv2Ports::valueMapOf(static_cast<int>(port))
+                                 .toHost(std::stof(word.substr(symbol.size() + 1)));
+        }
+    }
 
     // Events for the next block.
     void midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2)

@@ -39,16 +39,12 @@ int indexOf(const char* name)
 
 TEST(Lv2Ports, SymbolsAreUniqueAndValid)
 {
-    struct Case {
-        std::vector<std::string> names, symbols;
-    };
-    const Case cases[] = {
-        {{"Chain", "Gain", "Chain", "Chain"}, {"Chain1", "Gain", "Chain2", "Chain3"}},
-        {{"Chain1", "Chain", "Chain"}, {"Chain1", "Chain2", "Chain3"}},
-        {{"1st", "a b", "", "Über"}, {"_1st", "a_b", "_", "__ber"}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(makeSymbols(c.names), c.symbols);
+    using Names = std::vector<std::string>;
+    for (const auto& [names, symbols] : {std::pair<Names, Names>{{"Chain", "Gain", "Chain", "Chain"},
+                                                                 {"Chain1", "Gain", "Chain2", "Chain3"}},
+                                         {{"Chain1", "Chain", "Chain"}, {"Chain1", "Chain2", "Chain3"}},
+                                         {{"1st", "a b", "", "Über"}, {"_1st", "a_b", "_", "__ber"}}})
+        EXPECT_EQ(makeSymbols(names), symbols);
 
     const std::vector<std::string> symbols = controlSymbols();
     ASSERT_EQ(symbols.size(), controlCount);
@@ -65,14 +61,13 @@ TEST(Lv2Ports, SymbolsAreUniqueAndValid)
 
 TEST(Lv2Ports, ValueStylesFollowTheParameterTable)
 {
-    struct Case {
+    const struct {
         const char* name;
         Style style;
         float lower, upper;
         const char* unit; // suffix of the unit URI, "" for none
         size_t scalePoints;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"TranceGateOn", Style::toggle, 0, 1, "", 0},
         {"MmFilterType", Style::selector, 0, 100, "", 33},
         {"PanShape", Style::selector, 0, 100, "", 10},
@@ -84,7 +79,7 @@ TEST(Lv2Ports, ValueStylesFollowTheParameterTable)
         {"MmFilterCutoff", Style::normalised, 0, 1, "", 0},
         {"MasterVolume", Style::normalised, 0, 1, "", 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const ControlPort port = describeControl(indexOf(c.name));
         EXPECT_EQ(port.map.style, c.style);
@@ -97,15 +92,14 @@ TEST(Lv2Ports, ValueStylesFollowTheParameterTable)
 
     // The filter menu in menu order, written as the type numbers; 11 is not a menu entry.
     const ControlPort type = describeControl(indexOf("MmFilterType"));
-    struct Point {
-        size_t entry;
-        float value;
-        const char* label;
-    };
-    for (const Point p : {Point{0, 0, "LP2 BQ"}, Point{1, 3, "LP2 Fat"}, Point{5, 5, "HP2 Fat"},
-                          Point{6, 33, "Formant"}, Point{11, 9, "RingMod"}, Point{32, 32, "HP4 MG HQ"}}) {
-        EXPECT_EQ(type.scalePoints[p.entry].value, p.value);
-        EXPECT_EQ(type.scalePoints[p.entry].label, p.label);
+    for (const auto& [entry, value, label] : {std::tuple{0, 0.0f, "LP2 BQ"},
+                                              {1, 3.0f, "LP2 Fat"},
+                                              {5, 5.0f, "HP2 Fat"},
+                                              {6, 33.0f, "Formant"},
+                                              {11, 9.0f, "RingMod"},
+                                              {32, 32.0f, "HP4 MG HQ"}}) {
+        EXPECT_EQ(type.scalePoints[entry].value, value);
+        EXPECT_EQ(type.scalePoints[entry].label, label);
     }
     // XY targets carry the altNames; sources and shapes their menu names.
     EXPECT_EQ(describeControl(indexOf("MorphXParam")).scalePoints[9].label, "FlangerFbck");

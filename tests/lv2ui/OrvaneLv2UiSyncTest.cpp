@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,91 +45,81 @@ float port(int index, float normalised)
 
 constexpr int cutoff = 10, mixPercent = 8, distOn = 18, firstStep = 52;
 
-struct Case {
-    const char* what;
-    // Port events before the idle (port, port value).
-    std::vector<std::pair<uint32_t, float>> portEvents;
-    std::function<void(OrvaneLv2UiSync&, OrvaneLv2UiSync::Parameters&)> duringIdle;
-    std::vector<Call> expected; // writes with normalised values, converted to port values below
+// What the editor does during one idle: 'b'/'e' a gesture of index begins/ends; 'w' a write of
+// value (stored in the parameters when index is a stored one); 'r' a write of the unchanged
+// value; 's' a change of the parameter without a write; 'A' a write of every stored parameter;
+// 'J' more writes of value than the journal holds.
+struct Op {
+    char kind;
+    int index = 0;
+    float value = 0.0f;
 };
 
 TEST(OrvaneLv2UiSync, HandsTheEditorsActionsToTheHost)
 {
-    const std::vector<Case> cases = {
+    const struct {
+        const char* what;
+        std::vector<std::pair<uint32_t, float>> portEvents; // before the idle: port, port value
+        std::vector<Op> duringIdle;
+        std::vector<Call> expected; // writes with normalised values, converted to port values below
+    } cases[] = {
         {"a knob drag: every write inside its gesture, in order",
          {},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters& p) {
-             s.gesture(cutoff, true);
-             s.written(cutoff, p[cutoff] = 0.3f);
-             s.written(cutoff, p[cutoff] = 0.35f);
-             s.gesture(cutoff, false);
-         },
+         {{'b', cutoff}, {'w', cutoff, 0.3f}, {'w', cutoff, 0.35f}, {'e', cutoff}},
          {{'b', cutoff, 0}, {'w', cutoff, 0.3f}, {'w', cutoff, 0.35f}, {'e', cutoff, 0}}},
         {"one write of an unchanged value still reaches the host",
          {},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters& p) { s.written(distOn, p[distOn]); },
+         {{'r', distOn}},
          {{'w', distOn, 0.25f}}},
         {"a program change writes only what changed",
          {},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters& p) {
-             p[cutoff] = 0.9f;
-             p[distOn] = 1.0f;
-             for (int i = 0; i < OrvaneLv2UiSync::stored; ++i)
-                 s.written(i, p[i]);
-         },
+         {{'s', cutoff, 0.9f}, {'s', distOn, 1.0f}, {'A'}},
          {{'w', cutoff, 0.9f}, {'w', distOn, 1.0f}}},
         {"a program change also writes an unchanged parameter whose port holds another value",
          {{mixPercent, 99.0f}},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters& p) {
-             for (int i = 0; i < OrvaneLv2UiSync::stored; ++i)
-                 s.written(i, p[i]);
-         },
+         {{'A'}},
          {{'w', mixPercent, 0.25f}}},
         {"a paste changes step parameters without writes: they are written after it",
          {},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters& p) {
-             s.written(359, 1.0f); // the paste command is an internal parameter
-             p[firstStep] = 0.5f;
-             p[firstStep + 1] = 0.75f;
-         },
+         {{'w', 359, 1.0f}, {'s', firstStep, 0.5f}, {'s', firstStep + 1, 0.75f}}, // 359: the paste command
          {{'w', firstStep, 0.5f}, {'w', firstStep + 1, 0.75f}}},
         {"gestures and writes of internal parameters never reach the host",
          {},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters&) {
-             s.gesture(345, true);
-             s.written(345, 1.0f);
-             s.gesture(345, false);
-         },
+         {{'b', 345}, {'w', 345, 1.0f}, {'e', 345}},
          {}},
         {"without an editor action, a changed parameter is the host's own change: nothing",
          {},
-         [](OrvaneLv2UiSync&, OrvaneLv2UiSync::Parameters& p) { p[cutoff] = 0.8f; },
+         {{'s', cutoff, 0.8f}},
          {}},
         {"a host change that arrived during an action is not echoed",
          {{cutoff, 0.8f}},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters& p) {
-             p[cutoff] = 0.8f;
-             s.written(distOn, p[distOn] = 1.0f);
-         },
+         {{'s', cutoff, 0.8f}, {'w', distOn, 1.0f}},
          {{'w', distOn, 1.0f}}},
         {"more notifications than the journal holds count as a change of many parameters",
          {},
-         [](OrvaneLv2UiSync& s, OrvaneLv2UiSync::Parameters& p) {
-             for (std::size_t n = 0; n <= OrvaneLv2UiSync::journalCapacity; ++n)
-                 s.written(cutoff, p[cutoff] = 0.5f);
-         },
+         {{'J', cutoff, 0.5f}},
          {{'w', cutoff, 0.5f}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Recorder host;
         OrvaneLv2UiSync sync(host, defaults());
         for (auto [p, v] : c.portEvents)
             sync.portEvent(p, v);
-        OrvaneLv2UiSync::Parameters parameters = defaults();
-        sync.beginAction(parameters);
-        c.duringIdle(sync, parameters);
-        sync.endAction(parameters);
+        OrvaneLv2UiSync::Parameters p = defaults();
+        sync.beginAction(p);
+        for (const Op& op : c.duringIdle) {
+            const bool isStored = op.index < OrvaneLv2UiSync::stored;
+            if (op.kind == 'b' || op.kind == 'e') sync.gesture(op.index, op.kind == 'b');
+            for (std::size_t n = 0; n <= (op.kind == 'J' ? OrvaneLv2UiSync::journalCapacity : 0); ++n) {
+                if ((op.kind == 'w' || op.kind == 'J' || op.kind == 's') && isStored) p[op.index] = op.value;
+                if (op.kind == 'w' || op.kind == 'J') sync.written(op.index, op.value);
+            }
+            if (op.kind == 'r') sync.written(op.index, p[op.index]);
+            for (int i = 0; op.kind == 'A' && i < OrvaneLv2UiSync::stored; ++i)
+                sync.written(i, p[i]);
+        }
+        sync.endAction(p);
         std::vector<Call> expected = c.expected;
         for (Call& e : expected)
             if (e.kind == 'w') e.value = port(static_cast<int>(e.port), e.value);

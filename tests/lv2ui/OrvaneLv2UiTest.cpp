@@ -1,14 +1,13 @@
-// The plug-in's user interface in a host of our own on a real X server (the test command runs
-// this binary under xvfb-run): what the metadata declares, the editor in the host's window, clicks
-// and drags reaching the host's ports and the plug-in, port events reaching the editor without
-// echo, program changes off the editor, and user interfaces that come and go.
+// The plug-in's user interface in a host of our own on an X server (the test command runs this
+// binary under xvfb-run): the metadata, the editor in the host's window, gestures reaching the
+// host and the plug-in, port events shown without echo, and user interfaces that come and go.
 #include "UiTestHost.h"
 
 #include "lv2/OrvaneLv2.h"
-#include "lv2/OrvaneLv2Ports.h"
 #include "lv2/OrvaneLv2Shell.h"
 
 #include <memory>
+#include <sstream>
 
 namespace
 {
@@ -17,15 +16,11 @@ using uitest::HostCall;
 using uitest::UiModule;
 using uitest::UiTestHost;
 
-OrvaneLv2Shell& shellOf(Lv2TestHost& plugin)
-{
-    return static_cast<OrvaneLv2*>(plugin.handle())->shell();
-}
-
 // The port value the plug-in's parameter corresponds to.
 float pluginPortValue(Lv2TestHost& plugin, uint32_t port)
 {
-    return OrvaneLv2Ports::valueMapOf(static_cast<int>(port)).toHost(shellOf(plugin).getParameter(port));
+    OrvaneLv2Shell& shell = static_cast<OrvaneLv2*>(plugin.handle())->shell();
+    return OrvaneLv2Ports::valueMapOf(static_cast<int>(port)).toHost(shell.getParameter(port));
 }
 
 std::vector<HostCall> writesOf(const std::vector<HostCall>& calls)
@@ -120,19 +115,14 @@ TEST_F(Lv2Ui, PortEventsShowInTheEditorAndAreNotEchoed)
     // Past the editor's one start-up refresh (its tenth idle in the process), which shows the
     // engine's values: the plug-in does not run here, so its engine never takes the port values.
     ui->idleFor(11);
-    struct Change {
-        const char* name;
-        float normalised;
-    };
-    const Change changes[] = {
-        {"DistXcita", 0.8f}, {"DistOn", 1.0f}, {"PanDepth", 0.1f}, {"PanShape", 0.04f}};
+    const std::string changes = "DistXcita=0.8 DistOn=1 PanDepth=0.1 PanShape=0.04";
+    plugin->setNormalised(changes);
     std::string settings;
-    for (const Change& c : changes) {
-        const uint32_t port = plugin->portIndex(c.name);
-        const float value = OrvaneLv2Ports::valueMapOf(static_cast<int>(port)).toHost(c.normalised);
-        plugin->controls[port] = value;
-        ui->portEvent(port, value);
-        settings += std::string(" --set ") + c.name + "=" + std::to_string(c.normalised);
+    std::istringstream words(changes);
+    for (std::string word; words >> word;) {
+        const uint32_t port = plugin->portIndex(word.substr(0, word.find('=')).c_str());
+        ui->portEvent(port, plugin->controls[port]);
+        settings += " --set " + word;
     }
     // The plug-in has not run since: only the port events can have shown the changes.
     ui->idleFor(5);
@@ -150,18 +140,17 @@ TEST_F(Lv2Ui, ClicksAndDragsReachTheHostsPortsAndThePlugin)
     ASSERT_TRUE(ui->open());
     ui->idleFor(3);
     const auto controls = uitest::skinControls();
-    struct Gesture {
+    const struct {
         const char* name;
         int dx, dy;
         int direction; // +1: the value rises, -1: it falls
-    };
-    const Gesture gestures[] = {
+    } gestures[] = {
         {"DistOn", 0, 0, +1},      // a switch: a click turns it on
         {"DistXcita", 0, -40, +1}, // a knob dragged up
         {"PanDepth", 0, 30, -1},   // a knob dragged down
         {"DistOn", 0, 0, -1},      // the switch again: off
     };
-    for (const Gesture& g : gestures) {
+    for (const auto& g : gestures) {
         SCOPED_TRACE(g.name);
         ASSERT_TRUE(controls.count(g.name));
         const uint32_t port = plugin->portIndex(g.name);

@@ -1,10 +1,9 @@
-// UiTestHost: a small host of the plug-in's user interface for the tests. The plug-in runs in an
-// Lv2TestHost (lilv); the user interface module is the one the bundle's metadata names, loaded
-// through its LV2UI_Descriptor and given a parent X window, the plug-in instance
-// (instance-access), ui:resize, ui:touch, ui:idleInterface and urid:map (each can be left out).
-// Every write_function and touch call is recorded, and a write sets the plug-in's control port as
-// a host would. Pixels of the editor's window are read back for comparison with the headless
-// editor tool's snapshots.
+// UiTestHost: a small host of the plug-in's user interface. The plug-in runs in an Lv2TestHost;
+// the user interface module the bundle's metadata names is loaded through its LV2UI_Descriptor and
+// given a parent X window, instance-access, ui:resize, ui:touch (each can be left out),
+// ui:idleInterface and urid:map. Every write_function and touch call is recorded, and a write sets
+// the plug-in's control port as a host would. The editor window's pixels are read back for
+// comparison with the headless editor tool's snapshots.
 #pragma once
 
 // GoogleTest before Xlib, whose macros (None, Bool) clash with it.
@@ -128,7 +127,7 @@ class UiTestHost
         if (with.resize) list.push_back(&resizeF);
         if (with.touch) list.push_back(&touchF);
         list.push_back(&idleF);
-        list.push_back(&mapF);
+        list.push_back(plugin->uridMap());
         list.push_back(nullptr);
         LV2UI_Widget w = nullptr;
         ui = d->instantiate(d, "urn:tirsk-audio:orvane", UiModule::get().binaryPath.c_str(), writeFunction,
@@ -136,7 +135,7 @@ class UiTestHost
         if (!ui) return false;
         widget = static_cast<Window>(reinterpret_cast<uintptr_t>(w));
         idleInterface = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
-        for (uint32_t port = 0; port < 344; ++port)
+        for (uint32_t port = 0; port < OrvaneLv2Ports::controlCount; ++port)
             portEvent(port, plugin->controls[port]);
         return true;
     }
@@ -242,22 +241,16 @@ class UiTestHost
     const LV2UI_Idle_Interface* idleInterface = nullptr;
     LV2UI_Resize resizeFeature{this, resize};
     LV2UI_Touch touchFeature{this, touch};
-    LV2_URID_Map mapFeature{this, [](LV2_URID_Map_Handle h, const char* uri) {
-                                return static_cast<UiTestHost*>(h)->plugin->map(uri);
-                            }};
     LV2_Feature parentF{LV2_UI__parent, nullptr}, accessF{LV2_INSTANCE_ACCESS_URI, nullptr},
         resizeF{LV2_UI__resize, &resizeFeature}, touchF{LV2_UI__touch, &touchFeature},
-        idleF{LV2_UI__idleInterface, nullptr}, mapF{LV2_URID__map, &mapFeature};
+        idleF{LV2_UI__idleInterface, nullptr};
 };
 
-// A control of the built-in skin: its kind and the frame pixels its line gives.
-using SkinControl = SkinControlSpec;
-
 // The controls of the bundle's skin on its main page, by parameter name.
-inline std::map<std::string, SkinControl> skinControls()
+inline std::map<std::string, SkinControlSpec> skinControls()
 {
     SkinDescription skin;
-    std::map<std::string, SkinControl> controls;
+    std::map<std::string, SkinControlSpec> controls;
     if (skin.readFile(std::string(ORVANE_LV2_BUNDLE) + "Skins/default/SkinParameters.txt"))
         for (const SkinControlSpec& c : skin.controls)
             if (c.page == "Main") controls[c.parameter] = c;
@@ -285,15 +278,16 @@ inline gui::RgbaImage headlessSnapshot(const std::string& name, const std::strin
 inline long differingPixels(const gui::RgbaImage& a, const gui::RgbaImage& b)
 {
     if (a.width != b.width || a.height != b.height) return -1;
-    std::vector<SkinControl> texts;
+    std::vector<SkinControlSpec> texts;
     for (const auto& [name, control] : skinControls())
-        if (control.kind == "TextDisplay" || control.kind == "VersionDisplay" || control.kind == "PresetSelector")
+        if (control.kind == "TextDisplay" || control.kind == "VersionDisplay" ||
+            control.kind == "PresetSelector")
             texts.push_back(control);
     long count = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
             bool masked = false;
-            for (const SkinControl& t : texts)
+            for (const SkinControlSpec& t : texts)
                 masked = masked || (x >= t.x1 && x < t.x2 && y >= t.y1 && y < t.y2);
             count += !masked && !std::equal(a.pixel(x, y), a.pixel(x, y) + 3, b.pixel(x, y));
         }

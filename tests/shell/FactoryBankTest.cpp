@@ -1,7 +1,5 @@
-// The generated factory bank and its seeding into a fresh data folder.
+// The generated factory bank and its seeding into a data folder.
 #include "ShellTestSupport.h"
-
-#include "shell/ProgramFile.h"
 
 #include <set>
 
@@ -34,27 +32,6 @@ TEST_F(ShellTest, FactoryBankHoldsSixteenDistinctNamedPrograms)
     EXPECT_GE(sounds.size(), 16u);
 }
 
-TEST_F(ShellTest, FreshDataFolderIsSeededWithTheFactoryBank)
-{
-    ASSERT_TRUE(std::filesystem::exists(builtBank));
-    std::filesystem::copy_file(builtBank, root / "factory" / builtBank.filename());
-    ASSERT_FALSE(std::filesystem::exists(dataFolder));
-
-    auto shell = makeShell();
-    EXPECT_TRUE(std::filesystem::exists(dataFolder / builtBank.filename()));
-    EXPECT_EQ(shell->getLoadedBank(), 0);
-    EXPECT_EQ(shell->bankName(0), KsPluginVST::kFactoryBankName);
-    EXPECT_STRNE(shell->currentProgram()->name, "Init");
-
-    // A data folder that has its own copy keeps it.
-    std::vector<std::uint8_t> edited = readBytes(dataFolder / builtBank.filename());
-    edited.push_back(0);
-    writeBytes(dataFolder / builtBank.filename(), edited);
-    shell.reset();
-    auto again = makeShell();
-    EXPECT_EQ(readBytes(dataFolder / builtBank.filename()), edited);
-}
-
 TEST_F(ShellTest, FactoryBankIsCopiedOnlyIntoADataFolderWithoutBanks)
 {
     ASSERT_TRUE(std::filesystem::exists(builtBank));
@@ -65,23 +42,25 @@ TEST_F(ShellTest, FactoryBankIsCopiedOnlyIntoADataFolderWithoutBanks)
         maker->program(0)->setName("My First");
         ASSERT_TRUE(maker->saveBankFile(mine.c_str()));
     }
-    std::filesystem::remove_all(root / "home");
     std::filesystem::copy_file(builtBank, root / "factory" / builtBank.filename());
+    const auto factoryCopy = dataFolder / builtBank.filename();
 
-    struct Case {
+    const struct {
         const char* what;
         std::vector<std::string> banksBefore; // copies of Mine.fxb under these names
         bool otherFile;                       // a file that is not a bank
         bool seeded;
-        const char* bank0; // "" when no bank is loaded
-    } const cases[] = {
-        {"no data folder", {}, false, true, KsPluginVST::kFactoryBankName},
-        {"a data folder without banks", {}, true, true, KsPluginVST::kFactoryBankName},
-        {"the user's own bank sorts first and is bank 0", {"Mine"}, false, false, "Mine"},
-        {"a deleted factory bank stays deleted", {"Zed"}, true, false, "Zed"},
-        {"a demo bank is a bank too", {"Zed Demo"}, false, false, ""},
+        const char* bank0;   // "" when no bank is loaded
+        const char* program; // the current program's name, when given
+    } cases[] = {
+        {"no data folder", {}, false, true, KsPluginVST::kFactoryBankName, nullptr},
+        {"a data folder without banks", {}, true, true, KsPluginVST::kFactoryBankName, nullptr},
+        {"the user's own bank sorts first and is bank 0", {"Mine"}, false, false, "Mine", "My First"},
+        {"a deleted factory bank stays deleted", {"Zed"}, true, false, "Zed", nullptr},
+        {"a demo bank is a bank too", {"Zed Demo"}, false, false, "", nullptr},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         std::filesystem::remove_all(root / "home");
         if (!c.banksBefore.empty() || c.otherFile) std::filesystem::create_directories(dataFolder);
         for (const std::string& name : c.banksBefore)
@@ -89,15 +68,19 @@ TEST_F(ShellTest, FactoryBankIsCopiedOnlyIntoADataFolderWithoutBanks)
         if (c.otherFile) std::ofstream(dataFolder / "notes.txt") << "not a bank";
 
         auto shell = makeShell();
-        EXPECT_EQ(std::filesystem::exists(dataFolder / builtBank.filename()), c.seeded) << c.what;
-        if (c.bank0[0]) {
-            EXPECT_EQ(shell->getLoadedBank(), 0) << c.what;
-            EXPECT_EQ(shell->bankName(0), c.bank0) << c.what;
-        } else {
-            EXPECT_EQ(shell->getLoadedBank(), -1) << c.what;
-        }
-        if (std::string(c.bank0) == "Mine") {
-            EXPECT_STREQ(shell->currentProgram()->name, "My First");
-        }
+        EXPECT_EQ(std::filesystem::exists(factoryCopy), c.seeded);
+        EXPECT_EQ(shell->getLoadedBank(), c.bank0[0] ? 0 : -1);
+        EXPECT_EQ(c.bank0[0] ? shell->bankName(0) : std::string(), c.bank0);
+        EXPECT_STREQ(c.program ? shell->currentProgram()->name : nullptr, c.program);
+        EXPECT_FALSE(c.seeded && std::string(shell->currentProgram()->name) == "Init");
     }
+
+    // A data folder that has its own copy of the factory bank keeps it.
+    std::filesystem::remove_all(root / "home");
+    makeShell();
+    std::vector<std::uint8_t> edited = readBytes(factoryCopy);
+    edited.push_back(0);
+    writeBytes(factoryCopy, edited);
+    makeShell();
+    EXPECT_EQ(readBytes(factoryCopy), edited);
 }

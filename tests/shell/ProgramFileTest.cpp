@@ -43,17 +43,13 @@ TEST_F(ShellTest, PresetFileHeaderAndRenaming)
     const auto bytes = readBytes(path);
     const std::size_t record = 4 + std::strlen("Lead Pad") + 1 + 4 + 344 * 4;
     ASSERT_EQ(bytes.size(), 60 + record);
-    EXPECT_EQ(be32(bytes, 0), 0x43636E4Bu); // "CcnK"
-    EXPECT_EQ(be32(bytes, 4), bytes.size() - 8);
-    EXPECT_EQ(be32(bytes, 8), 0x46504368u); // "FPCh"
-    EXPECT_EQ(be32(bytes, 12), 1u);
-    EXPECT_EQ(std::string(bytes.begin() + 16, bytes.begin() + 20), "KsO1");
-    EXPECT_EQ(be32(bytes, 20), 1u);
-    EXPECT_EQ(be32(bytes, 24), 344u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 28)), "Lead Pad");
-    for (std::size_t i = 28 + 8; i < 56; ++i)
-        EXPECT_EQ(bytes[i], 0) << i;
-    EXPECT_EQ(be32(bytes, 56), record);
+    // "CcnK", size, "FPCh", version, "KsO1", version, value count, name, record size.
+    const std::size_t presetFields[][2] = {{0, 0x43636E4B}, {4, bytes.size() - 8}, {8, 0x46504368},
+                                           {12, 1},         {16, 0x4B734F31},      {20, 1},
+                                           {24, 344},       {56, record}};
+    for (const auto& [at, value] : presetFields)
+        EXPECT_EQ(be32(bytes, at), value) << at;
+    EXPECT_EQ(std::string(bytes.begin() + 28, bytes.begin() + 56), "Lead Pad" + std::string(20, '\0'));
 
     // Loading names the program after the file, whatever the header and record say.
     const auto other = root / "Other Name.fxp";
@@ -105,13 +101,13 @@ TEST_F(ShellTest, BankRoundTripOfAllPrograms)
     ASSERT_TRUE(shell->saveBankFile(path.c_str()));
 
     const auto bytes = readBytes(path);
-    EXPECT_EQ(be32(bytes, 0), 0x43636E4Bu);
-    EXPECT_EQ(be32(bytes, 4), bytes.size() - 8);
-    EXPECT_EQ(be32(bytes, 8), 0x46424368u); // "FBCh"
-    EXPECT_EQ(be32(bytes, 24), 64u);
-    for (std::size_t i = 28; i < 156; ++i)
-        ASSERT_EQ(bytes[i], 0) << i;
-    EXPECT_EQ(be32(bytes, 156), bytes.size() - 160);
+    // "CcnK", size, "FBCh", program count, 128 bytes of zeros, the bank's size.
+    const std::size_t bankFields[][2] = {
+        {0, 0x43636E4B}, {4, bytes.size() - 8}, {8, 0x46424368}, {24, 64}, {156, bytes.size() - 160}};
+    for (const auto& [at, value] : bankFields)
+        EXPECT_EQ(be32(bytes, at), value) << at;
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 28, bytes.begin() + 156),
+              std::vector<std::uint8_t>(128));
 
     auto fresh = makeShell();
     ASSERT_TRUE(fresh->loadBankFile(path.c_str()));

@@ -9,21 +9,6 @@ namespace
 
 const fs::path kFactoryBank = fs::path(ORVANE_BINARY_DIR) / "data" / "00 Factory.fxb";
 
-// A private data home and factory folder per test (each test runs in a process of its own).
-class RenderPrograms : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        fs::remove_all(workDir());
-        dir = workDir();
-        fs::create_directories(dir / "factory");
-        setenv("XDG_DATA_HOME", (dir / "home").c_str(), 1);
-        setenv("ORVANE_FACTORY_DIR", (dir / "factory").c_str(), 1);
-    }
-    fs::path dir;
-};
-
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> result;
@@ -35,7 +20,7 @@ std::vector<std::string> lines(const std::string& text)
 
 } // namespace
 
-TEST_F(RenderPrograms, BanksProgramsAndPresetsWithoutAudio)
+TEST_F(OrvaneRender, BanksProgramsAndPresetsWithoutAudio)
 {
     ASSERT_TRUE(fs::exists(kFactoryBank));
     fs::copy_file(kFactoryBank, dir / "factory" / kFactoryBank.filename());
@@ -81,44 +66,7 @@ TEST_F(RenderPrograms, BanksProgramsAndPresetsWithoutAudio)
     EXPECT_EQ(run("--print-state").out, defaults.out);
 }
 
-TEST_F(RenderPrograms, RefusedFilesExitWithTwo)
-{
-    std::ofstream(dir / "junk.fxb") << "not a bank";
-    std::ofstream(dir / "junk.fxp") << "not a preset";
-    std::ofstream(dir / "junk.mid") << "not a MIDI file at all";
-    writeWav(dir / "in.wav", 2, 48000, std::vector<float>(9600, 0.25f));
-    // A real bank and preset, each handed to the option of the other kind.
-    ASSERT_EQ(
-        run("--save-bank " + quoted(dir / "good.fxb") + " --save-preset " + quoted(dir / "good.fxp")).status,
-        0);
-    struct Case {
-        std::string args;
-        const char* mentions;
-    } const cases[] = {
-        {"--bank " + quoted(dir / "junk.fxb") + " --list-programs", "junk.fxb"},
-        {"--preset " + quoted(dir / "junk.fxp") + " --print-state", "junk.fxp"},
-        {"--preset " + quoted(dir / "missing.fxp") + " --print-state", "missing.fxp"},
-        {"--program 64 --print-state", "--program"},
-        {"--preset " + quoted(dir / "good.fxb") + " --print-state", "good.fxb"},
-        {"--bank " + quoted(dir / "good.fxp") + " --print-state", "good.fxp"},
-        // No factory content and an empty data folder: no bank to take a program from.
-        {"--program 3 --print-state", "--program 3"},
-        {"--program 3 " + quoted(dir / "in.wav") + " " + quoted(dir / "out.wav"), "--program 3"},
-        {"--save-bank " + quoted(dir / "no" / "such" / "x.fxb"), "x.fxb"},
-        {"--midi " + quoted(dir / "junk.mid") + " " + quoted(dir / "in.wav") + " " + quoted(dir / "out.wav"),
-         "junk.mid"},
-    };
-    for (const Case& c : cases) {
-        const RunResult r = run(c.args);
-        EXPECT_EQ(r.status, 2) << c.args;
-        EXPECT_NE(r.err.find(c.mentions), std::string::npos) << c.args << ": " << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << ": " << r.err;
-        EXPECT_TRUE(r.out.empty()) << c.args << ": " << r.out;
-    }
-    EXPECT_FALSE(fs::exists(dir / "out.wav"));
-}
-
-TEST_F(RenderPrograms, MidiFileEventsArriveInTheirBlock)
+TEST_F(OrvaneRender, MidiFileEventsArriveInTheirBlock)
 {
     // One beat (24000 frames at 120 bpm) in, controller 18 ("MasterOn") goes to 0: from then on
     // the shell passes the input through unchanged.
@@ -126,8 +74,7 @@ TEST_F(RenderPrograms, MidiFileEventsArriveInTheirBlock)
     std::vector<std::uint8_t> smf = {'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
                                      1,   0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, sizeof track};
     smf.insert(smf.end(), std::begin(track), std::end(track));
-    std::ofstream(dir / "off.mid", std::ios::binary)
-        .write(reinterpret_cast<const char*>(smf.data()), static_cast<std::streamsize>(smf.size()));
+    writeFile(dir / "off.mid", smf);
     writeWav(dir / "in.wav", 2, 48000, std::vector<float>(96000, 0.25f));
     const RunResult r = run("--quiet --block 512 --midi " + quoted(dir / "off.mid") + " " +
                             quoted(dir / "in.wav") + " " + quoted(dir / "out.wav"));

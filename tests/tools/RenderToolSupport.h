@@ -1,6 +1,6 @@
-// Helpers for the tests that run the built orvane-render as a user would: a work folder of its
-// own per test (CTest runs the tests of one file in parallel), a runner that captures exit
-// status and both output streams, and a small 16-bit WAV writer and PCM/float WAV reader.
+// Helpers for the tests that run built programs (orvane-render, the AAX host simulator, lv2apply)
+// as a user would: a work folder of its own per test, a runner that captures exit status and both
+// output streams, and a small WAV writer (16-bit or float) and reader (16/24-bit PCM, float).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,6 +39,20 @@ inline std::string readAll(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+template <typename Bytes> void writeFile(const fs::path& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Whether a temporary file of an atomic write was left in dir.
+inline bool hasTemporaryFile(const fs::path& dir)
+{
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.path().filename().string().find(".tmp-") != std::string::npos) return true;
+    return false;
+}
+
 inline std::string quoted(const fs::path& p)
 {
     std::string text(1, '\'');
@@ -50,13 +64,33 @@ struct RunResult {
     std::string out, err;
 };
 
-inline RunResult run(const std::string& args)
+// Runs a shell command line; its exit status and both outputs.
+inline RunResult runCommand(const std::string& command)
 {
     const fs::path out = workDir() / "stdout.txt", err = workDir() / "stderr.txt";
-    const int raw =
-        std::system((kRenderTool + " " + args + " >" + quoted(out) + " 2>" + quoted(err)).c_str());
+    const int raw = std::system((command + " >" + quoted(out) + " 2>" + quoted(err)).c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
 }
+
+inline RunResult run(const std::string& args)
+{
+    return runCommand(kRenderTool + " " + args);
+}
+
+// A private data home and (empty) factory folder in a fresh work folder, dir.
+class OrvaneRender : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        fs::remove_all(workDir());
+        dir = workDir();
+        fs::create_directories(dir / "factory");
+        setenv("XDG_DATA_HOME", (dir / "home").c_str(), 1);
+        setenv("ORVANE_FACTORY_DIR", (dir / "factory").c_str(), 1);
+    }
+    fs::path dir;
+};
 
 // A WAV of interleaved samples: 16-bit PCM, or 32-bit float when asFloat (for values beyond 1).
 inline void writeWav(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved,
