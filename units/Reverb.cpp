@@ -238,6 +238,7 @@ struct WetJob {
     int frames = 0;
     float w1 = 0.0f, w2 = 0.0f, dry = 0.0f, trim = 0.0f;
     bool flushStores = false; // the block's first chunk clears tiny comb damping states
+    int room = 0;             // a short chunk's lineRoom: the fewest frames before a line wraps
 };
 
 // Runs the whole chain over a chunk no longer than the shortest comb line, so every comb
@@ -266,16 +267,7 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
     const ShortLanes lanesOf(isShort ? frames : 0);
     // Usually no line's end lies within a short chunk's padded stretch: one test over all of
     // them spares the test per line and the wrap of each index.
-    bool allFit = false;
-    if (isShort) {
-        int room = combs[0]->size - combs[0]->index;
-        for (int k = 1; k < lanes; ++k)
-            room = std::min(room, combs[k]->size - combs[k]->index);
-        for (int k = 0; k < Reverb::numAllpasses; ++k)
-            room =
-                std::min({room, allpassL[k].size - allpassL[k].index, allpassR[k].size - allpassR[k].index});
-        allFit = room > 8 * lanesOf.blocks;
-    }
+    const bool allFit = isShort && job.room > 8 * lanesOf.blocks;
     if (isShort)
         allFit ? gatherShort<true>(combs, wetL, wetR, perComb, frames, lanesOf)
                : gatherShort<false>(combs, wetL, wetR, perComb, frames, lanesOf);
@@ -466,6 +458,7 @@ void Reverb::reset() noexcept
             side[k].index = 0;
     if (storage) std::fill_n(storage.get(), storageSize, 0.0f);
     framesSinceProbe = probeInterval;
+    lineRoom = 0;
     // The high-pass histories are kept on purpose: only the low-passes restart. A history that
     // is no longer finite is cleared all the same, or it would never leave the wet path.
     lowPassL.clearState();
@@ -565,17 +558,37 @@ void Reverb::process(float* left, float* right, int frames) noexcept
         job.right = right + start;
         job.frames = n;
         job.flushStores = start == 0;
+        // The fewest frames any line can move on before its index wraps. Every index moves on
+        // by the same frames per chunk, so the count only needs looking up again once a line
+        // may have wrapped.
+        if (n <= shortFrames) {
+            if (lineRoom <= 0) lineRoom = roomBeforeWrap();
+            job.room = lineRoom;
+        }
         for (int i = 0; i < n; ++i)
             u[i] = (job.left[i] + job.right[i]) * gain;
         for (int i = n; i < 16 && i % 8 != 0; ++i)
             u[i] = 0.0f; // the unused lanes a short chunk's last vector reads
         runChunk(combOrder, allpassL, allpassR, u, job);
+        // Exact while it stays above 0 (no index has wrapped); otherwise unknown.
+        lineRoom = lineRoom > n ? lineRoom - n : 0;
     }
+}
+
+int Reverb::roomBeforeWrap() const noexcept
+{
+    int room = combL[0].size - combL[0].index;
+    for (int k = 0; k < numCombs; ++k)
+        room = std::min({room, combL[k].size - combL[k].index, combR[k].size - combR[k].index});
+    for (int k = 0; k < numAllpasses; ++k)
+        room = std::min({room, allpassL[k].size - allpassL[k].index, allpassR[k].size - allpassR[k].index});
+    return room;
 }
 
 ORVANE_UNIT_LOOP
 void Reverb::processFrame(float& left, float& right) noexcept
 {
+    lineRoom = 0; // the indices move on here without process knowing
     const float xL = left, xR = right, u = (xL + xR) * gain;
     float l = combL[0].process(u), r = combR[0].process(u);
     for (int k = 1; k < numCombs; ++k) {
