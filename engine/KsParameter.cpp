@@ -56,6 +56,7 @@ void KsParameter::setValue(float normalised) noexcept
     targetValue.store(v, relaxed);
     rampStart.store(currentValue.load(relaxed), relaxed);
     rampCounter.store(0, relaxed);
+    changes.fetch_add(1, std::memory_order_release);
 }
 
 float KsParameter::normalise(float physical) const noexcept
@@ -74,6 +75,7 @@ void KsParameter::resetSmoothing() noexcept
     currentValue.store(targetValue.load(relaxed), relaxed);
     rampStart.store(0.0f, relaxed);
     rampCounter.store(0, relaxed);
+    changes.fetch_add(1, std::memory_order_release);
 }
 
 void KsParameter::setSampleRate(float rate) noexcept

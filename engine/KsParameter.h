@@ -88,7 +88,19 @@ class KsParameter
     void setModulation(const KsModulationSource* source) noexcept
     {
         modulation.store(source, std::memory_order_relaxed);
+        changes.fetch_add(1, std::memory_order_release);
     }
+    // Whether reads give the same value until the next change: the smoothed value has reached
+    // the target and no modulation source is set.
+    bool settled() const noexcept
+    {
+        return currentValue.load(std::memory_order_relaxed) == targetValue.load(std::memory_order_relaxed) &&
+               !modulation.load(std::memory_order_relaxed);
+    }
+    // Counts every target write, smoothing reset and modulation change of any parameter (after
+    // the write, with release order), so that the audio thread can tell with one load that
+    // nothing it read from settled parameters has changed since.
+    static inline std::atomic<std::uint32_t> changes{0};
     bool isSynced() const noexcept { return synced.load(std::memory_order_relaxed); }
     void setSynced(bool on) noexcept { synced.store(on, std::memory_order_relaxed); }
 

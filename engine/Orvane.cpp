@@ -279,14 +279,33 @@ void Orvane::followTempo() noexcept
 
 void Orvane::decideSections(int frames, Sections& s) noexcept
 {
-    auto on = [&](int index) { return param(index, frames) > 0.5f; };
+    // When no parameter has changed since the last decision and every one it read had settled,
+    // reading them again would move no ramp and give the same values: the same decision.
+    const std::uint32_t changes = KsParameter::changes.load(std::memory_order_acquire);
+    if (sectionsSettled && changes == sectionsChanges) {
+        s = sectionsSeen;
+        return;
+    }
+    bool settled = true;
+    auto read = [&](int index) {
+        const KsParameter& p = *parameters[index];
+        const float v = param(index, frames);
+        settled &= p.settled();
+        return v;
+    };
+    auto targetRead = [&](int index) {
+        const KsParameter& p = *parameters[index];
+        settled &= !p.modulation.load(relaxed);
+        return p.target();
+    };
+    auto on = [&](int index) { return read(index) > 0.5f; };
     auto anyChain = [&](const int* chain) {
         for (int p = 0; p < kPatternCount; ++p)
-            if (targetOf(chain[p]) > 0.5f) return true;
+            if (targetRead(chain[p]) > 0.5f) return true;
         return false;
     };
-    const int panSource = static_cast<int>(targetOf(id.panSource));
-    const int cutoffSource = static_cast<int>(targetOf(id.cutoffModSource));
+    const int panSource = static_cast<int>(targetRead(id.panSource));
+    const int cutoffSource = static_cast<int>(targetRead(id.cutoffModSource));
     s.filterBySequencer = cutoffSource == 1 && anyChain(id.seqPatFiltOn);
     s.panBySequencer = panSource == 1 && anyChain(id.seqPatPanOn);
     s.panByLfo = panSource == 0;
@@ -297,10 +316,13 @@ void Orvane::decideSections(int frames, Sections& s) noexcept
     s.delayOn = on(id.delayOn);
     s.reverbOn = on(id.reverbOn);
     const bool distOn = on(id.distOn);
-    const float softSat = param(id.distSoftSat, frames);
-    const float xcita = param(id.distXcita, frames);
+    const float softSat = read(id.distSoftSat);
+    const float xcita = read(id.distXcita);
     s.softSatOn = distOn && softSat > 0.0f;
     s.exciterOn = distOn && xcita > 0.0f;
+    sectionsSeen = s;
+    sectionsChanges = changes;
+    sectionsSettled = settled;
 }
 
 void Orvane::process(const float* inL, const float* inR, float* outL, float* outR, int frames,

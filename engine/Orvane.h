@@ -178,6 +178,11 @@ class Orvane : public KsPlugin
     float sequencerCutoff(float cutoff, const SubBlock& b, const Sections& s) noexcept;
 
     ParamIds id{};
+    // decideSections' last decision, KsParameter::changes when it was taken, and whether every
+    // parameter it read had settled then (only then can it be taken again without reading).
+    Sections sectionsSeen{};
+    std::uint32_t sectionsChanges = 0;
+    bool sectionsSettled = false;
     int morphTargetIndex[morphTargetCount] = {};
     float masterVolumeSeen = -1.0f; // last master volume and the gain it gives
     float masterGainSeen = 0.0f;

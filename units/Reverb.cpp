@@ -5,6 +5,7 @@
 #include "units/LoopTargets.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -121,6 +122,7 @@ struct ShortLanes {
     int blocks;
     v8si live[2];
 
+    ShortLanes() noexcept : ShortLanes(0) {}
     explicit ShortLanes(int frames) noexcept : blocks((frames + 7) / 8)
     {
         for (int h = 0; h < 2; ++h)
@@ -128,6 +130,14 @@ struct ShortLanes {
                 live[h][j] = 8 * h + j < frames ? -1 : 0;
     }
 };
+
+// The lanes of every short chunk length, built once rather than on every chunk.
+const std::array<ShortLanes, Reverb::shortFrames + 1> shortLanes = [] {
+    std::array<ShortLanes, Reverb::shortFrames + 1> table;
+    for (int frames = 0; frames <= Reverb::shortFrames; ++frames)
+        table[static_cast<std::size_t>(frames)] = ShortLanes(frames);
+    return table;
+}();
 
 // The comb half of a chunk of at most Reverb::shortFrames frames, padded to whole eight-frame
 // vectors: per comb one or two vector loads of the line outputs, summed into the wet paths
@@ -237,7 +247,9 @@ struct WetJob {
     float* right = nullptr;
     int frames = 0;
     float w1 = 0.0f, w2 = 0.0f, dry = 0.0f, trim = 0.0f;
+    float damp1 = 0.0f;       // the damping coefficient of every comb
     bool flushStores = false; // the block's first chunk clears tiny comb damping states
+    int room = 0;             // a short chunk's lineRoom: the fewest frames before a line wraps
 };
 
 // Runs the whole chain over a chunk no longer than the shortest comb line, so every comb
@@ -263,19 +275,10 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
     const int blocks = (frames + 7) / 8;
 
     const bool isShort = frames <= Reverb::shortFrames;
-    const ShortLanes lanesOf(isShort ? frames : 0);
+    const ShortLanes& lanesOf = shortLanes[static_cast<std::size_t>(isShort ? frames : 0)];
     // Usually no line's end lies within a short chunk's padded stretch: one test over all of
     // them spares the test per line and the wrap of each index.
-    bool allFit = false;
-    if (isShort) {
-        int room = combs[0]->size - combs[0]->index;
-        for (int k = 1; k < lanes; ++k)
-            room = std::min(room, combs[k]->size - combs[k]->index);
-        for (int k = 0; k < Reverb::numAllpasses; ++k)
-            room =
-                std::min({room, allpassL[k].size - allpassL[k].index, allpassR[k].size - allpassR[k].index});
-        allFit = room > 8 * lanesOf.blocks;
-    }
+    const bool allFit = isShort && job.room > 8 * lanesOf.blocks;
     if (isShort)
         allFit ? gatherShort<true>(combs, wetL, wetR, perComb, frames, lanesOf)
                : gatherShort<false>(combs, wetL, wetR, perComb, frames, lanesOf);
@@ -312,13 +315,13 @@ void runChunk(CombFilter* const* combs, AllpassFilter* allpassL, AllpassFilter* 
             transpose8(&perComb[8 * h][8 * b], chunkFrames, &perFrame[8 * b][8 * h], lanes);
 
     static_assert(lanes == 16, "the recursion runs in two vectors of eight lanes");
-    v8sf s0, s1, d0, d1;
+    v8sf s0, s1;
     for (int k = 0; k < 8; ++k) {
         s0[k] = combs[k]->store;
         s1[k] = combs[k + 8]->store;
-        d0[k] = combs[k]->damp1;
-        d1[k] = combs[k + 8]->damp1;
     }
+    // Every comb damps with the same coefficient (updateGains gives each the reverb's).
+    const v8sf d0 = v8sf{} + job.damp1, d1 = d0;
     if (job.flushStores) {
         flushTiny(s0);
         flushTiny(s1);
@@ -466,6 +469,7 @@ void Reverb::reset() noexcept
             side[k].index = 0;
     if (storage) std::fill_n(storage.get(), storageSize, 0.0f);
     framesSinceProbe = probeInterval;
+    lineRoom = 0;
     // The high-pass histories are kept on purpose: only the low-passes restart. A history that
     // is no longer finite is cleared all the same, or it would never leave the wet path.
     lowPassL.clearState();
@@ -559,23 +563,44 @@ void Reverb::process(float* left, float* right, int frames) noexcept
     job.w2 = wet2;
     job.dry = dry;
     job.trim = sizeTrim;
+    job.damp1 = dampInUse;
     for (int start = 0; start < frames; start += chunk) {
         const int n = std::min(chunk, frames - start);
         job.left = left + start;
         job.right = right + start;
         job.frames = n;
         job.flushStores = start == 0;
+        // The fewest frames any line can move on before its index wraps. Every index moves on
+        // by the same frames per chunk, so the count only needs looking up again once a line
+        // may have wrapped.
+        if (n <= shortFrames) {
+            if (lineRoom <= 0) lineRoom = roomBeforeWrap();
+            job.room = lineRoom;
+        }
         for (int i = 0; i < n; ++i)
             u[i] = (job.left[i] + job.right[i]) * gain;
         for (int i = n; i < 16 && i % 8 != 0; ++i)
             u[i] = 0.0f; // the unused lanes a short chunk's last vector reads
         runChunk(combOrder, allpassL, allpassR, u, job);
+        // Exact while it stays above 0 (no index has wrapped); otherwise unknown.
+        lineRoom = lineRoom > n ? lineRoom - n : 0;
     }
+}
+
+int Reverb::roomBeforeWrap() const noexcept
+{
+    int room = combL[0].size - combL[0].index;
+    for (int k = 0; k < numCombs; ++k)
+        room = std::min({room, combL[k].size - combL[k].index, combR[k].size - combR[k].index});
+    for (int k = 0; k < numAllpasses; ++k)
+        room = std::min({room, allpassL[k].size - allpassL[k].index, allpassR[k].size - allpassR[k].index});
+    return room;
 }
 
 ORVANE_UNIT_LOOP
 void Reverb::processFrame(float& left, float& right) noexcept
 {
+    lineRoom = 0; // the indices move on here without process knowing
     const float xL = left, xR = right, u = (xL + xR) * gain;
     float l = combL[0].process(u), r = combR[0].process(u);
     for (int k = 1; k < numCombs; ++k) {

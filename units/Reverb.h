@@ -113,6 +113,8 @@ class Reverb
 
   private:
     void clearDenormalLines() noexcept;
+    // The fewest frames any comb or all-pass line can move on before its index wraps.
+    int roomBeforeWrap() const noexcept;
 
     std::unique_ptr<float[]> storage; // all 24 lines, one after the other
     int storageSize = 0;
@@ -120,4 +122,5 @@ class Reverb
     static constexpr int probeInterval = 64;  // frames between denormal probes, at least
     int framesSinceProbe = probeInterval;     // the first block always probes
     CombFilter* combOrder[2 * numCombs] = {}; // the left combs, then the right ones
+    int lineRoom = 0;                         // roomBeforeWrap as last known; 0 or less: unknown
 };

@@ -44,6 +44,8 @@ void StereoDelay::setSampleRate(float sr)
         rightBuffer.reset();
         capacity = 0;
     }
+    leftLength = lineLength(leftRate);
+    rightLength = lineLength(rightRate);
     highPassL.setHighPass(sr, highPassHz, octaves, false);
     highPassR.setHighPass(sr, highPassHz, octaves, false);
     // The low-passes follow the rate at once rather than waiting for the next cutoff change.
@@ -67,12 +69,18 @@ void StereoDelay::reset() noexcept
 
 void StereoDelay::setLeftRate(float hz) noexcept
 {
-    leftRate = limitTo(hz, 0.0f, 1e9f);
+    const float v = limitTo(hz, 0.0f, 1e9f);
+    if (v == leftRate) return;
+    leftRate = v;
+    leftLength = lineLength(leftRate);
 }
 
 void StereoDelay::setRightRate(float hz) noexcept
 {
-    rightRate = limitTo(hz, 0.0f, 1e9f);
+    const float v = limitTo(hz, 0.0f, 1e9f);
+    if (v == rightRate) return;
+    rightRate = v;
+    rightLength = lineLength(rightRate);
 }
 
 double StereoDelay::cutoffHz(float v) noexcept
@@ -123,8 +131,8 @@ void StereoDelay::process(float* left, float* right, int frames, float mixValue,
     lowPassL.guardOutput();
     lowPassR.guardOutput();
 
-    const int lengthL = lineLength(leftRate);
-    const int lengthR = lineLength(rightRate);
+    const int lengthL = leftLength;
+    const int lengthR = rightLength;
     // A chunk never exceeds either line, so no sample read in a chunk was written in it.
     const int chunk = std::min({maxChunk, lengthL, lengthR});
     for (int n = 0; n < frames; n += chunk)

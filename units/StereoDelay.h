@@ -52,6 +52,9 @@ class StereoDelay
     BiquadFilter lowPassL, lowPassR, highPassL, highPassR;
 
   private:
+    // lineLength of each rate, worked out when the rate or the sample rate changes.
+    int leftLength = 1, rightLength = 1;
+
     void designLowPasses() noexcept;
     void processChunk(float* left, float* right, int frames, int lengthL, int lengthR) noexcept;
 };

@@ -35,6 +35,64 @@ TEST(OrvanePipeline, MasterSection)
     }
 }
 
+TEST(OrvanePipeline, RepeatedSectionDecisionsFollowEveryWrite)
+{
+    // While no parameter changes, a block takes the section decisions of the block before
+    // without reading the parameters again. A twin made to decide afresh on every block (a
+    // change is counted before each) must give the same output bit for bit, whether the writes
+    // go through the engine or straight to the parameter, and while their ramps run.
+    struct Write {
+        int block;
+        const char* name;
+        float value;
+        bool direct; // KsParameter::setValue rather than the engine's setParameter
+    };
+    const Write writes[] = {{300, "ReverbOn", 0.0f, true},         {420, "DistSoftSat", 0.0f, true},
+                            {500, "SeqPat1TGateOn", 0.0f, true},   {640, "ReverbOn", 1.0f, false},
+                            {700, "PanSource", 0.01f, false},      {760, "SeqPat2PanOn", 1.0f, true},
+                            {820, "CutoffModSource", 0.01f, true}, {840, "SeqPat3FiltOn", 1.0f, false},
+                            {900, "DelayOn", 0.0f, false},         {1000, "DistOn", 0.0f, true}};
+    const auto output = [&](bool decideAfresh) {
+        EngineRig rig({{"TranceGateOn", 1.0f},
+                       {"SeqPat1TGateOn", 1.0f},
+                       {"PanOn", 1.0f},
+                       {"PanDepth", 0.6f},
+                       {"MmFilterOn", 1.0f},
+                       {"CutoffModOn", 1.0f},
+                       {"DistOn", 1.0f},
+                       {"DistXcita", 0.4f},
+                       {"DistSoftSat", 0.3f},
+                       {"FlangerOn", 1.0f},
+                       {"DelayOn", 1.0f},
+                       {"ReverbOn", 1.0f},
+                       {"ReverbMix", 0.3f}});
+        std::vector<float> inL(8), inR(8), l(8), r(8), out;
+        std::uint32_t seed = 7;
+        for (int block = 0; block < 1200; ++block) {
+            for (const Write& w : writes)
+                if (w.block == block) {
+                    if (w.direct)
+                        rig.param(w.name).setValue(w.value);
+                    else
+                        rig.set(w.name, w.value);
+                }
+            for (int i = 0; i < 8; ++i) {
+                seed = seed * 1664525u + 1013904223u;
+                inL[i] = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+                inR[i] = 0.5f * inL[i];
+            }
+            if (decideAfresh) KsParameter::changes.fetch_add(1);
+            rig.o->process(inL.data(), inR.data(), l.data(), r.data(), 8, true);
+            out.insert(out.end(), l.begin(), l.end());
+            out.insert(out.end(), r.begin(), r.end());
+        }
+        return out;
+    };
+    // One after the other: the change count is shared by every engine.
+    const std::vector<float> repeated = output(false);
+    EXPECT_EQ(repeated, output(true));
+}
+
 TEST(OrvanePipeline, ControllerEventsOnePerSubBlock)
 {
     // Without a sample rate ramps complete at once, so each event shows in its own sub-block.

@@ -96,6 +96,32 @@ TEST(Reverb, ChunkedProcessingMatchesTheChainSampleBySample)
     }
 }
 
+TEST(Reverb, ShortBlocksAfterSingleFramesOrAResetMatchTheChain)
+{
+    // Short blocks keep count of how far every line is from its end; frames stepped one at a
+    // time in between, or a reset, move the lines without a block and must not confuse it.
+    Reverb fast, slow;
+    setUp(fast, 0.8f, 0.8f);
+    setUp(slow, 0.8f, 0.8f);
+    auto l = noise(6000, 61), r = noise(6000, 62);
+    auto refL = l, refR = r;
+    for (int i = 0; i < 6000; i += 100) {
+        if (i == 3000) {
+            fast.reset();
+            slow.reset();
+        }
+        for (int j = i; j < i + 97; j += 8)
+            fast.process(&l[j], &r[j], std::min(8, i + 97 - j));
+        for (int j = i + 97; j < i + 100; ++j)
+            fast.processFrame(l[j], r[j]);
+        for (int j = i; j < i + 100; ++j)
+            slow.processFrame(refL[j], refR[j]);
+    }
+    ASSERT_EQ(l, refL);
+    ASSERT_EQ(r, refR);
+    expectSameTank(fast, slow, "single frames and a reset");
+}
+
 TEST(Reverb, LowRatesWithCombsShorterThanAChunkMatchTheChain)
 {
     // Every comb's line and damping state, and the output, which stays finite because the wet

@@ -62,6 +62,17 @@ TEST(StereoDelay, BlockProcessingMatchesTheFormulaSampleBySample)
                 ASSERT_EQ(r, refR) << rate[1] << " " << block;
             }
         }
+    // A new sample rate with the rates kept: the line lengths follow it at once.
+    for (StereoDelay* d : {&fast, &slow})
+        d->setSampleRate(96000);
+    auto l = noise(700, seed++), r = noise(700, seed++);
+    auto refL = l, refR = r;
+    for (int start = 0; start < 700; start += 100) {
+        fast.process(&l[start], &r[start], 100, 0.7f, 0.9f, 0.6f);
+        referenceBlock(slow, &refL[start], &refR[start], 100, 0.7f, 0.9f, 0.6f);
+    }
+    EXPECT_EQ(l, refL);
+    EXPECT_EQ(r, refR);
 }
 
 TEST(StereoDelay, CutoffMappingAndLineLengths)
