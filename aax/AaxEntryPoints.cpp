@@ -60,7 +60,5 @@ ORVANE_AAX_EXPORT AAX_Result ACFShutdown(void* host)
 
 ORVANE_AAX_EXPORT AAX_Result ACFGetSDKVersion(uint64_t* version)
 {
-    if (!version) return AAX_ERROR_NULL_OBJECT;
-    *version = kSDKVersion;
-    return AAX_SUCCESS;
+    return AAX_WriteResult(version, kSDKVersion);
 }

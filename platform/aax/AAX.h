@@ -28,6 +28,15 @@ constexpr AAX_Result AAX_ERROR_UNKNOWN_PLUGIN = -20007;
 constexpr AAX_Result AAX_RESULT_FALSE = 1;
 constexpr AAX_Result AAX_RESULT_UNEXPECTED = static_cast<AAX_Result>(0x8000FFFFu);
 
+// The getters' pattern: a null result pointer is refused, otherwise the value is written to it.
+template <typename T, typename V>
+AAX_Result AAX_WriteResult(T* result, const V& value)
+{
+    if (!result) return AAX_ERROR_NULL_OBJECT;
+    *result = value;
+    return AAX_SUCCESS;
+}
+
 // Name of a result for messages ("AAX_ERROR_INVALID_PARAMETER_ID (-20001)").
 inline const char* AAX_ResultName(AAX_Result result)
 {

@@ -44,23 +44,17 @@ bool AAXModule::load(const std::string& path)
 
 AAX_Result AAXController::GetSampleRate(double* rate) const
 {
-    if (!rate) return AAX_ERROR_NULL_OBJECT;
-    *rate = sampleRate;
-    return AAX_SUCCESS;
+    return AAX_WriteResult(rate, sampleRate);
 }
 
 AAX_Result AAXController::GetInputStemFormat(AAX_EStemFormat* format) const
 {
-    if (!format) return AAX_ERROR_NULL_OBJECT;
-    *format = inputStem;
-    return AAX_SUCCESS;
+    return AAX_WriteResult(format, inputStem);
 }
 
 AAX_Result AAXController::GetOutputStemFormat(AAX_EStemFormat* format) const
 {
-    if (!format) return AAX_ERROR_NULL_OBJECT;
-    *format = outputStem;
-    return AAX_SUCCESS;
+    return AAX_WriteResult(format, outputStem);
 }
 
 AAX_Result AAXController::GetCustomData(AAX_CTypeID blockID, uint32_t size, void* data,
@@ -78,23 +72,17 @@ void AAXController::ParameterChangedByPlugIn(AAX_CParamID, double normalized)
 
 AAX_Result AAXTransport::IsTransportPlaying(bool* result) const
 {
-    if (!result) return AAX_ERROR_NULL_OBJECT;
-    *result = playing;
-    return AAX_SUCCESS;
+    return AAX_WriteResult(result, playing);
 }
 
 AAX_Result AAXTransport::GetCurrentTickPosition(int64_t* result) const
 {
-    if (!result) return AAX_ERROR_NULL_OBJECT;
-    *result = ticks;
-    return AAX_SUCCESS;
+    return AAX_WriteResult(result, ticks);
 }
 
 AAX_Result AAXTransport::GetCurrentTempo(double* result) const
 {
-    if (!result) return AAX_ERROR_NULL_OBJECT;
-    *result = tempo;
-    return AAX_SUCCESS;
+    return AAX_WriteResult(result, tempo);
 }
 
 void AAXTransport::advance(int frames, double rate)
