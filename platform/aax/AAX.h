@@ -29,8 +29,7 @@ constexpr AAX_Result AAX_RESULT_FALSE = 1;
 constexpr AAX_Result AAX_RESULT_UNEXPECTED = static_cast<AAX_Result>(0x8000FFFFu);
 
 // The getters' pattern: a null result pointer is refused, otherwise the value is written to it.
-template <typename T, typename V>
-AAX_Result AAX_WriteResult(T* result, const V& value)
+template <typename T, typename V> AAX_Result AAX_WriteResult(T* result, const V& value)
 {
     if (!result) return AAX_ERROR_NULL_OBJECT;
     *result = value;
