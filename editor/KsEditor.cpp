@@ -274,11 +274,15 @@ void KsEditor::endEdit(VstInt32 index)
     if (engine && index >= 0 && index < engine->parameterCount) AEffGUIEditor::endEdit(index);
 }
 
-AEffGUIEditor* KsEditor::create(KsPluginVST& owner)
+AEffGUIEditor* KsEditor::attach(KsPluginVST& owner, KsEditor* editor)
 {
-    auto* editor = new KsEditor(&owner, owner.getEngine());
     if (owner.getEngine()) owner.getEngine()->editor = editor;
     return editor;
+}
+
+AEffGUIEditor* KsEditor::create(KsPluginVST& owner)
+{
+    return attach(owner, new KsEditor(&owner, owner.getEngine()));
 }
 
 void KsEditor::useForShells()

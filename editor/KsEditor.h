@@ -88,6 +88,8 @@ class KsEditor : public AEffGUIEditor, public CControlListener, public CFrameEdi
     // show the editor call useForShells before they create shells).
     static AEffGUIEditor* create(KsPluginVST& shell);
     static void useForShells();
+    // What every editor factory does with the editor it made: the engine learns of its editor.
+    static AEffGUIEditor* attach(KsPluginVST& shell, KsEditor* editor);
 
     void setBackend(gui::Backend* newBackend) { backend = newBackend; }
     gui::Backend* getBackend() const { return backend; }

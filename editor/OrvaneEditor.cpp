@@ -73,9 +73,7 @@ OrvaneEditor::OrvaneEditor(KsPluginVST* owner, KsPlugin* effectEngine) : KsEdito
 
 AEffGUIEditor* OrvaneEditor::create(KsPluginVST& owner)
 {
-    auto* editor = new OrvaneEditor(&owner, owner.getEngine());
-    if (owner.getEngine()) owner.getEngine()->editor = editor;
-    return editor;
+    return attach(owner, new OrvaneEditor(&owner, owner.getEngine()));
 }
 
 void OrvaneEditor::useForShells()
