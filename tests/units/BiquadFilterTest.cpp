@@ -1,6 +1,4 @@
 #include "units/BiquadFilter.h"
-#include "units/PeakFollower.h"
-#include "units/SineTable.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +14,13 @@ static double gainAt(const BiquadFilter& f, double hz, double sampleRate)
                     (1.0 + double(f.a1) * z1 + double(f.a2) * z2));
 }
 
-TEST(BiquadFilter, NeverDesignedOutputsSilence)
-{
-    BiquadFilter f;
-    for (float x : {1.0f, -0.5f, 1e6f})
-        EXPECT_EQ(f.processSample(x), 0.0f);
-}
-
 TEST(BiquadFilter, PassAndStopBandGains)
 {
     struct Case {
         bool highPass;
         double sr, hz, octaves;
     };
-    const Case cases[] = {{false, 44100, 7000, 1.0},
-                          {true, 44100, 7000, 1.0},
-                          {true, 48000, 300, 1.5},
-                          {false, 48000, 3000, 1.5},
-                          {true, 96000, 400, 1.5}};
+    const Case cases[] = {{false, 44100, 7000, 1.0}, {true, 96000, 400, 1.5}};
     for (const Case& c : cases) {
         BiquadFilter f;
         c.highPass ? f.setHighPass(c.sr, c.hz, c.octaves, false) : f.setLowPass(c.sr, c.hz, c.octaves, false);
@@ -41,33 +28,6 @@ TEST(BiquadFilter, PassAndStopBandGains)
         EXPECT_NEAR(gainAt(f, c.highPass ? nyquist : 0.0, c.sr), 1.0, 1e-4) << c.hz;
         EXPECT_LT(gainAt(f, c.highPass ? 0.0 : nyquist, c.sr), 1e-6) << c.hz;
     }
-}
-
-TEST(PeakFollower, ReleasesThenRisesByAtMostTheAttackStep)
-{
-    PeakFollower p;
-    p.setAttackTime(0.01f);
-    p.setReleaseTime(0.1f);
-    p.setSampleRate(1000.0f); // attack step 0.1, release step 0.01
-    EXPECT_NEAR(p.process(1.0f), 0.09f, 1e-6);
-    EXPECT_NEAR(p.process(-1.0f), 0.18f, 1e-6); // negative input rises too
-    EXPECT_NEAR(p.process(0.0f), 0.17f, 1e-6);
-    for (int i = 0; i < 100; ++i)
-        p.process(0.0f);
-    EXPECT_EQ(p.value, 0.0f);
-}
-
-TEST(SineTable, SharedAndReferenceCounted)
-{
-    const int before = SineTable::users();
-    {
-        SineTable::Reference a, b;
-        EXPECT_EQ(a.get(), b.get());
-        EXPECT_EQ(SineTable::users(), before + 2);
-        EXPECT_NEAR(a[50], 1.0f, 1e-7);
-        EXPECT_EQ(a[200], a[0]);
-    }
-    EXPECT_EQ(SineTable::users(), before);
 }
 
 TEST(BiquadFilter, CornersAtOrBeyondNyquistAreHeldBelowIt)
@@ -79,8 +39,7 @@ TEST(BiquadFilter, CornersAtOrBeyondNyquistAreHeldBelowIt)
         bool highPass;
         double sr, hz;
     };
-    const Case cases[] = {{true, 8000, 7000},    {true, 11025, 7000}, {false, 32000, 16000},
-                          {false, 22050, 16000}, {false, 8000, 3000}, {true, 8000, 4000}};
+    const Case cases[] = {{true, 8000, 7000}, {false, 32000, 16000}, {false, 8000, 3000}};
     for (const Case& c : cases) {
         BiquadFilter f, held;
         const double heldHz = std::min(c.hz, 0.45 * c.sr);

@@ -12,11 +12,7 @@ TEST(SoftSaturator, CurvePointsAndBlockLoop)
         float amount, in, out, tolerance;
     };
     const Case cases[] = {
-        {1.0f, 0.12f, 0.6f, 1e-6f},                                 // v = 0.6 is not above the knee
-        {1.0f, 0.5f, 0.871f, 1e-3f}, {1.0f, -0.5f, -0.871f, 1e-3f}, // t = 0.432
-        {1.0f, 1.0f, 1.0f, 1e-5f},   {1.0f, -1.0f, -1.0f, 1e-5f},   // full scale reaches 1
-        {0.5f, 0.2f, 0.6f, 1e-6f},   {0.0f, 0.5f, 0.5f, 0.0f},      // drive 3; drive 1
-    };
+        {1.0f, 0.12f, 0.6f, 1e-6f}, {1.0f, -0.5f, -0.871f, 1e-3f}, {1.0f, 1.0f, 1.0f, 1e-5f}};
     for (const Case& c : cases) {
         SoftSaturator s;
         float l[1] = {c.in}, r[1] = {c.in};
@@ -39,10 +35,6 @@ TEST(Exciter, FullAmountClipsAndSilenceReleasesTheFollower)
     std::vector<float> l(512), r(512);
     for (size_t i = 0; i < l.size(); ++i)
         l[i] = r[i] = (i & 1) ? -1.0f : 1.0f; // full-scale Nyquist tone: all high band
-    const auto in = l;
-    e.process(l.data(), r.data(), 512, 1.0f);
-    EXPECT_EQ(l, in); // no sample rate yet: the audio passes unchanged
-
     e.setSampleRate(48000);
     e.process(l.data(), r.data(), 512, 1.0f);
     EXPECT_FLOAT_EQ(std::fabs(l[511]), 0.999f);
@@ -53,20 +45,6 @@ TEST(Exciter, FullAmountClipsAndSilenceReleasesTheFollower)
     EXPECT_EQ(e.follower.value, 0.0f);
     e.process(zl.data() + 4800, zr.data() + 4800, 64, 1.0f);
     EXPECT_EQ(std::vector<float>(zl.begin() + 4800, zl.end()), std::vector<float>(64, 0.0f));
-}
-
-TEST(Exciter, SampleRateChangeRedesignsAndClears)
-{
-    Exciter e;
-    e.setSampleRate(44100);
-    const float b0at44 = e.highPassL.b0;
-    auto l = noise(64, 5, 0.8f), r = noise(64, 6, 0.8f);
-    e.process(l.data(), r.data(), 64, 1.0f);
-    e.setSampleRate(96000);
-    EXPECT_NE(e.highPassL.b0, b0at44);
-    EXPECT_EQ(e.highPassL.y1, 0.0f);
-    EXPECT_EQ(e.highPassR.x1, 0.0f);
-    EXPECT_EQ(e.follower.value, 0.0f);
 }
 
 // The block loop runs the two high-passes and the envelope side by side in vector lanes; it
