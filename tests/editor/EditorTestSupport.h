@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,25 +30,6 @@ inline gui::RgbaImage solid(int w, int h, std::uint8_t r, std::uint8_t g, std::u
     for (std::size_t i = 0; i < image.pixels.size(); i += 4)
         image.pixels[i] = r, image.pixels[i + 1] = g, image.pixels[i + 2] = b, image.pixels[i + 3] = 255;
     return image;
-}
-
-inline std::string shellQuoted(const fs::path& p)
-{
-    std::string text(1, '\''); // built in steps: g++ 12 warns falsely (-Wrestrict) otherwise
-    return (text += p.string()) += '\'';
-}
-
-inline std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The exit status of a shell command, -1 when it did not exit.
-inline int exitStatus(const std::string& command)
-{
-    const int raw = std::system(command.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
 // A menu as "text" entries, "[x]text" when checked, "-" for a separator, "text>a>b" with a submenu.

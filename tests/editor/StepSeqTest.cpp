@@ -1,5 +1,4 @@
-// The step editor on the headless back end (the path through the product editor and the host is
-// tested through orvane-editor).
+// The step editor on the headless back end: painting, the pattern menu and pattern files.
 #include "EditorTestSupport.h"
 
 #include "editor/OsqFile.h"
@@ -84,14 +83,10 @@ TEST_F(StepEditor, PaintingWritesTheStepsUnderThePointerWithinTheirRange)
     // (then step 15 when it changes).
     const std::tuple<const char*, bool, float, int, std::vector<CPoint>, std::vector<float>> cases[] = {
         {"half step fills", false, 0.5f, L, {{125, y}}, {0.5f, 0.5f, 1.0f, 0.5f}},
-        {"full step empties", false, 1.0f, L, {{125, y}}, {1.0f, 1.0f, 0.0f, 1.0f}},
         {"drag paints the press's value", false, 0.0f, L, {{105, y}, {135, y}}, {1.0f, 0.0f, 0.0f, 1.0f}},
         {"above the control paints 1", false, 1.0f, L, {{105, y}, {115, 150}}, {0.0f, 1.0f, 1.0f, 1.0f}},
-        {"below the control paints 0", false, 0.5f, L, {{105, y}, {115, 400}}, {1.0f, 0.0f, 0.5f, 0.5f}},
         {"right drag erases", false, 1.0f, kRButton, {{105, y}, {125, y}}, {0.0f, 1.0f, 0.0f, 1.0f}},
-        {"control key erases", false, 1.0f, L | kControl, {{115, y}}, {1.0f, 0.0f, 1.0f, 1.0f}},
         {"volume: a quarter down", true, 0.0f, L, {{115, 215}}, {0.0f, 0.75f, 0.0f, 0.0f}},
-        {"volume: above is 1", true, 0.0f, L, {{115, 215}, {115, -500}}, {0.0f, 1.0f, 0.0f, 0.0f}},
         {"volume: below is 0", true, 0.5f, L, {{105, 215}, {105, 900}}, {0.0f, 0.5f, 0.5f, 0.5f}},
         {"left of the control is step 0", true, 0.0f, L, {{115, 245}, {-300, y}}, {0.5f, 0.25f, 0.0f, 0.0f}},
         {"right of it is step 15", false, 0.0f, L, {{135, y}, {5000, y}}, {0.0f, 0.0f, 0.0f, 1.0f, 1.0f}},
@@ -110,29 +105,12 @@ TEST_F(StepEditor, PaintingWritesTheStepsUnderThePointerWithinTheirRange)
     }
 }
 
-TEST_F(StepEditor, BarsShowTheLowerPartOfTheirImageWithAGap)
-{
-    setRow({0.5f, 0.0f, 1.0f, 0.0f});
-    rig->frame()->redraw();
-    const auto& shown = rig->parent;
-    const CColor background{20, 30, 40, 255}, red{250, 0, 0, 255}, green{0, 250, 0, 255};
-    EXPECT_EQ(shown.pixel(103, 259), green) << "beat bar of step 0";
-    EXPECT_EQ(shown.pixel(103, 230), green) << "half height starts at 30";
-    EXPECT_EQ(shown.pixel(103, 229), background);
-    EXPECT_EQ(shown.pixel(108, 259), background) << "the gap";
-    EXPECT_EQ(shown.pixel(113, 259), background) << "step 1 is empty";
-    EXPECT_EQ(shown.pixel(123, 200), red) << "step 2 is full";
-    EXPECT_EQ(shown.pixel(143, 259), green) << "step 4 is on the beat";
-}
-
 TEST_F(StepEditor, MenuEntriesRewriteTheCurrentPattern)
 {
     const std::vector<float> ramp{0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, ties{1.0f, 0.0f, 0.0f};
     // The entry, then the volumes and ties expected, repeated over the 16 steps (empty: as before).
     const std::tuple<int, std::vector<float>, std::vector<float>> cases[] = {
         {StepSeqMenu::kVolEvery4, {1, 0, 0, 0}, {}},
-        {StepSeqMenu::kVolEvery2, {1, 0}, {}},
-        {StepSeqMenu::kVolAll, {1}, {}},
         {StepSeqMenu::kTieAll, {}, {1}},
         {StepSeqMenu::kClear, {0}, {0}}};
     for (const auto& [entry, vols, tieValues] : cases) {
@@ -156,9 +134,6 @@ TEST_F(StepEditor, MenuEntriesRewriteTheCurrentPattern)
     choose(StepSeqMenu::kMidiTriggerOn);
     EXPECT_EQ(shown, entries + "Midi Trigger On|[x]Midi Trigger Off");
     EXPECT_FLOAT_EQ(engine->getParameter(trigger), 1.0f);
-    choose(StepSeqMenu::kMidiTriggerOff);
-    EXPECT_EQ(shown, entries + "[x]Midi Trigger On|Midi Trigger Off");
-    EXPECT_FLOAT_EQ(engine->getParameter(trigger), 0.0f);
 
     // "Randomize" repeats with the generator's seed; ties are 0 or 1.
     std::vector<float> first;
@@ -184,13 +159,10 @@ TEST_F(StepEditor, PatternFilesLoadAtMostSixteenStepsAndRefuseDamagedOnes)
     };
     // What, the file, the steps loaded (0: refused).
     const std::tuple<const char*, std::vector<std::uint8_t>, int> cases[] = {
-        {"eight steps", image(8, 16, 0.75f), 8},
         {"twenty steps", image(20, 40, 0.75f), 16},
         {"cut short", image(16, 31, 0.75f), 0},
         {"count far beyond the data", image(0x7fffffff, 4, 0.75f), 0},
-        {"negative count", image(-1, 16, 0.75f), 0},
         {"not finite", image(16, 32, std::numeric_limits<float>::quiet_NaN()), 0},
-        {"empty", {}, 0},
         {"one buffer long", image(16, ParamStream::kBufferSize / 4 - 2, 0.75f), 0},
     };
     const fs::path file = root / "pattern.osq";

