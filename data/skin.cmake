@@ -33,12 +33,10 @@ add_custom_command(
 add_custom_target(orvane_skin_data ALL DEPENDS ${skin_outputs})
 install(DIRECTORY ${ORVANE_SKIN_DIR} DESTINATION share/orvane/Skins)
 
-# The editor's tests open the built skin: building them draws it first; they draw it again
-# from the same fonts.
+# The editor's tests open the built skin: building them draws it first.
 function(_orvane_skin_attach_tests)
   if(TARGET orvane_editor_tests)
     add_dependencies(orvane_editor_tests orvane_skin_data)
-    target_compile_definitions(orvane_editor_tests PRIVATE ORVANE_DEJAVU_DIR="${ORVANE_DEJAVU_DIR}")
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _orvane_skin_attach_tests)
