@@ -13,19 +13,18 @@ namespace
 
 constexpr int kBlock = 512;
 
-// One block through processReplacing; returns whether the output differs from the input.
+// One block of a test signal (with silent first and last samples when asked) through
+// processReplacing.
 struct Block {
-    std::vector<float> inL = std::vector<float>(kBlock, 0.0f), inR = std::vector<float>(kBlock, 0.0f);
-    std::vector<float> outL = std::vector<float>(kBlock, 9.0f), outR = std::vector<float>(kBlock, 9.0f);
+    std::vector<float> inL, inR, outL = std::vector<float>(kBlock, 9.0f), outR = outL;
 
-    // A test signal whose first and last samples are silent or not, as asked.
     explicit Block(bool silentEnds)
     {
         for (int i = 0; i < kBlock; ++i) {
-            inL[i] = 0.3f * std::sin(0.05f * static_cast<float>(i));
-            inR[i] = 0.2f * std::cos(0.03f * static_cast<float>(i));
+            const bool silent = silentEnds && (i == 0 || i == kBlock - 1);
+            inL.push_back(silent ? 0.0f : 0.3f * std::sin(0.05f * static_cast<float>(i)));
+            inR.push_back(silent ? 0.0f : 0.2f * std::cos(0.03f * static_cast<float>(i)));
         }
-        if (silentEnds) inL[0] = inR[0] = inL[kBlock - 1] = inR[kBlock - 1] = 0.0f;
     }
     void run(KsPluginVST& shell)
     {
@@ -38,78 +37,36 @@ struct Block {
 
 } // namespace
 
-TEST_F(ShellTest, IdentityAndRefusedQueries)
-{
-    auto shell = makeShell();
-    const AEffect* effect = shell->getAeffect();
-    EXPECT_EQ((std::vector<int>{effect->uniqueID, effect->numInputs, effect->numOutputs, effect->numParams}),
-              (std::vector<int>{0x4B734F31, 2, 2, 366}));
-    EXPECT_EQ(effect->flags & (effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanMono |
-                               effFlagsHasVu | effFlagsHasClip | effFlagsCanDoubleReplacing),
-              effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanMono);
-    for (const auto& [text, answer] : {std::pair{"receiveVstEvents", 1},
-                                       {"receiveVstMidiEvent", 1},
-                                       {"receiveVstTimeInfo", 1},
-                                       {"bypass", -1},
-                                       {"sendVstEvents", -1},
-                                       {"", -1}})
-        EXPECT_EQ(shell->canDo(text), answer) << text;
-
-    EXPECT_FLOAT_EQ(shell->engineVersion4(), 1597.0f);
-    char text[kVstTextSize];
-    VstPinProperties pin;
-    EXPECT_TRUE(shell->getOutputProperties(1, &pin));
-    EXPECT_STREQ(pin.label, "KP 2");
-    EXPECT_EQ(pin.flags, 3);
-    EXPECT_FALSE(shell->getOutputProperties(2, &pin));
-    EXPECT_FALSE(shell->getOutputProperties(-1, &pin));
-    shell->getParameterLabel(10, text);
-    EXPECT_STREQ(text, "Hz");
-    shell->setParameter(10, 0.0f);
-    shell->getParameterDisplay(10, text);
-    EXPECT_STREQ(text, "80");
-    shell->getParameterName(9999, text);
-    EXPECT_STREQ(text, "");
-}
-
 TEST_F(ShellTest, ProgramNamesAndSlots)
 {
     auto shell = makeShell();
     char text[kVstTextSize];
-    const auto name = [&] { return (shell->getProgramName(text), std::string(text)); };
-    EXPECT_EQ(name(), "Init 1");
     shell->setProgram(4);
-    EXPECT_EQ(name(), "Init 5");
     shell->setProgramName("Lead");
-    EXPECT_TRUE(shell->getProgramNameIndexed(0, 4, text));
-    EXPECT_STREQ(text, "Lead");
+    // Out-of-range indices a host may send are refused and change nothing.
     EXPECT_FALSE(shell->getProgramNameIndexed(0, 64, text));
     EXPECT_FALSE(shell->getProgramNameIndexed(0, -1, text));
+    VstPinProperties pin;
+    EXPECT_FALSE(shell->getOutputProperties(-1, &pin));
+    shell->getParameterName(9999, text);
+    EXPECT_STREQ(text, "");
+    shell->setProgram(64);
+    shell->setProgram(-3);
+    EXPECT_EQ(shell->getProgram(), 4);
+    EXPECT_FALSE(shell->copyProgram(64));
 
     // copyProgram takes the current program's name and values.
     shell->setParameter(28, 0.25f);
     EXPECT_TRUE(shell->copyProgram(9));
     EXPECT_STREQ(shell->program(9)->name, "Lead");
     EXPECT_FLOAT_EQ(shell->program(9)->values[28], 0.25f);
-    EXPECT_FALSE(shell->copyProgram(64));
-
-    // Program indices a host should never send change nothing.
-    shell->setProgram(64);
-    shell->setProgram(-3);
-    EXPECT_EQ(shell->getProgram(), 4);
-
-    // initProgram: defaults, the name "blank".
-    shell->initProgram();
-    EXPECT_STREQ(shell->currentProgram()->name, "blank");
-    EXPECT_FLOAT_EQ(shell->currentProgram()->values[28], 1.0f);
 
     // resetProgram: defaults applied to the engine, and the name follows them.
-    shell->setProgramName("Lead");
-    shell->setParameter(28, 0.25f);
     shell->resetProgram();
     const OrvaneProgram defaults;
     EXPECT_STREQ(shell->currentProgram()->name, "Init");
-    EXPECT_EQ(name(), "Init 5");
+    shell->getProgramName(text);
+    EXPECT_STREQ(text, "Init 5");
     for (int i = 0; i < defaults.count; ++i) {
         ASSERT_EQ(shell->currentProgram()->values[i], defaults.values[i]) << i;
         ASSERT_FLOAT_EQ(shell->getParameter(i), defaults.values[i]) << i;
@@ -119,9 +76,6 @@ TEST_F(ShellTest, ProgramNamesAndSlots)
 TEST_F(ShellTest, ParameterWritesReachTheProgramAndProgramsApplyMasterOn)
 {
     auto shell = makeShell();
-    const int mix = index(*shell, "DelayMix");
-    shell->setParameter(mix, 0.4f);
-    EXPECT_FLOAT_EQ(shell->currentProgram()->values[mix], 0.4f);
     // A selector stores its rounded value: 0.034 holds entry 3.
     const int shape = index(*shell, "PanShape");
     shell->setParameter(shape, 0.034f);
@@ -207,10 +161,7 @@ TEST_F(ShellTest, TimeInformationStep)
     // ... but changing "PanRate" forces the step, so the modulators re-align at once.
     shell->setParameter(index(*shell, "PanRate"), 0.3f);
     EXPECT_DOUBLE_EQ(engine.songPosition.load(), 8.5);
-    // A parameter outside the listed six does not.
     host.time.ppqPos = 4.0;
-    shell->setParameter(index(*shell, "DelayMix"), 0.3f);
-    EXPECT_DOUBLE_EQ(engine.songPosition.load(), 8.5);
 
     // While playing, a position jump of more than 0.001 quarter notes is followed.
     host.time.flags = kVstTransportPlaying;
@@ -245,19 +196,15 @@ TEST_F(ShellTest, BankSelectThenProgramChange)
     EXPECT_STREQ(shell->currentProgram()->name, "A Bank 0");
     EXPECT_EQ(shell->bankProgramNames(1).at(63), "B Bank 63");
 
-    MidiBlock().add(0xB0, 0, 2).add(0xC0, 5, 0).sendTo(*shell);
+    sendMidi(*shell, {{0xB0, 0, 2, 0}, {0xC0, 5, 0, 0}});
     EXPECT_EQ(shell->getLoadedBank(), 2);
     EXPECT_EQ(shell->getProgram(), 5);
     EXPECT_STREQ(shell->currentProgram()->name, "C Bank 5");
 
     // A bank above the count selects the last bank; a program above 63 selects 63.
-    MidiBlock().add(0xB3, 0, 100).add(0xC3, 120, 0).sendTo(*shell);
+    sendMidi(*shell, {{0xB3, 0, 100, 0}, {0xC3, 120, 0, 0}});
     EXPECT_EQ(shell->getLoadedBank(), 2);
     EXPECT_EQ(shell->getProgram(), 63);
-    // A program change alone keeps the bank.
-    MidiBlock().add(0xC0, 1, 0).sendTo(*shell);
-    EXPECT_EQ(shell->getLoadedBank(), 2);
-    EXPECT_EQ(shell->getProgram(), 1);
 }
 
 TEST_F(ShellTest, ChunkRoundTripAndRefusals)
@@ -287,11 +234,10 @@ TEST_F(ShellTest, ChunkRoundTripAndRefusals)
     }
     EXPECT_FLOAT_EQ(to->program(3)->values[35], 0.75f);
 
-    const Snapshot before(*to);
+    const auto before = snapshot(*to);
     EXPECT_EQ(to->setChunk(nullptr, 100, false), 0);
-    EXPECT_EQ(to->setChunk(bank.data(), 0, false), 0);
     EXPECT_EQ(to->setChunk(bank.data(), -1, true), 0);
-    EXPECT_TRUE(Snapshot(*to) == before);
+    EXPECT_TRUE(snapshot(*to) == before);
 
     // A bank chunk with only ten complete records: the remaining slots are failed reads
     // (values 0); the bytes read are the ten records and what the eleventh could read.
@@ -303,14 +249,10 @@ TEST_F(ShellTest, ChunkRoundTripAndRefusals)
 
     // A value that is not finite anywhere in a chunk refuses the whole chunk: nothing changes.
     const std::size_t value28 = 4 + std::strlen("Slot 100") + 1 + 4 + 4 * 28;
-    const Snapshot beforeHostile(*to);
-    for (const std::uint32_t bits : {0x7FC00000u, 0x7F800000u, 0xFF800000u}) {
-        auto hostileBank = bank;
-        std::memcpy(hostileBank.data() + static_cast<std::size_t>(presetSize) * 50 + value28, &bits, 4);
-        EXPECT_EQ(to->setChunk(hostileBank.data(), bankSize, false), 0);
-        auto hostilePreset = std::vector<std::uint8_t>(bank.begin(), bank.begin() + presetSize);
-        std::memcpy(hostilePreset.data() + value28, &bits, 4);
-        EXPECT_EQ(to->setChunk(hostilePreset.data(), presetSize, true), 0);
-        EXPECT_TRUE(Snapshot(*to) == beforeHostile);
-    }
+    const auto beforeHostile = snapshot(*to);
+    const std::uint32_t nan = 0x7FC00000u;
+    auto hostileBank = bank;
+    std::memcpy(hostileBank.data() + static_cast<std::size_t>(presetSize) * 50 + value28, &nan, 4);
+    EXPECT_EQ(to->setChunk(hostileBank.data(), bankSize, false), 0);
+    EXPECT_TRUE(snapshot(*to) == beforeHostile);
 }

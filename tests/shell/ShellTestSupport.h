@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace shelltest
@@ -22,14 +25,12 @@ namespace shelltest
 struct FakeHost {
     VstTimeInfo time;
     bool present = true;
-    int automateCalls = 0;
 };
 inline FakeHost host;
 
 inline VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
     if (opcode == audioMasterGetTime) return host.present ? reinterpret_cast<VstIntPtr>(&host.time) : 0;
-    if (opcode == audioMasterAutomate) ++host.automateCalls;
     return 0;
 }
 
@@ -41,8 +42,8 @@ inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path)
 
 inline void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Every test gets its own data home (so that banks and "MidiConfig.txt" never leak between
@@ -65,8 +66,6 @@ class ShellTest : public ::testing::Test
         host.time.sampleRate = 48000.0;
     }
 
-    void TearDown() override { unsetenv("ORVANE_FACTORY_DIR"); }
-
     // A shell at 48 kHz, resumed, as a host would leave it before the first block.
     std::unique_ptr<OrvaneVST> makeShell(bool resumed = true)
     {
@@ -82,59 +81,38 @@ class ShellTest : public ::testing::Test
     std::filesystem::path dataFolder;
 };
 
-// A block of MIDI events delivered through processEvents.
-class MidiBlock
+// Delivers one block of MIDI messages {status, data1, data2, deltaFrames} through processEvents.
+inline VstInt32 sendMidi(KsPluginVST& shell, std::initializer_list<std::array<int, 4>> messages)
 {
-  public:
-    MidiBlock& add(int status, int data1, int data2, int delta = 0)
-    {
-        VstMidiEvent event;
-        event.deltaFrames = delta;
-        event.midiData[0] = static_cast<char>(status);
-        event.midiData[1] = static_cast<char>(data1);
-        event.midiData[2] = static_cast<char>(data2);
-        events.push_back(event);
-        return *this;
-    }
-    VstInt32 sendTo(KsPluginVST& shell)
-    {
-        pointers.clear();
-        for (auto& event : events)
-            pointers.push_back(reinterpret_cast<VstEvent*>(&event));
-        VstEvents block;
-        block.numEvents = static_cast<VstInt32>(pointers.size());
-        block.events = pointers.data();
-        return shell.processEvents(&block);
-    }
-
-  private:
-    std::vector<VstMidiEvent> events;
+    std::vector<VstMidiEvent> events(messages.size());
     std::vector<VstEvent*> pointers;
-};
+    for (std::size_t i = 0; const auto& m : messages) {
+        events[i].deltaFrames = m[3];
+        for (int k = 0; k < 3; ++k)
+            events[i].midiData[k] = static_cast<char>(m[k]);
+        pointers.push_back(reinterpret_cast<VstEvent*>(&events[i++]));
+    }
+    VstEvents block;
+    block.numEvents = static_cast<VstInt32>(pointers.size());
+    block.events = pointers.data();
+    return shell.processEvents(&block);
+}
 
-// Everything the shell stores: every program's name and values, and the engine's values.
-struct Snapshot {
+// Everything the shell stores: every program's name and values, the engine's values and the
+// current program.
+inline auto snapshot(KsPluginVST& shell)
+{
     std::vector<std::string> names;
     std::vector<std::vector<float>> values;
     std::vector<float> engine;
-    int current = 0;
-
-    explicit Snapshot(KsPluginVST& shell)
-    {
-        for (int slot = 0; slot < KsPluginVST::kProgramSlots; ++slot) {
-            const KsProgram* p = shell.program(slot);
-            names.emplace_back(p->name);
-            values.emplace_back(p->values.get(), p->values.get() + p->count);
-        }
-        for (int i = 0; i < shell.getEngine()->parameterCount; ++i)
-            engine.push_back(shell.getParameter(i));
-        current = shell.getProgram();
+    for (int slot = 0; slot < KsPluginVST::kProgramSlots; ++slot) {
+        const KsProgram* p = shell.program(slot);
+        names.emplace_back(p->name);
+        values.emplace_back(p->values.get(), p->values.get() + p->count);
     }
-    bool operator==(const Snapshot& other) const
-    {
-        return names == other.names && values == other.values && engine == other.engine &&
-               current == other.current;
-    }
-};
+    for (int i = 0; i < shell.getEngine()->parameterCount; ++i)
+        engine.push_back(shell.getParameter(i));
+    return std::tuple{names, values, engine, shell.getProgram()};
+}
 
 } // namespace shelltest

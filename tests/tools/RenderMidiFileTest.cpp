@@ -1,10 +1,11 @@
-// The renderer's Standard MIDI File reader: what it takes from a well-formed file, and how
-// malformed files are refused.
+// The renderer's Standard MIDI File reader: what it takes from a well-formed file, how malformed
+// files are refused, and when the events of a file reach the plug-in.
 #include "RenderToolSupport.h"
 
 #include "tools/orvane-render/MidiFile.h"
 
 #include <initializer_list>
+#include <optional>
 
 namespace
 {
@@ -19,9 +20,9 @@ Bytes header(int format, int tracks, int division)
 }
 
 // A chunk with the given id and body; its length field is the body's size unless given.
-Bytes chunk(const char* id, const Bytes& body, long long length = -1)
+Bytes chunk(const char* id, const Bytes& body, std::optional<std::uint32_t> length = {})
 {
-    const auto n = static_cast<std::uint32_t>(length < 0 ? static_cast<long long>(body.size()) : length);
+    const std::uint32_t n = length.value_or(static_cast<std::uint32_t>(body.size()));
     Bytes out(id, id + 4);
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<std::uint8_t>(n >> shift));
@@ -38,42 +39,6 @@ Bytes join(std::initializer_list<Bytes> parts)
 }
 
 const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
-
-struct Malformed {
-    const char* name;
-    Bytes bytes;
-};
-
-std::vector<Malformed> malformedFiles()
-{
-    const Bytes note = {0x00, 0x90, 0x3C, 0x64};
-    const Bytes good = join({header(0, 1, 96), chunk("MTrk", join({note, kEnd}))});
-    return {
-        {"empty", {}},
-        {"header-only-id", {'M', 'T', 'h', 'd'}},
-        {"not-midi", {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E', 0, 0}},
-        {"short-header-length", join({{'M', 'T', 'h', 'd', 0, 0, 0, 5, 0, 0, 0, 1, 0}, chunk("MTrk", kEnd)})},
-        {"huge-header-length", join({{'M', 'T', 'h', 'd', 0x7F, 0xFF, 0xFF, 0xFF}, header(0, 1, 96)})},
-        {"format-2", join({header(2, 1, 96), chunk("MTrk", kEnd)})},
-        {"smpte-division", join({header(0, 1, 0xE728), chunk("MTrk", kEnd)})},
-        {"zero-division", join({header(0, 1, 0), chunk("MTrk", kEnd)})},
-        {"no-tracks", join({header(0, 0, 96), chunk("MTrk", kEnd)})},
-        {"truncated", Bytes(good.begin(), good.end() - 3)},
-        {"missing-track", join({header(1, 2, 96), chunk("MTrk", kEnd)})},
-        {"track-length-7fffffff", join({header(0, 1, 96), chunk("MTrk", kEnd, 0x7FFFFFFF)})},
-        {"track-length-ffffffff", join({header(0, 1, 96), chunk("MTrk", kEnd, 0xFFFFFFFF)})},
-        {"running-status-first", join({header(0, 1, 96), chunk("MTrk", join({{0x00, 0x3C, 0x64}, kEnd}))})},
-        {"delta-five-bytes",
-         join({header(0, 1, 96),
-               chunk("MTrk", join({{0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 0x3C, 0x64}, kEnd}))})},
-        {"meta-past-track", join({header(0, 1, 96), chunk("MTrk", {0x00, 0xFF, 0x01, 0x7F, 'a'})})},
-        {"sysex-length-huge", join({header(0, 1, 96), chunk("MTrk", {0x00, 0xF0, 0xFF, 0xFF, 0xFF, 0x7F})})},
-        {"status-inside-message",
-         join({header(0, 1, 96), chunk("MTrk", join({{0x00, 0x90, 0x3C, 0x90}, kEnd}))})},
-        {"cut-channel-message", join({header(0, 1, 96), chunk("MTrk", {0x00, 0x90, 0x3C})})},
-        {"realtime-in-track", join({header(0, 1, 96), chunk("MTrk", join({{0x00, 0xF8}, kEnd}))})},
-    };
-}
 
 } // namespace
 
@@ -99,27 +64,28 @@ TEST(MidiFileReader, ReadsChannelMessagesOfEveryTrack)
     ASSERT_TRUE(render::readMidiFile(image.data(), image.size(), file, error)) << error;
     EXPECT_EQ(file.format, 1);
     EXPECT_EQ(file.ticksPerQuarter, 96);
-    struct Expected {
-        std::uint64_t tick;
-        std::uint8_t b0, b1, b2;
-    } const expected[] = {
-        {0, 0xC1, 5, 0},      {96, 0x90, 0x3C, 0x64}, {96, 0x90, 0x40, 0x50},
-        {240, 0x90, 0x3C, 0}, {480, 0xB0, 18, 0},
-    };
-    ASSERT_EQ(file.events.size(), std::size(expected));
-    for (std::size_t i = 0; i < file.events.size(); ++i) {
-        SCOPED_TRACE(i);
-        const render::MidiFileEvent& e = file.events[i];
-        EXPECT_EQ(e.tick, expected[i].tick);
-        EXPECT_EQ(e.bytes[0], expected[i].b0);
-        EXPECT_EQ(e.bytes[1], expected[i].b1);
-        EXPECT_EQ(e.bytes[2], expected[i].b2);
-    }
+    // Each event as tick and three bytes.
+    std::vector<std::uint64_t> events;
+    for (const render::MidiFileEvent& e : file.events)
+        events.insert(events.end(), {e.tick, e.bytes[0], e.bytes[1], e.bytes[2]});
+    EXPECT_EQ(events, (std::vector<std::uint64_t>{0,    0xC1, 5,   0,    96,   0x90, 0x3C, 0x64, 96, 0x90,
+                                                  0x40, 0x50, 240, 0x90, 0x3C, 0,    480,  0xB0, 18, 0}));
 }
 
 TEST(MidiFileReader, MalformedFilesAreRefusedAndLeaveTheResultAlone)
 {
-    for (const Malformed& m : malformedFiles()) {
+    const Bytes good = join({header(0, 1, 96), chunk("MTrk", join({{0x00, 0x90, 0x3C, 0x64}, kEnd}))});
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } malformed[] = {
+        {"empty", {}},
+        {"smpte-division", join({header(0, 1, 0xE728), chunk("MTrk", kEnd)})},
+        {"truncated", Bytes(good.begin(), good.end() - 3)},
+        {"track-length-ffffffff", join({header(0, 1, 96), chunk("MTrk", kEnd, 0xFFFFFFFF)})},
+        {"running-status-first", join({header(0, 1, 96), chunk("MTrk", join({{0x00, 0x3C, 0x64}, kEnd}))})},
+    };
+    for (const auto& m : malformed) {
         SCOPED_TRACE(m.name);
         render::MidiFile file;
         file.ticksPerQuarter = 7;
@@ -130,4 +96,25 @@ TEST(MidiFileReader, MalformedFilesAreRefusedAndLeaveTheResultAlone)
         EXPECT_EQ(file.ticksPerQuarter, 7);
         EXPECT_EQ(file.events.size(), 1u);
     }
+}
+
+TEST_F(OrvaneRender, MidiFileEventsArriveInTheirBlock)
+{
+    // One beat (24000 frames at 120 bpm) in, controller 18 ("MasterOn") goes to 0: from then on
+    // the shell passes the input through unchanged.
+    const Bytes smf = join({header(0, 1, 480), chunk("MTrk", join({{0x83, 0x60, 0xB0, 18, 0}, kEnd}))});
+    std::ofstream(dir / "off.mid", std::ios::binary)
+        .write(reinterpret_cast<const char*>(smf.data()), static_cast<std::streamsize>(smf.size()));
+    writeWav(dir / "in.wav", 2, 48000, std::vector<float>(96000, 0.25f));
+    const RunResult r = run("--quiet --block 512 --midi " + quoted(dir / "off.mid") + " " +
+                            quoted(dir / "in.wav") + " " + quoted(dir / "out.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Wav out = readWav(dir / "out.wav");
+    ASSERT_EQ(out.samples.size(), 2u * 48000u);
+    const float in = static_cast<float>(std::lround(0.25f * 32767.0f)) / 32768.0f;
+    // Before the event the engine runs (a gain of 1.0027); from the block after it, pass-through.
+    EXPECT_NEAR(out.samples[2 * 20000], in * kUnityGain, 1e-5);
+    const std::size_t after = (24000 / 512 + 1) * 512;
+    for (std::size_t frame = after; frame < 48000; frame += 97)
+        ASSERT_EQ(out.samples[2 * frame], in) << frame;
 }

@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-
-inline const std::string kRenderTool = std::string(ORVANE_BINARY_DIR) + "/bin/orvane-render";
 
 // "MasterVolume" 0.77 (the default) is unity gain on the curve 1.001^2.737.
 inline const float kUnityGain = std::pow(1.001f, 2.737f);
@@ -37,12 +36,6 @@ inline std::string readAll(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-template <typename Bytes> void writeFile(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Whether a temporary file of an atomic write was left in dir.
@@ -74,7 +67,7 @@ inline RunResult runCommand(const std::string& command)
 
 inline RunResult run(const std::string& args)
 {
-    return runCommand(kRenderTool + " " + args);
+    return runCommand(std::string(ORVANE_BINARY_DIR) + "/bin/orvane-render " + args);
 }
 
 // A private data home and (empty) factory folder in a fresh work folder, dir.
@@ -96,26 +89,26 @@ class OrvaneRender : public ::testing::Test
 inline void writeWav(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved,
                      bool asFloat = false)
 {
+    const std::uint32_t width = asFloat ? 4 : 2,
+                        bytes = static_cast<std::uint32_t>(interleaved.size()) * width,
+                        ch = static_cast<std::uint32_t>(channels), r = static_cast<std::uint32_t>(rate);
+    // "RIFF", size, "WAVE", "fmt ", 16, format and channels, rate, bytes per second, block and bits, "data".
+    const std::uint32_t header[] = {0x46464952u,
+                                    36 + bytes,
+                                    0x45564157u,
+                                    0x20746D66u,
+                                    16,
+                                    (asFloat ? 3u : 1u) | ch << 16,
+                                    r,
+                                    r * ch * width,
+                                    ch * width | (8 * width) << 16,
+                                    0x61746164u,
+                                    bytes};
     std::ofstream f(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
-    const std::uint32_t width = asFloat ? 4 : 2;
-    const auto bytes = static_cast<std::uint32_t>(interleaved.size() * width);
-    f.write("RIFF", 4);
-    u32(36 + bytes);
-    f.write("WAVEfmt ", 8);
-    for (const std::uint32_t v : {16u, (asFloat ? 3u : 1u) | (static_cast<std::uint32_t>(channels) << 16)})
-        u32(v);
-    u32(static_cast<std::uint32_t>(rate));
-    u32(static_cast<std::uint32_t>(rate * channels) * width);
-    u32(static_cast<std::uint32_t>(channels) * width | (8 * width) << 16);
-    f.write("data", 4);
-    u32(bytes);
+    f.write(reinterpret_cast<const char*>(header), sizeof header);
     for (float x : interleaved) {
-        if (asFloat)
-            u32(std::bit_cast<std::uint32_t>(x));
-        else
-            u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(x * 32767.0f))));
+        const auto pcm = static_cast<std::int16_t>(std::lround(x * 32767.0f));
+        f.write(asFloat ? reinterpret_cast<const char*>(&x) : reinterpret_cast<const char*>(&pcm), width);
     }
 }
 

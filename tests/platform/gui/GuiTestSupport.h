@@ -28,11 +28,6 @@ inline gui::RgbaImage makeImage(int width, int height, const std::function<CColo
     return image;
 }
 
-inline std::unique_ptr<CBitmap> solidBitmap(int width, int height, CColor color)
-{
-    return std::make_unique<CBitmap>(makeImage(width, height, [color](int, int) { return color; }));
-}
-
 // A frame open in a headless parent, with a grey background.
 struct HeadlessFrame {
     gui::HeadlessBackend backend;
