@@ -1,9 +1,8 @@
 // Counts heap allocations made on the calling thread between startCountingAllocations and
-// stopCountingAllocations. The test executable replaces the global operator new (and, outside
-// sanitizer builds, malloc and its relatives) and exports them, so allocations inside the loaded
-// plug-in module count as well.
-#include <cstdlib>
-#include <new>
+// stopCountingAllocations. The test executable replaces malloc and its relatives (operator new
+// calls them) and exports them, so allocations inside the loaded plug-in module count as well.
+// The address sanitizer owns malloc: its builds count through its allocation hook instead.
+#include <cstddef>
 
 namespace
 {
@@ -28,9 +27,18 @@ long stopCountingAllocations()
     return allocations;
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
-// glibc's own entry points, which the replacements forward to. The address sanitizer owns malloc,
-// so its builds count operator new only.
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's run-time calls the hooks on every allocation, operator new's too.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
+
+namespace
+{
+[[maybe_unused]] const int installed = __sanitizer_install_malloc_and_free_hooks(
+    [](const volatile void*, size_t) { note(); }, [](const volatile void*) {});
+} // namespace
+#else
+// glibc's own entry points, which the replacements forward to.
 extern "C" {
 #define ORVANE_COUNTED(name, params, args)                                                                   \
     void* __libc_##name params;                                                                              \
@@ -43,11 +51,6 @@ ORVANE_COUNTED(malloc, (size_t size), (size))
 ORVANE_COUNTED(calloc, (size_t count, size_t size), (count, size))
 ORVANE_COUNTED(realloc, (void* pointer, size_t size), (pointer, size))
 ORVANE_COUNTED(memalign, (size_t alignment, size_t size), (alignment, size))
-void __libc_free(void* pointer);
-void free(void* pointer)
-{
-    __libc_free(pointer);
-}
 void* aligned_alloc(size_t alignment, size_t size)
 {
     return memalign(alignment, size);
@@ -61,39 +64,3 @@ int posix_memalign(void** result, size_t alignment, size_t size)
 }
 }
 #endif
-
-void* operator new(size_t size)
-{
-    note();
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept
-{
-    note();
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept
-{
-    return operator new(size, tag);
-}
-void operator delete(void* pointer) noexcept
-{
-    std::free(pointer);
-}
-void operator delete[](void* pointer) noexcept
-{
-    std::free(pointer);
-}
-void operator delete(void* pointer, size_t) noexcept
-{
-    std::free(pointer);
-}
-void operator delete[](void* pointer, size_t) noexcept
-{
-    std::free(pointer);
-}

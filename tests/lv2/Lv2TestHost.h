@@ -1,9 +1,8 @@
 // Lv2TestHost: a small LV2 host on liblilv for the plug-in's tests and benchmarks. It loads the
 // build-tree bundle, instantiates the plug-in with URID map and the worker (each optional; the
 // worker is run by hand: runWorker), owns every port buffer, builds the atom input from MIDI and
-// time:Position calls, and saves and restores state directly (as a map of properties) or through
-// lilv's own serialisation, as a host session does. run() counts the heap allocations the
-// plug-in makes inside its run() in allocationsInRun.
+// time:Position calls, and saves and restores state as a map of properties. run() counts the heap
+// allocations the plug-in makes inside its run() in allocationsInRun.
 #pragma once
 
 #include "lv2/OrvaneLv2Ports.h"
@@ -205,33 +204,6 @@ class Lv2TestHost
                    ? iface->restore(lilv_instance_get_handle(instance), retrieve, &access, 0, features.data())
                    : -1;
     }
-    // Saves through lilv into a Turtle text, as a host session does.
-    std::string saveSession()
-    {
-        LilvState* state = lilv_state_new_from_instance(
-            plugin(), instance, &mapFeature, nullptr, nullptr, nullptr, nullptr, portValue, this,
-            LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, features.data());
-        char* text = state ? lilv_state_to_string(world(), &mapFeature, &unmapFeature, state,
-                                                  "urn:orvane:test:session", nullptr)
-                           : nullptr;
-        std::string result = text ? text : "";
-        lilv_free(text);
-        lilv_state_free(state);
-        return result;
-    }
-    // The two halves of reopening a session, so that tests can choose their order: the
-    // plug-in's state (ports false), or the port values the host stored with it (ports true).
-    void restoreSession(const std::string& text, bool ports)
-    {
-        LilvState* state = lilv_state_new_from_string(world(), &mapFeature, text.c_str());
-        if (!state) throw std::runtime_error("lilv cannot read the session text");
-        if (ports)
-            lilv_state_emit_port_values(state, setPortValue, this);
-        else
-            lilv_state_restore(state, instance, nullptr, this, 0, features.data());
-        lilv_state_free(state);
-    }
-
     LV2_URID map(const char* uri)
     {
         for (size_t i = 0; i < uris.size(); ++i)
@@ -305,20 +277,6 @@ class Lv2TestHost
         *type = it->second.type;
         *flags = it->second.flags;
         return it->second.value.data();
-    }
-    // lilv asks for and hands back the port values it stores in a session.
-    static const void* portValue(const char* symbol, void* user, uint32_t* size, uint32_t* type)
-    {
-        auto* host = static_cast<Lv2TestHost*>(user);
-        *size = sizeof(float);
-        *type = host->map(LV2_ATOM__Float);
-        return &host->control(symbol);
-    }
-    static void setPortValue(const char* symbol, void* user, const void* value, uint32_t size, uint32_t type)
-    {
-        auto* host = static_cast<Lv2TestHost*>(user);
-        if (size == sizeof(float) && type == host->map(LV2_ATOM__Float))
-            std::memcpy(&host->control(symbol), value, sizeof(float));
     }
 
     LilvInstance* instance = nullptr;

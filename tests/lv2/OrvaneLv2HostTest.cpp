@@ -6,6 +6,8 @@
 
 #include "engine/KsProgram.h"
 #include "engine/ParamStream.h"
+#include "lv2/OrvaneLv2.h"
+#include "lv2/OrvaneLv2Shell.h"
 #include "shell/OrvaneVST.h"
 
 #include <gtest/gtest.h>
@@ -31,23 +33,18 @@ std::string useOwnDataFolder()
     return (root / "Tirsk Audio" / "OrvaneData").string() + "/";
 }
 
-struct StoredProgram {
-    std::string name;
-    std::vector<float> values;
-};
-
-// The 64 programs of the bank chunk in a saved state (empty when it cannot be read).
-std::vector<StoredProgram> programsOf(const Lv2TestHost::State& state)
+// The values of the 64 programs of the bank chunk in a saved state (empty when it cannot be read).
+std::vector<std::vector<float>> programsOf(const Lv2TestHost::State& state)
 {
     auto it = state.find("urn:tirsk-audio:orvane#bank");
     if (it == state.end()) return {};
     ParamStream in;
     in.openMemoryRead(it->second.value.data(), static_cast<int>(it->second.value.size()));
-    std::vector<StoredProgram> programs(64);
-    for (StoredProgram& program : programs) {
+    std::vector<std::vector<float>> programs(64);
+    for (std::vector<float>& program : programs) {
         OrvaneProgram record;
         if (!record.read(in, OrvaneProgram::kId)) return {};
-        program = {record.name, {record.values.get(), record.values.get() + record.count}};
+        program.assign(record.values.get(), record.values.get() + record.count);
     }
     return programs;
 }
@@ -65,61 +62,59 @@ std::vector<float> currentValuesOf(const Lv2TestHost::State& state)
 {
     const auto programs = programsOf(state);
     const size_t index = static_cast<size_t>(programIndexOf(state));
-    return index < programs.size() ? programs[index].values : std::vector<float>{};
+    return index < programs.size() ? programs[index] : std::vector<float>{};
 }
 
-// Writes a bank with the product defaults in every slot, named "<prefix> <p + 1>", and
-// "DistXcita" = xcita[p] where xcita has an entry.
-void writeBank(const std::string& path, const std::string& prefix, const std::vector<float>& xcita)
+// Writes a bank with the product defaults in every slot, and "DistXcita" = xcita[p] where xcita
+// has an entry.
+void writeBank(const std::string& path, const std::vector<float>& xcita)
 {
     OrvaneVST shell(nullptr);
     for (int p = 0; p < 64; ++p) {
         shell.setProgram(p);
         shell.initProgram();
-        shell.setProgramName((prefix + " " + std::to_string(p + 1)).c_str());
         if (static_cast<size_t>(p) < xcita.size())
             shell.setParameter(shell.getEngine()->parameterIndex("DistXcita"), xcita[static_cast<size_t>(p)]);
     }
     ASSERT_TRUE(shell.saveBankFile(path.c_str()));
 }
 
-// Runs blocks of a sine through the host.
-void runSine(Lv2TestHost& host, int blocks, uint32_t frames = 256)
+// Runs blocks of a chord with noise bursts through the host, the same from the start of every
+// call; appends the output to out where given.
+void runBlocks(Lv2TestHost& host, int blocks, std::vector<float>* out = nullptr)
 {
-    static uint32_t clock = 0;
-    for (int b = 0; b < blocks; ++b, clock += frames) {
+    constexpr uint32_t frames = 256;
+    uint32_t noise = 7;
+    for (int b = 0; b < blocks; ++b) {
         for (uint32_t i = 0; i < frames; ++i) {
-            host.inLeft[i] = 0.5f * std::sin(0.031f * static_cast<float>(clock + i));
-            host.inRight[i] = 0.5f * std::sin(0.017f * static_cast<float>(clock + i));
+            const float t = static_cast<float>(b * frames + i);
+            noise = noise * 1664525u + 1013904223u;
+            const float burst = (b % 8 == 0) ? static_cast<float>(noise >> 8) / 16777216.0f - 0.5f : 0.0f;
+            host.inLeft[i] = 0.4f * std::sin(0.031f * t) + burst;
+            host.inRight[i] = 0.4f * std::sin(0.017f * t) - burst;
         }
         host.run(frames);
+        if (out) {
+            out->insert(out->end(), host.outLeft.begin(), host.outLeft.begin() + frames);
+            out->insert(out->end(), host.outRight.begin(), host.outRight.begin() + frames);
+        }
     }
 }
 
-TEST(Lv2Host, ProcessesWithAndWithoutOptionalFeatures)
+// Hosts may give neither URID map nor worker: the plug-in runs all the same, with no state to
+// save without the map.
+TEST(Lv2Host, RunsWithoutOptionalFeatures)
 {
     useOwnDataFolder();
-    for (const auto& [urid, worker] : {std::pair{true, true}, {false, false}, {true, false}}) {
+    for (const auto& [urid, worker] : {std::pair{false, false}, {true, false}}) {
         SCOPED_TRACE(testing::Message() << "urid " << urid << ", worker " << worker);
         Lv2TestHost host(urid, worker);
         ASSERT_TRUE(host.ok());
         host.control("DelayOn") = host.control("ReverbOn") = 1.0f;
-        runSine(host, 20);
-        float energy = 0.0f;
-        for (uint32_t i = 0; i < 256; ++i) {
-            ASSERT_TRUE(std::isfinite(host.outLeft[i]) && std::isfinite(host.outRight[i]));
-            energy += host.outLeft[i] * host.outLeft[i];
-        }
-        EXPECT_GT(energy, 0.01f);
+        runBlocks(host, 20);
+        EXPECT_TRUE(std::isfinite(host.outLeft[255]) && std::isfinite(host.outRight[255]));
         EXPECT_GT(host.control("LevelMeterL"), 0.0f);
-        EXPECT_EQ(host.save().empty(), !urid); // without URID map there is no state to save
-
-        // "MasterOn" off passes the input through exactly, and the meters drop to zero.
-        host.control("MasterOn") = 0.0f;
-        runSine(host, 2);
-        ASSERT_TRUE(std::equal(host.inLeft.begin(), host.inLeft.begin() + 256, host.outLeft.begin()));
-        ASSERT_TRUE(std::equal(host.inRight.begin(), host.inRight.begin() + 256, host.outRight.begin()));
-        EXPECT_EQ(host.control("LevelMeterR"), 0.0f);
+        EXPECT_EQ(host.save().empty(), !urid);
         EXPECT_EQ(host.allocationsInRun, 0);
     }
 }
@@ -131,62 +126,38 @@ TEST(Lv2Host, ControlPortsAreWrittenOnlyWhenTheyChange)
     ASSERT_TRUE(host.ok());
     const auto xcita = host.portIndex("DistXcita");
 
-    // Port values in their host units (percent, selector, physical, normalised, limited) reach
-    // the shell as normalised values.
-    for (const auto& [symbol, port, normalised] : {std::tuple{"DistXcita", 73.0f, 0.73f},
-                                                   {"MmFilterType", 20.0f, 0.2f},
-                                                   {"FlangerDelay", 5.05f, 0.5f},
-                                                   {"MmFilterCutoff", 0.25f, 0.25f},
-                                                   {"DistSoftSat", 250.0f, 1.0f},
-                                                   {"ReverbSize", -4.0f, 0.0f}}) {
-        SCOPED_TRACE(symbol);
-        host.control(symbol) = port;
-        runSine(host, 1);
-        const std::vector<float> values = currentValuesOf(host.save());
-        ASSERT_EQ(values.size(), 344u);
-        EXPECT_NEAR(values[host.portIndex(symbol)], normalised, 1e-6f);
-    }
-
     // A MIDI controller (29 drives "DistXcita") moves the parameter; the unchanged port does
-    // not take it back in the next block, a moved port does, a port holding NaN is ignored.
+    // not take it back in the next block, a moved port does (as a normalised value), a port
+    // holding NaN is ignored.
     host.midi(0, 0xB0, 29, 127);
-    runSine(host, 2);
+    runBlocks(host, 2);
     EXPECT_EQ(currentValuesOf(host.save())[xcita], 1.0f);
     for (const float port : {10.0f, NAN}) {
         host.control("DistXcita") = port;
-        runSine(host, 1);
+        runBlocks(host, 1);
         EXPECT_FLOAT_EQ(currentValuesOf(host.save())[xcita], 0.1f);
     }
     EXPECT_EQ(host.allocationsInRun, 0);
 }
 
-// The delay at "1/4" (one beat) echoes an impulse one beat later: the tempo comes from
-// time:Position, or is 120 without it.
-TEST(Lv2Host, TransportTempoReachesTheEngine)
+// The host's time:Position reaches the shell as its transport; without it the shell reports
+// none (and the engine keeps its own tempo).
+TEST(Lv2Host, TransportReachesTheShell)
 {
     useOwnDataFolder();
-    for (const auto& [bpm, echoFrame] : {std::pair{0.0f, 24000L}, {150.0f, 19200L}, {96.0f, 30000L}}) {
-        SCOPED_TRACE(bpm);
-        Lv2TestHost host;
-        ASSERT_TRUE(host.ok());
-        host.control("DelayOn") = host.control("DelayRateSync") = 1.0f;
-        host.control("DelayMix") = 100.0f;
-        host.control("DelayLRate") = host.control("DelayRRate") = 0.5f;
-        const uint32_t block = 512, impulse = 1000;
-        std::vector<float> out;
-        for (uint32_t start = 0; start < 36000; start += block) {
-            if (start == 0 && bpm > 0.0f) host.position(0, bpm);
-            for (uint32_t i = 0; i < block; ++i)
-                host.inLeft[i] = host.inRight[i] = (start + i == impulse) ? 1.0f : 0.0f;
-            host.run(block);
-            out.insert(out.end(), host.outLeft.begin(), host.outLeft.begin() + block);
-        }
-        const auto peak = std::max_element(out.begin() + impulse + 2000, out.end(),
-                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
-        EXPECT_NEAR(peak - out.begin() - impulse, echoFrame, 64);
-        EXPECT_GT(std::fabs(*peak), 0.1f);
-        EXPECT_EQ(host.allocationsInRun, 0);
-    }
+    Lv2TestHost host;
+    ASSERT_TRUE(host.ok());
+    OrvaneLv2Shell& shell = static_cast<OrvaneLv2*>(host.handle())->shell();
+    runBlocks(host, 1);
+    EXPECT_EQ(shell.getTimeInfo(0), nullptr);
+    host.position(0, 150.0f);
+    runBlocks(host, 1);
+    const VstTimeInfo* time = shell.getTimeInfo(0);
+    ASSERT_NE(time, nullptr);
+    EXPECT_EQ(time->tempo, 150.0);
+    EXPECT_EQ(time->ppqPos, 0.0);
+    EXPECT_NE(time->flags & kVstTransportPlaying, 0);
+    EXPECT_EQ(host.allocationsInRun, 0);
 }
 
 // After deactivate and activate nothing of the audio before is heard: lines, filters, glides,
@@ -203,27 +174,6 @@ TEST(Lv2Host, ActivateStartsAgainLikeANewInstance)
     // A biquad with the limiter stage, an analog model at twice the rate, a comb.
     for (const char* filterType : {"0", "0.2", "0.09"}) {
         SCOPED_TRACE(filterType);
-        // Blocks of a chord with noise bursts, the same for both instances.
-        auto runBlocks = [](Lv2TestHost& host, int blocks, std::vector<float>* out) {
-            constexpr uint32_t frames = 256;
-            uint32_t noise = 7;
-            for (int b = 0; b < blocks; ++b) {
-                for (uint32_t i = 0; i < frames; ++i) {
-                    const float t = static_cast<float>(b * frames + i);
-                    noise = noise * 1664525u + 1013904223u;
-                    const float burst =
-                        (b % 8 == 0) ? static_cast<float>(noise >> 8) / 16777216.0f - 0.5f : 0.0f;
-                    host.inLeft[i] = 0.4f * std::sin(0.031f * t) + burst;
-                    host.inRight[i] = 0.4f * std::sin(0.017f * t) - burst;
-                }
-                host.run(frames);
-                if (out) {
-                    out->insert(out->end(), host.outLeft.begin(), host.outLeft.begin() + frames);
-                    out->insert(out->end(), host.outRight.begin(), host.outRight.begin() + frames);
-                }
-            }
-        };
-
         Lv2TestHost used, fresh;
         ASSERT_TRUE(used.ok() && fresh.ok());
         used.setNormalised(everySection + filterType);
@@ -248,38 +198,36 @@ TEST(Lv2Host, ActivateStartsAgainLikeANewInstance)
 TEST(Lv2Host, BankSelectAndProgramChangeLoadThroughTheWorker)
 {
     const std::string data = useOwnDataFolder();
-    writeBank(data + "00 Factory.fxb", "First", {});
-    writeBank(data + "01 Second.fxb", "Second", {0, 0, 0, 0, 0, 0.42f, 0, 0.24f});
+    writeBank(data + "00 Factory.fxb", {});
+    writeBank(data + "01 Second.fxb", {0, 0, 0, 0, 0, 0.42f, 0, 0.24f});
     Lv2TestHost host;
     ASSERT_TRUE(host.ok());
-    runSine(host, 1);
+    runBlocks(host, 1);
     const auto xcita = host.portIndex("DistXcita");
 
     // Bank 1, program 6: run() only hands the file work to the worker.
     host.midi(0, 0xB0, 0, 1);
     host.midi(1, 0xC0, 5, 0);
-    runSine(host, 1);
+    runBlocks(host, 1);
     EXPECT_EQ(host.queuedWork(), 1u);
     EXPECT_EQ(programIndexOf(host.save()), 0);
 
     // A program change sent before the worker is done waits for it.
     host.midi(0, 0xC0, 7, 0);
-    runSine(host, 1);
+    runBlocks(host, 1);
     EXPECT_EQ(host.runWorker(), 1);
     Lv2TestHost::State state = host.save();
     EXPECT_EQ(programIndexOf(state), 5);
     EXPECT_FLOAT_EQ(currentValuesOf(state)[xcita], 0.42f);
-    ASSERT_EQ(programsOf(state).size(), 64u);
-    EXPECT_EQ(programsOf(state)[5].name, "Second 6");
 
-    runSine(host, 1);
+    runBlocks(host, 1);
     state = host.save();
     EXPECT_EQ(programIndexOf(state), 7);
     EXPECT_FLOAT_EQ(currentValuesOf(state)[xcita], 0.24f);
 
     // A program change within the loaded bank needs no file and no worker.
     host.midi(0, 0xC0, 2, 0);
-    runSine(host, 1);
+    runBlocks(host, 1);
     EXPECT_EQ(host.queuedWork(), 0u);
     EXPECT_EQ(programIndexOf(host.save()), 2);
     EXPECT_EQ(host.allocationsInRun, 0);
@@ -291,40 +239,37 @@ TEST(Lv2Host, BankSelectAndProgramChangeLoadThroughTheWorker)
 TEST(Lv2Host, SessionRestoresWhateverTheOrder)
 {
     useOwnDataFolder();
-    std::string session;
+    std::vector<float> ports;
     Lv2TestHost::State saved;
     {
         Lv2TestHost original;
         ASSERT_TRUE(original.ok());
         original.setNormalised("FlangerOn=1 MmFilterCutoff=0.3 DistXcita=0.12");
-        runSine(original, 2);
+        runBlocks(original, 2);
         original.midi(0, 0xC0, 3, 0);
         original.midi(5, 0xB0, 29, 100);
-        runSine(original, 2);
-        session = original.saveSession();
+        runBlocks(original, 2);
+        ports = original.controls;
         saved = original.save();
         EXPECT_EQ(original.allocationsInRun, 0);
     }
-    ASSERT_FALSE(session.empty());
     ASSERT_EQ(programIndexOf(saved), 3);
 
     for (const auto& [portsFirst, blocksBetween] : {std::pair{false, 0}, {true, 1}, {true, 0}}) {
         SCOPED_TRACE(testing::Message() << "ports first " << portsFirst << ", run between " << blocksBetween);
         Lv2TestHost reopened;
         ASSERT_TRUE(reopened.ok());
-        reopened.restoreSession(session, portsFirst);
-        runSine(reopened, blocksBetween);
-        reopened.restoreSession(session, !portsFirst);
-        runSine(reopened, 2);
+        for (bool restorePorts : {portsFirst, !portsFirst}) {
+            if (restorePorts) // in place: the plug-in holds pointers into the buffer
+                std::copy(ports.begin(), ports.end(), reopened.controls.begin());
+            else
+                EXPECT_EQ(reopened.restore(saved), 0);
+            runBlocks(reopened, restorePorts == portsFirst ? blocksBetween : 2);
+        }
         const Lv2TestHost::State now = reopened.save();
         EXPECT_EQ(programIndexOf(now), 3);
         EXPECT_EQ(currentValuesOf(now), currentValuesOf(saved));
-        const auto programs = programsOf(now), savedPrograms = programsOf(saved);
-        ASSERT_EQ(programs.size(), 64u);
-        for (size_t p = 0; p < programs.size(); ++p) {
-            EXPECT_EQ(programs[p].name, savedPrograms[p].name);
-            EXPECT_EQ(programs[p].values, savedPrograms[p].values) << "program " << p;
-        }
+        EXPECT_EQ(now.at("urn:tirsk-audio:orvane#bank").value, saved.at("urn:tirsk-audio:orvane#bank").value);
         EXPECT_EQ(reopened.allocationsInRun, 0);
     }
 }
@@ -335,7 +280,7 @@ TEST(Lv2Host, HostileStateIsRefused)
     Lv2TestHost host;
     ASSERT_TRUE(host.ok());
     host.control("DistXcita") = 30.0f;
-    runSine(host, 1);
+    runBlocks(host, 1);
     const Lv2TestHost::State good = host.save();
     const std::vector<float> before = currentValuesOf(good);
 
@@ -345,13 +290,13 @@ TEST(Lv2Host, HostileStateIsRefused)
     bad["urn:tirsk-audio:orvane#program"].value = {200, 0, 0, 0};
     bad["urn:tirsk-audio:orvane#ports"].value.resize(40);
     host.restore(bad);
-    runSine(host, 1);
+    runBlocks(host, 1);
     const int program = programIndexOf(host.save());
     EXPECT_TRUE(program >= 0 && program < 64) << program;
 
     // Without the bank the state is refused and nothing changes.
     host.restore(good);
-    runSine(host, 1);
+    runBlocks(host, 1);
     EXPECT_NE(host.restore({}), 0);
     EXPECT_EQ(currentValuesOf(host.save()), before);
     EXPECT_EQ(host.allocationsInRun, 0);

@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,7 +40,7 @@ struct HostCall {
 };
 
 // Windows of other programs (jalv's) come and go while the tests look at them: their X errors are
-// not the tests' faults, and a failed read gives an empty image.
+// not the tests' faults.
 inline Display* openDisplay()
 {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
@@ -56,11 +57,9 @@ inline void waitABit()
 
 constexpr int maxPolls = 2000;
 
-// The user interface the metadata declares, and its module's descriptor.
+// The user interface module the metadata names, and its descriptor.
 struct UiModule {
-    std::string uri, binaryPath;
-    bool isX11 = false;
-    void* library = nullptr;
+    std::string binaryPath;
     const LV2UI_Descriptor* descriptor = nullptr;
 
     static const UiModule& get()
@@ -68,22 +67,19 @@ struct UiModule {
         static const UiModule module = [] {
             UiModule m;
             LilvUIs* uis = lilv_plugin_get_uis(Lv2TestHost::plugin());
-            LilvNode* x11 = lilv_new_uri(Lv2TestHost::world(), LV2_UI__X11UI);
             LILV_FOREACH(uis, i, uis)
             {
-                const LilvUI* ui = lilv_uis_get(uis, i);
-                m.uri = lilv_node_as_uri(lilv_ui_get_uri(ui));
-                m.isX11 = lilv_ui_is_a(ui, x11);
-                char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+                const LilvNode* binary = lilv_ui_get_binary_uri(lilv_uis_get(uis, i));
+                char* path = lilv_file_uri_parse(lilv_node_as_uri(binary), nullptr);
                 m.binaryPath = path ? path : "";
                 lilv_free(path);
             }
-            lilv_node_free(x11);
             lilv_uis_free(uis);
-            m.library = m.binaryPath.empty() ? nullptr : dlopen(m.binaryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-            auto entry =
-                m.library ? reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(m.library, "lv2ui_descriptor"))
-                          : nullptr;
+            void* library =
+                m.binaryPath.empty() ? nullptr : dlopen(m.binaryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+            auto entry = library
+                             ? reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"))
+                             : nullptr;
             m.descriptor = entry ? entry(0) : nullptr;
             return m;
         }();
@@ -91,16 +87,15 @@ struct UiModule {
     }
 };
 
-struct Features {
-    bool parent = true, instanceAccess = true, resize = true, touch = true;
-};
+// Features a host may leave out, for UiTestHost::open.
+enum Without : unsigned { none = 0, noParent = 1, noAccess = 2, noResize = 4, noTouch = 8 };
 
 class UiTestHost
 {
   public:
-    UiTestHost(Display* d, Lv2TestHost& p, int x = 0, int y = 0) : display(d), plugin(&p)
+    UiTestHost(Display* d, Lv2TestHost& p) : display(d), plugin(&p)
     {
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, 1000, 700, 0, 0,
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1000, 700, 0, 0,
                                      BlackPixel(display, DefaultScreen(display)));
         XMapWindow(display, parent);
         XSync(display, False);
@@ -111,24 +106,19 @@ class UiTestHost
         XDestroyWindow(display, parent);
         XSync(display, False);
     }
-    UiTestHost(const UiTestHost&) = delete;
-    UiTestHost& operator=(const UiTestHost&) = delete;
 
     // Instantiates the user interface, then hands it every control port's value as hosts do.
-    bool open(Features with = {})
+    bool open(unsigned without = none)
     {
         const LV2UI_Descriptor* d = UiModule::get().descriptor;
         if (!d || ui) return false;
-        std::vector<const LV2_Feature*> list;
         parentF.data = reinterpret_cast<void*>(static_cast<uintptr_t>(parent));
         accessF.data = plugin->handle();
-        if (with.parent) list.push_back(&parentF);
-        if (with.instanceAccess) list.push_back(&accessF);
-        if (with.resize) list.push_back(&resizeF);
-        if (with.touch) list.push_back(&touchF);
-        list.push_back(&idleF);
-        list.push_back(plugin->uridMap());
-        list.push_back(nullptr);
+        std::vector<const LV2_Feature*> list;
+        const LV2_Feature* optional[] = {&parentF, &accessF, &resizeF, &touchF}; // in the order of Without
+        for (unsigned i = 0; i < 4; ++i)
+            if (!(without & (1u << i))) list.push_back(optional[i]);
+        list.insert(list.end(), {&idleF, plugin->uridMap(), nullptr});
         LV2UI_Widget w = nullptr;
         ui = d->instantiate(d, "urn:tirsk-audio:orvane", UiModule::get().binaryPath.c_str(), writeFunction,
                             this, &w, list.data());
@@ -144,7 +134,6 @@ class UiTestHost
         if (ui) UiModule::get().descriptor->cleanup(ui);
         ui = nullptr;
     }
-    bool isOpen() const { return ui != nullptr; }
     int idle() { return idleInterface->idle(ui); }
     void portEvent(uint32_t port, float value, uint32_t size = sizeof(float), uint32_t format = 0)
     {
@@ -181,23 +170,18 @@ class UiTestHost
         XSync(display, False);
         XWindowAttributes a;
         XGetWindowAttributes(display, widget, &a);
-        return readWindow(display, widget, a.width, a.height);
-    }
-
-    static gui::RgbaImage readWindow(Display* d, Window window, int w, int h)
-    {
-        XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h),
-                                  AllPlanes, ZPixmap);
+        XImage* image = XGetImage(display, widget, 0, 0, static_cast<unsigned>(a.width),
+                                  static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
         gui::RgbaImage out;
         if (!image) return out;
-        out.width = w;
-        out.height = h;
+        out.width = a.width;
+        out.height = a.height;
         auto channel = [](unsigned long pixel, unsigned long mask) {
             const int shift = __builtin_ctzl(mask);
             return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
         };
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x) {
                 const unsigned long p = XGetPixel(image, x, y);
                 const uint8_t px[4] = {channel(p, image->red_mask), channel(p, image->green_mask),
                                        channel(p, image->blue_mask), 255};
@@ -258,15 +242,19 @@ inline std::map<std::string, SkinControlSpec> skinControls()
 }
 
 // The headless editor tool's picture of the editor with the product defaults and the settings
-// given ("--set NAME=VALUE" words); empty when the tool failed.
+// given ("NAME=VALUE" words, normalised); empty when the tool failed.
 inline gui::RgbaImage headlessSnapshot(const std::string& name, const std::string& settings)
 {
+    std::string options;
+    std::istringstream words(settings);
+    for (std::string word; words >> word;)
+        options += " --set " + word;
     const std::string dir = std::string(ORVANE_BINARY_DIR) + "/test-scratch/lv2ui";
     const std::string png = dir + "/" + name + ".png";
     std::remove(png.c_str());
     const std::string command = "mkdir -p '" + dir + "' && echo 'snapshot " + png +
                                 "' | ORVANE_FACTORY_DIR='" + ORVANE_BINARY_DIR + "/data' '" +
-                                ORVANE_EDITOR_TOOL + "' " + settings + " > /dev/null";
+                                ORVANE_EDITOR_TOOL + "'" + options + " > /dev/null";
     gui::RgbaImage image;
     if (std::system(command.c_str()) == 0) gui::readPngFile(png, image);
     return image;
