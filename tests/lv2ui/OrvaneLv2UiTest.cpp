@@ -107,6 +107,33 @@ TEST_F(Lv2Ui, ADragReachesTheHostAndThePlugin)
     EXPECT_EQ(plugin->allocationsInRun, 0);
 }
 
+// Two instances, each with its editor open: a drag in one reaches only its own host and plug-in.
+TEST_F(Lv2Ui, TwoInstancesKeepTheirEditorsApart)
+{
+    auto otherPlugin = std::make_unique<Lv2TestHost>();
+    otherPlugin->run(256);
+    UiTestHost other(display, *otherPlugin, 950, 0);
+    ASSERT_TRUE(ui->open());
+    ASSERT_TRUE(other.open());
+    ui->idleFor(3);
+    other.idleFor(3);
+    const auto control = uitest::skinControls().at("DistXcita");
+    const uint32_t port = plugin->portIndex("DistXcita");
+    OrvaneLv2Shell& shell = static_cast<OrvaneLv2*>(plugin->handle())->shell();
+    OrvaneLv2Shell& otherShell = static_cast<OrvaneLv2*>(otherPlugin->handle())->shell();
+    const float first = shell.getParameter(port);
+
+    other.drag(control.x1, control.y1, 0, -40);
+    ui->idleFor(3);
+    otherPlugin->run(256);
+    plugin->run(256);
+    EXPECT_FALSE(other.calls.empty());
+    EXPECT_TRUE(ui->calls.empty());
+    EXPECT_NE(otherShell.getParameter(port), first);
+    EXPECT_EQ(shell.getParameter(port), first);
+    other.close();
+}
+
 TEST_F(Lv2Ui, OpensOnlyWithItsFeaturesOncePerInstanceAndSurvivesItsPluginGoingFirst)
 {
     EXPECT_FALSE(ui->open(uitest::noParent));

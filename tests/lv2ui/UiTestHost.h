@@ -93,9 +93,9 @@ enum Without : unsigned { none = 0, noParent = 1, noAccess = 2, noResize = 4, no
 class UiTestHost
 {
   public:
-    UiTestHost(Display* d, Lv2TestHost& p) : display(d), plugin(&p)
+    UiTestHost(Display* d, Lv2TestHost& p, int x = 0, int y = 0) : display(d), plugin(&p)
     {
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1000, 700, 0, 0,
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, 1000, 700, 0, 0,
                                      BlackPixel(display, DefaultScreen(display)));
         XMapWindow(display, parent);
         XSync(display, False);
@@ -170,18 +170,23 @@ class UiTestHost
         XSync(display, False);
         XWindowAttributes a;
         XGetWindowAttributes(display, widget, &a);
-        XImage* image = XGetImage(display, widget, 0, 0, static_cast<unsigned>(a.width),
-                                  static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+        return readWindow(display, widget, a.width, a.height);
+    }
+
+    static gui::RgbaImage readWindow(Display* d, Window window, int w, int h)
+    {
+        XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h),
+                                  AllPlanes, ZPixmap);
         gui::RgbaImage out;
         if (!image) return out;
-        out.width = a.width;
-        out.height = a.height;
+        out.width = w;
+        out.height = h;
         auto channel = [](unsigned long pixel, unsigned long mask) {
             const int shift = __builtin_ctzl(mask);
             return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
         };
-        for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
                 const unsigned long p = XGetPixel(image, x, y);
                 const uint8_t px[4] = {channel(p, image->red_mask), channel(p, image->green_mask),
                                        channel(p, image->blue_mask), 255};

@@ -38,7 +38,8 @@ std::pair<uint32_t, uint32_t> pngSize(const fs::path& path)
 TEST_F(OrvaneEditorTool, SnapshotOfTheBuiltInSkin)
 {
     setenv("ORVANE_FACTORY_DIR", (fs::path(ORVANE_BINARY_DIR) / "data").c_str(), 1);
-    const RunResult r = script("host DistXcita 0.8\nidle 3\nsnapshot " + (dir / "editor.png").string() + "\n");
+    const RunResult r =
+        script("host DistXcita 0.8\nidle 3\nsnapshot " + (dir / "editor.png").string() + "\n");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "{\"open\": true, \"width\": 1000, \"height\": 650}");
     EXPECT_EQ(pngSize(dir / "editor.png"), std::make_pair(1000u, 650u));
@@ -48,11 +49,8 @@ TEST_F(OrvaneEditorTool, RefusedInputExitsWithTwoAndOneLine)
 {
     // Options, script, what the line of error names.
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"--tempo 0", "", "--tempo"},
-        {"--set Nope=1", "", "Nope"},
-        {"", "idle\njump 1\n", "line 2"},
-        {"", "host DistXcita 2\n", "line 1"},
-        {"", "snapshot\n", "line 1"},
+        {"--tempo 0", "", "--tempo"},         {"--set Nope=1", "", "Nope"}, {"", "idle\njump 1\n", "line 2"},
+        {"", "host DistXcita 2\n", "line 1"}, {"", "snapshot\n", "line 1"},
     };
     for (const auto& [options, text, errorHas] : cases) {
         SCOPED_TRACE(std::string(options) + text);
