@@ -226,6 +226,16 @@ TEST(KsAaxParameters, UpdatesAndAutomatedWritesReachTheirOwnParameter)
     // A second initialisation keeps the parameters and their values.
     ASSERT_EQ(rig.effect->Initialize(&rig.controller), AAX_SUCCESS);
     EXPECT_EQ(rig.effect->GetNumberOfParameters(), 367);
+    // Only the stored parameters (plug-in index below 344) can be automated.
+    int checked = 0;
+    for (int32_t i = 0; i < rig.effect->GetNumberOfParameters(); ++i) {
+        const AAX_IParameter* parameter = rig.effect->GetParameter(i);
+        const int index = rig.effect->indexOf(parameter->Identifier());
+        if (index < 0) continue;
+        EXPECT_EQ(parameter->IsAutomatable(), index < 344) << parameter->Identifier();
+        ++checked;
+    }
+    EXPECT_EQ(checked, 366);
     EXPECT_NEAR(rig.value("Chain8"), 0.08, 1e-9);
     rig.effect->UpdateParameterNormalizedValue(AAX_cMasterBypassID, 1.0);
     rig.render();
